@@ -1,0 +1,44 @@
+// Moon position: a three-series lunar theory on seven fundamental arguments,
+// fixed obliquity, Greenwich sidereal time and a topocentric parallax
+// correction for an ellipsoidal earth. No refraction.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "astro/time_helpers.h"
+
+namespace kelvora {
+
+// The moon routine's own pi (not the exact value) and what it derives from it.
+inline constexpr double kPiMoon = 3.141592656;
+inline constexpr double kTwoPiMoon = 2.0 * kPiMoon;
+inline constexpr double kMoonDegToRad = kTwoPiMoon / 360.0;
+inline constexpr double kMoonRadToDeg = 360.0 / kTwoPiMoon;
+
+inline constexpr double kEarthRadiusKm = 6378.16;  // equatorial radius
+
+struct MoonFix {
+  double hourAngle;       // Greenwich hour angle, radians, [0, 2pi]
+  double azimuth;         // topocentric, degrees, (0, 360]
+  double elevation;       // topocentric, degrees, no refraction
+  double declination;     // geocentric, radians
+  double rightAscension;  // geocentric, radians, [0, 2pi]
+  double distance;        // geocentric, km, centre to centre
+  double dayCount;        // adjusted time / 86400: the moonDayCount of this call
+};
+
+// Moon for an observer (degrees, longitude west positive) at clock + offsets.
+// Empty when the tracked moment lies outside 1901-2099.
+std::optional<MoonFix> MoonPosition(double latitude, double longitude, std::int64_t clock,
+                                    const TimeBase& base);
+
+// Geocentric distance in km at a + b days from J2000.0 (callers pass
+// a = -10957.5 and b = days since 1970).
+double MoonDistanceAt(double a, double b);
+
+// The distance series alone, in earth radii (60.36298 + Sr), at t days from
+// J2000.0; the range rate and MoonDistanceAt share it.
+double MoonDistanceEarthRadii(double daysFromJ2000);
+
+}  // namespace kelvora

@@ -1,0 +1,27 @@
+// Echo Doppler at home and Doppler of the two-station path, in hertz.
+#pragma once
+
+#include <string>
+
+namespace kelvora {
+
+struct DopplerInput {
+  double homeLatitude;       // degrees
+  double homeLongitude;      // degrees, west positive
+  double station2Latitude;   // degrees
+  double station2Longitude;  // degrees, west positive
+  double moonHourAngle;      // Greenwich, radians, [0, 2pi)
+  double moonDeclination;    // degrees
+  double moonRangeRate;      // m/s, positive while receding
+  bool moonUpHome;
+  bool moonUpStation2;
+};
+
+struct DopplerResult {
+  std::string myDoppler;        // "%4.0f hz" or "no moon"
+  std::string station2Doppler;  // "%4.0f hz" or "N/A"
+};
+
+DopplerResult ComputeDoppler(const DopplerInput& input);
+
+}  // namespace kelvora

@@ -1,0 +1,1 @@
+#include "state/records.h"

@@ -1,0 +1,38 @@
+// Maidenhead locators (six upper-case characters) and the coordinate rounding
+// every locator-derived position goes through. Longitudes are west positive.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelvora {
+
+struct GeoPosition {
+  double latitude;   // degrees, north positive
+  double longitude;  // degrees, west positive
+};
+
+// Upper-cases, clamps a Y/Z subsquare of a six-character text to X, appends
+// "55" to two characters and then "MM" to four. Other lengths are returned
+// upper-cased but otherwise as they are.
+std::string CompleteLocator(std::string_view text);
+
+// Centre of the subsquare of the completed text; empty when the text is empty
+// or, once completed, is not six characters long.
+std::optional<GeoPosition> LocatorToPosition(std::string_view text);
+
+// Six-character locator; nothing is rounded and no range is enforced.
+std::string PositionToLocator(double latitude, double longitude);
+
+// Nearest hundredth, an exact half going away from zero.
+double RoundToHundredths(double value);
+
+// The second-station GRID field's rule, applied after "MM" is appended to a
+// four-character entry.
+bool IsAcceptedStation2Grid(std::string_view completed);
+
+// Columns 181-186 of a directory record, upper-cased: A-R A-R 0-9 0-9 A-Z A-Z.
+bool IsAcceptedDirectoryLocator(std::string_view locator);
+
+}  // namespace kelvora
