@@ -1,0 +1,55 @@
+// The main window's client area: it paints the labels, the map with its
+// overlays, the view caption, the time-step buttons and the phase picture
+// under the value boxes (which are its child widgets), and answers the mouse.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstdint>
+
+#include "state/records.h"
+#include "ui/drawing_resources.h"
+
+namespace kelvora::gui {
+
+// What the panel needs from the window that hosts it.
+class PanelHost {
+ public:
+  virtual ~PanelHost() = default;
+  virtual void RunTickNow() = 0;           // the tick with timer id 0, at once
+  virtual void RestartStatusTimer() = 0;   // timer 2, 5000 ms, anew
+  virtual void PushTexts() = 0;            // data exchange towards the controls
+  virtual std::int64_t Clock() const = 0;  // the clock value
+};
+
+inline constexpr int kClientWidth = 510;
+inline constexpr int kClientHeight = 496;
+
+class PanelWidget : public QWidget {
+  Q_OBJECT
+ public:
+  PanelWidget(TrackerModel& model, const DrawingResources& resources, PanelHost& host,
+              QWidget* parent = nullptr);
+  ~PanelWidget() override;
+
+  // Invalidate a window rectangle given by its corners (right and bottom
+  // exclusive), with erasing.
+  void InvalidateRect(int left, int top, int right, int bottom);
+
+  // Paints what paintEvent paints into an image of the client area's size.
+  QImage RenderToImage();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+
+ private:
+  struct Impl;
+  Impl* impl_;
+};
+
+}  // namespace kelvora::gui
