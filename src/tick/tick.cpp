@@ -41,9 +41,7 @@ constexpr int kMapRowOffset = 148;
 constexpr const char* kNotAvailable = "N/A";
 constexpr const char* kNoLocator = "None";
 constexpr const char* kSourceNotAvailable = "Not Available";
-// Shown for a figure that cannot be computed (a moment outside the years the
-// calendar handles, or a logarithm of a value that is not positive).
-constexpr const char* kNoFigure = "---";
+constexpr const char* kNoFigure = kNoFigureText;
 
 // Status line texts: the two alternate so that the line visibly changes.
 constexpr const char* kStatusEven = "  ";
@@ -163,8 +161,8 @@ void FullTick(TrackerModel& model, std::int64_t clock, TickOutcome& outcome) {
     const double skyTemperature = SkyTemperature(moon->rightAscension * kRadToRaHours);
     texts[12] = Format("%4.0f° k", skyTemperature);
     const double pathLoss = PathLoss(moon->distance);
-    texts[13] = DecibelText("%2.2fdb", pathLoss);
-    texts[14] = DecibelText("%3.2fdb", Degradation(skyTemperature, pathLoss));
+    texts[13] = PathLossText(pathLoss);
+    texts[14] = DegradationText(Degradation(skyTemperature, pathLoss));
 
     texts[15] = ComputePolarityOffset(moon->hourAngle, moon->declination, home.latitude,
                                       home.longitude, station2.latitude, station2.longitude);
@@ -299,6 +297,12 @@ int PhaseIndex(int moonWholeDegrees, int sunWholeDegrees) {
   if (d > 180) d -= 360;
   if (d <= -180) d += 360;
   return (d * 20) / 180 + 20;
+}
+
+std::string PathLossText(double pathLossDb) { return DecibelText("%2.2fdb", pathLossDb); }
+
+std::string DegradationText(double degradationDb) {
+  return DecibelText("%3.2fdb", degradationDb);
 }
 
 double PathLoss(double moonDistanceKm) {

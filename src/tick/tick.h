@@ -56,4 +56,13 @@ int PhaseIndex(int moonWholeDegrees, int sunWholeDegrees);
 double PathLoss(double moonDistanceKm);
 double Degradation(double skyTemperatureK, double pathLossDb);
 
+// Texts 13 and 14: "%2.2fdb" and "%3.2fdb", or kNoFigureText when the figure
+// is infinite or undefined.
+std::string PathLossText(double pathLossDb);
+std::string DegradationText(double degradationDb);
+
+// Shown in place of a figure that cannot be computed: a moment outside the
+// years the calendar handles, or a logarithm of a value that is not positive.
+inline constexpr const char* kNoFigureText = "---";
+
 }  // namespace kelvora
