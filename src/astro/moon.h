@@ -26,6 +26,11 @@ struct MoonFix {
   double rightAscension;  // geocentric, radians, [0, 2pi]
   double distance;        // geocentric, km, centre to centre
   double dayCount;        // adjusted time / 86400: the moonDayCount of this call
+  // Intermediate values, for checks and diagnostics.
+  double eclipticLongitude = 0;    // radians, geocentric
+  double eclipticLatitude = 0;     // radians, geocentric
+  double siderealHours = 0;        // Greenwich sidereal time, hours, [0, 24)
+  double geocentricElevation = 0;  // degrees, before the parallax correction
 };
 
 // Moon for an observer (degrees, longitude west positive) at clock + offsets.

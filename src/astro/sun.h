@@ -16,6 +16,7 @@ struct SunFix {
   int skyColumn;          // sun mark on the sky map, window column
   int skyRow;             // sun mark on the sky map, window row
   double moonRangeRate;   // m/s, positive while the earth-moon distance grows
+  double eclipticLongitude = 0;  // radians, true longitude of the sun
 };
 
 // Sun for the observer at (sunLatitude, sunLongitude), west positive, at

@@ -1,0 +1,47 @@
+// Pieces shared by the astronomy routines but not part of their interface.
+#pragma once
+
+namespace kelvora::internal {
+
+// Greenwich sidereal time in hours, [0, 24), from whole days since
+// 1950-01-01 00:00 and the day fraction; degToRad converts the node longitude
+// (each routine uses its own degree factor).
+double SiderealHours(double d50, double fraction, double degToRad);
+
+// The full-quadrant arctangent with the caller's value of pi; (0, 0) gives 0.
+double FullArcTangentPi(double y, double x, double pi);
+
+// asin with its argument clamped to [-1, 1], and sqrt(1 - s*s) never below 0:
+// rounding may put a sine a hair outside its range.
+double SafeAsin(double s);
+double SqrtOneMinusSquare(double s);
+
+// The fundamental lunar arguments in radians (see the moon theory).
+struct LunarArguments {
+  double l;      // moon's mean anomaly
+  double F;      // moon's argument of latitude
+  double D;      // moon's mean elongation from the sun
+  double lp;     // sun's mean anomaly
+  double Omega;  // longitude of the moon's node
+};
+
+// The arguments at t days from J2000.0, each 2pi * frac(a + b t) with the
+// caller's 2pi. Omega is filled only when withNode is set.
+LunarArguments FundamentalArguments(double t, double twoPi, bool withNode);
+
+// Sum of the distance series in earth radii (without the mean 60.36298).
+double DistanceSeries(const LunarArguments& args);
+
+// The sun's geocentric place at x days since 1970 and its horizontal
+// coordinates for an observer (degrees, west positive).
+struct SunPlace {
+  double eclipticLongitude;  // radians
+  double rightAscension;     // radians, [0, 2pi]
+  double declination;        // radians
+  double hourAngle;          // radians, [0, 2pi]
+  double elevation;          // degrees
+  double azimuth;            // degrees, (0, 360]
+};
+SunPlace ComputeSunPlace(double latitude, double longitude, double daysSince1970);
+
+}  // namespace kelvora::internal
