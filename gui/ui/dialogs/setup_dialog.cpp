@@ -1,0 +1,162 @@
+#include "ui/dialogs/setup_dialog.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <filesystem>
+#include <string>
+
+#include "app/settings.h"
+#include "stations/locator.h"
+
+namespace kelvora::gui {
+
+namespace {
+constexpr int kGridMaxLength = 6;
+}  // namespace
+
+SetupDialog::SetupDialog(TrackerModel& model, const QString& settingsFolder, QWidget* parent)
+    : FormDialog(parent, QStringLiteral("Setup Data"), 107, 111, /*closeBox=*/true),
+      model_(model),
+      settingsFolder_(settingsFolder),
+      longitude_(model.home.longitude),
+      gmtOffset_(model.home.gmtOffsetHours),
+      latitude_(model.home.latitude),
+      grid_(QString::fromStdString(model.home.locator)) {
+  const auto right = Qt::AlignRight | Qt::AlignTop;
+  AddLabel(QStringLiteral("Latitude:"), 15, 3, 31, 11, right);
+  latitudeEdit_ = AddEdit(kLatitudeId, 46, 2, 38, 14, true);
+  AddLabel(QStringLiteral("Longitude:"), 9, 19, 36, 10, right);
+  longitudeEdit_ = AddEdit(kLongitudeId, 45, 18, 38, 13, true);
+  AddLabel(QStringLiteral("GMT Offset:"), 5, 35, 40, 10, right);
+  gmtOffsetEdit_ = AddEdit(kGmtOffsetId, 45, 34, 37, 13, true);
+  AddLabel(QStringLiteral("Grid:"), 25, 49, 18, 14, right);
+  gridEdit_ = AddEdit(kGridId, 45, 51, 37, 13, true);
+  gridEdit_->setMaxLength(kGridMaxLength);
+  milesButton_ = AddRadio(kMilesId, QStringLiteral("Show dist. in Miles"), 5, 66, 79, 9);
+  kmButton_ = AddRadio(kKmId, QStringLiteral("Show dist. in Km."), 5, 76, 75, 9);
+  saveButton_ = AddButton(kSaveId, QStringLiteral("&Save and  Exit"), 17, 94, 67, 14);
+  saveButton_->setAutoDefault(false);
+
+  setTabOrder(latitudeEdit_, longitudeEdit_);
+  setTabOrder(longitudeEdit_, gmtOffsetEdit_);
+  setTabOrder(gmtOffsetEdit_, gridEdit_);
+  setTabOrder(gridEdit_, milesButton_);
+  setTabOrder(milesButton_, kmButton_);
+  setTabOrder(kmButton_, saveButton_);
+
+  OnKillFocus(latitudeEdit_, [this] { LatitudeKillFocus(); });
+  OnKillFocus(longitudeEdit_, [this] { LongitudeKillFocus(); });
+  OnKillFocus(gridEdit_, [this] { GridKillFocus(); });
+  connect(milesButton_, &QRadioButton::clicked, this, [this] { MilesClicked(); });
+  connect(kmButton_, &QRadioButton::clicked, this, [this] { KmClicked(); });
+  connect(saveButton_, &QPushButton::clicked, this, [this] { SaveAndExitClicked(); });
+
+  // Initialisation: the unit buttons from the home station's distance unit;
+  // any other value (a damaged settings file) selects neither.
+  if (model_.home.distanceUnit == 0) kmState_ = kSelected;
+  if (model_.home.distanceUnit == 1) {
+    milesState_ = kSelected;
+    kmState_ = kNotSelected;
+  }
+  Push();
+  latitudeEdit_->setFocus();
+}
+
+bool SetupDialog::Pull() {
+  if (!PullNumber(longitudeEdit_, longitude_)) return false;
+  if (!PullInteger(gmtOffsetEdit_, gmtOffset_)) return false;
+  if (!PullNumber(latitudeEdit_, latitude_)) return false;
+  grid_ = gridEdit_->text().left(kGridMaxLength);
+  kmState_ = kmButton_->isChecked() ? kSelected : kNotSelected;
+  milesState_ = milesButton_->isChecked() ? kSelected : kNotSelected;
+  return true;
+}
+
+void SetupDialog::Push() {
+  longitudeEdit_->setText(FormatFieldNumber(longitude_));
+  gmtOffsetEdit_->setText(QString::number(gmtOffset_));
+  latitudeEdit_->setText(FormatFieldNumber(latitude_));
+  gridEdit_->setText(grid_);
+  kmButton_->setChecked(kmState_ == kSelected);
+  milesButton_->setChecked(milesState_ == kSelected);
+}
+
+void SetupDialog::LatitudeKillFocus() {
+  // A refused text leaves the member as it was; the handler goes on with it.
+  Pull();
+  model_.home.latitude = latitude_;
+  model_.settings.latitude = latitude_;
+  model_.home.locator = PositionToLocator(latitude_, model_.home.longitude);
+  grid_ = QString::fromStdString(model_.home.locator);
+  Push();
+}
+
+void SetupDialog::LongitudeKillFocus() {
+  Pull();
+  model_.home.longitude = longitude_;
+  model_.settings.longitude = longitude_;
+  model_.home.locator = PositionToLocator(model_.home.latitude, longitude_);
+  grid_ = QString::fromStdString(model_.home.locator);
+  Push();
+}
+
+void SetupDialog::GridKillFocus() {
+  Pull();
+  if (grid_.isEmpty()) return;
+  // One, three or five characters cannot be completed to a subsquare: such
+  // an entry changes nothing.
+  const auto position = LocatorToPosition(grid_.toStdString());
+  if (!position) return;
+  const double longitude = RoundToHundredths(position->longitude);
+  model_.settings.longitude = longitude;
+  model_.home.longitude = longitude;
+  longitude_ = longitude;
+  const double latitude = RoundToHundredths(position->latitude);
+  model_.settings.latitude = latitude;
+  model_.home.latitude = latitude;
+  latitude_ = latitude;
+  model_.home.locator = PositionToLocator(model_.home.latitude, model_.home.longitude);
+  grid_ = QString::fromStdString(model_.home.locator);
+  Push();
+  update();
+}
+
+void SetupDialog::MilesClicked() {
+  model_.home.distanceUnit = 1;
+  milesState_ = kSelected;
+  kmState_ = kNotSelected;
+  Push();
+}
+
+void SetupDialog::KmClicked() {
+  model_.home.distanceUnit = 0;
+  milesState_ = kNotSelected;
+  kmState_ = kSelected;
+  Push();
+}
+
+void SetupDialog::SaveAndExitClicked() {
+  // A refused field has been handed back to the user: nothing is stored or
+  // written until it holds a number.
+  if (!Pull()) return;
+  const std::filesystem::path folder(QFile::encodeName(settingsFolder_).toStdString());
+  const auto failure =
+      SaveHomeSettings(folder, latitude_, longitude_, gmtOffset_, model_.settings, model_.home);
+  if (failure) {
+    // The values are already in memory; the dialog stays open so that the
+    // user can try again (or keep them for this run).
+    ShowMessage(QMessageBox::Warning, QString::fromStdString(*failure));
+    return;
+  }
+  accept();
+}
+
+void SetupDialog::accept() {
+  if (!Pull()) return;
+  FormDialog::accept();
+}
+
+}  // namespace kelvora::gui

@@ -1,0 +1,69 @@
+// "Setup Data": the home station's position, GMT offset, locator and
+// distance unit.
+#pragma once
+
+#include <QString>
+
+#include "state/records.h"
+#include "ui/dialogs/dialog_form.h"
+
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace kelvora::gui {
+
+class SetupDialog : public FormDialog {
+  Q_OBJECT
+
+ public:
+  // Control ids of the template.
+  static constexpr int kLatitudeId = 1000;
+  static constexpr int kLongitudeId = 1001;
+  static constexpr int kGmtOffsetId = 1008;
+  static constexpr int kGridId = 1040;
+  static constexpr int kMilesId = 1112;
+  static constexpr int kKmId = 1113;
+  static constexpr int kSaveId = 1068;
+
+  // settingsFolder is where "Dorvakin.dat" is written.
+  SetupDialog(TrackerModel& model, const QString& settingsFolder, QWidget* parent = nullptr);
+
+  void accept() override;
+
+ private:
+  // Radio states of the exchange: 0 selected, -1 not selected.
+  static constexpr int kSelected = 0;
+  static constexpr int kNotSelected = -1;
+
+  // All fields into the members, stopping at the first refused one.
+  bool Pull();
+  void Push();
+
+  void LatitudeKillFocus();
+  void LongitudeKillFocus();
+  void GridKillFocus();
+  void MilesClicked();
+  void KmClicked();
+  void SaveAndExitClicked();
+
+  TrackerModel& model_;
+  QString settingsFolder_;
+
+  double longitude_;
+  int gmtOffset_;
+  double latitude_;
+  QString grid_;
+  int kmState_ = kNotSelected;
+  int milesState_ = kNotSelected;
+
+  QLineEdit* latitudeEdit_;
+  QLineEdit* longitudeEdit_;
+  QLineEdit* gmtOffsetEdit_;
+  QLineEdit* gridEdit_;
+  QRadioButton* milesButton_;
+  QRadioButton* kmButton_;
+  QPushButton* saveButton_;
+};
+
+}  // namespace kelvora::gui
