@@ -1,0 +1,557 @@
+// kelvora-cli: the tracking figures of Kelvora Win for terminals and scripts.
+// Runs the same core as the window program; reads "Dorvakin.dat" and
+// "EME.DTA" from the current folder like it.
+//
+// Exit status: 0 done, 1 nothing found (no crossing, call not in the
+// directory, directory missing), 2 bad arguments.
+#include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <limits>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/clock.h"
+#include "arguments.h"
+#include "astro/moon.h"
+#include "astro/rise_set.h"
+#include "astro/sky.h"
+#include "astro/sources.h"
+#include "astro/sun.h"
+#include "astro/time_helpers.h"
+#include "state/records.h"
+#include "stations/bearing.h"
+#include "stations/directory.h"
+#include "stations/locator.h"
+#include "tick/commands.h"
+#include "tick/tick.h"
+
+namespace kelvora::cli {
+namespace {
+
+using nlohmann::json;
+
+constexpr int kExitNotFound = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kDescription =
+    "Kelvora Win tracking figures for the terminal.\n"
+    "Latitudes are north positive. Longitudes are WEST positive everywhere, as in the\n"
+    "window program: 95.36 is 95.36 W, and east longitudes are negative (-151.21 is\n"
+    "151.21 E). Without options the home station comes from Dorvakin.dat in the\n"
+    "current folder (29.42 N, 95.36 W when it is missing) and the time from the\n"
+    "computer's clock.";
+
+// Labels of the 21 display texts, by text number (the window's captions; the
+// unlabelled boxes get a short name).
+constexpr const char* kTextLabels[kDisplayTextCount] = {
+    "Moon Az.",     "Declination", "Range",       "Clock",         "Moon El.",  "Perigee",
+    "Apogee",       "Sun Az.",     "Sun El.",     "Home",          "Stn2 Grid", "Sky Temp",
+    "Path Loss",    "Degradation", "Stn2 Polarity", "Stn2 Azim",  "Stn2 Elev.", "My Doppler",
+    "Source",       "Status",      "Stn2 Doppler"};
+
+// What `tick` and `watch` may set on top of the settings file.
+struct StateOptions {
+  std::string home;
+  std::optional<std::int64_t> gmtOffset;
+  std::optional<std::int64_t> timeOffset;
+  std::string station2;
+  std::string station2Grid;
+  std::optional<int> source;
+  std::string star;
+  bool sunView = false;
+  bool skyMap = false;
+  bool km = false;
+};
+
+void AddStateOptions(CLI::App* command, StateOptions& options) {
+  command->add_option("--home", options.home,
+                      "home station LAT,LON in degrees (longitude west positive)");
+  command->add_option("--gmt-offset", options.gmtOffset,
+                      "whole hours added to the clock to give UTC (6 for US Central)");
+  command->add_option("--time-offset", options.timeOffset,
+                      "seconds added to the clock, as the time-step keys do");
+  auto* station2 = command->add_option(
+      "--station2", options.station2, "second station LAT,LON (longitude west positive)");
+  auto* grid = command->add_option("--station2-grid", options.station2Grid,
+                                   "second station by Maidenhead locator");
+  station2->excludes(grid);
+  command->add_option("--source", options.source,
+                      "tracked source: 1 Quiet Sky, 2 Cassiopeia A, 3 Centaurus A, "
+                      "4 Cygnus A, 5 Galactic Centre, 6 Taurus A, 7 user star")
+      ->check(CLI::Range(1, 7));
+  command->add_option("--star", options.star,
+                      "user star RA_HOURS,DEC_DEG (tracks it unless --source says otherwise)");
+  command->add_flag("--sun-view", options.sunView, "outline of the region that sees the sun");
+  command->add_flag("--sky-map", options.skyMap, "sky map (computes the moon's 26-day track)");
+  command->add_flag("--km", options.km, "distances in kilometres instead of miles");
+}
+
+std::int32_t ToInt32(std::int64_t value, const char* what) {
+  if (value < std::numeric_limits<std::int32_t>::min() ||
+      value > std::numeric_limits<std::int32_t>::max()) {
+    throw UsageError(std::string(what) + " " + std::to_string(value) + " is out of range");
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+// The tracked moment must lie where the calendar and the moon theory work.
+void CheckSupportedMoment(std::int64_t clock, const TimeBase& base) {
+  const std::int64_t moment = base.Adjust(clock);
+  if (moment < FirstSupportedSecond() || moment > LastSupportedSecond()) {
+    throw UsageError("the tracked moment (clock " + std::to_string(clock) +
+                     " plus offsets) is outside the years " +
+                     std::to_string(kFirstSupportedYear) + "-" +
+                     std::to_string(kLastSupportedYear));
+  }
+}
+
+// The model as the window would have it after start-up and the given choices.
+TrackerModel BuildModel(const StateOptions& options) {
+  TrackerModel model;
+  StartUp(model, std::filesystem::current_path());
+  if (!options.home.empty()) {
+    const LatLon home = ParseLatLonPair(options.home, "--home");
+    model.home.latitude = model.home.sunLatitude = home.latitude;
+    model.home.longitude = model.home.sunLongitude = home.longitude;
+    model.home.locator = PositionToLocator(home.latitude, home.longitude);
+  }
+  if (options.gmtOffset) {
+    if (*options.gmtOffset < -24 || *options.gmtOffset > 24) {
+      throw UsageError("--gmt-offset " + std::to_string(*options.gmtOffset) +
+                       " is outside -24..24 hours");
+    }
+    model.home.gmtOffsetHours = static_cast<std::int32_t>(*options.gmtOffset);
+  }
+  if (options.timeOffset) {
+    model.tracking.timeOffset = ToInt32(*options.timeOffset, "--time-offset");
+  }
+  if (!options.station2.empty()) {
+    const LatLon station2 = ParseLatLonPair(options.station2, "--station2");
+    if (station2.latitude == 0.0 && station2.longitude == 0.0) {
+      throw UsageError("--station2 0,0 means no second station; leave the option out");
+    }
+    model.station2.latitude = station2.latitude;
+    model.station2.longitude = station2.longitude;
+    model.station2.locator = PositionToLocator(station2.latitude, station2.longitude);
+  }
+  if (!options.station2Grid.empty()) {
+    const std::string locator = ParseLocator(options.station2Grid);
+    const std::optional<GeoPosition> position = LocatorToPosition(locator);
+    if (!position) throw UsageError("--station2-grid: cannot place '" + locator + "'");
+    model.station2.latitude = RoundToHundredths(position->latitude);
+    model.station2.longitude = RoundToHundredths(position->longitude);
+    model.station2.locator = locator;
+  }
+  if (!options.star.empty()) {
+    const std::size_t comma = options.star.find(',');
+    const std::string ra = options.star.substr(0, comma);
+    const std::string dec = comma == std::string::npos ? "" : options.star.substr(comma + 1);
+    const std::optional<double> raHours = ParseNumber(ra);
+    const std::optional<double> decDegrees = ParseNumber(dec);
+    if (comma == std::string::npos || !raHours || !decDegrees) {
+      throw UsageError("--star: expected RA_HOURS,DEC_DEG, got '" + options.star + "'");
+    }
+    if (*raHours < 0.0 || *raHours > 24.0 || *decDegrees < -90.0 || *decDegrees > 90.0) {
+      throw UsageError("--star: right ascension must be 0..24 h and declination -90..90 deg");
+    }
+    model.tracking.userStarRa = ra;
+    model.tracking.userStarDec = dec;
+    model.tracking.trackedSource = kSourceUserStar;
+  }
+  if (options.source) model.tracking.trackedSource = *options.source;
+  if (options.km) model.home.distanceUnit = 0;
+  if (options.skyMap) SelectSkyMap(model);
+  // Either way the first tick draws the outline of the body in view.
+  if (options.sunView) {
+    SelectSunView(model);
+  } else {
+    model.view.moonViewRefresh = true;
+  }
+  return model;
+}
+
+void PrintTexts(const DisplayTexts& texts, std::ostream& out) {
+  for (int number = 1; number <= kDisplayTextCount; ++number) {
+    if (number == 20) continue;  // the status line holds only blanks
+    char label[32];
+    std::snprintf(label, sizeof label, "%-14s", kTextLabels[number - 1]);
+    out << label << texts[number] << '\n';
+  }
+}
+
+json PointJson(const MapPoint& point) { return json{{"x", point.x}, {"y", point.y}}; }
+
+json TickJson(const TrackerModel& model, std::int64_t clock) {
+  const TrackingState& t = model.tracking;
+  const TimeBase base{model.home.gmtOffsetHours, t.timeOffset};
+  json out;
+  out["clock"] = clock;
+  out["utc"] = base.Adjust(clock);
+  out["gmtOffsetHours"] = model.home.gmtOffsetHours;
+  out["timeOffset"] = t.timeOffset;
+  out["distanceUnit"] = model.home.distanceUnit == 0 ? "km" : "miles";
+  out["view"] = model.view.sunView ? "sun" : "moon";
+  out["map"] = model.view.skyMap ? "sky" : "earth";
+
+  json texts = json::array();
+  for (int number = 1; number <= kDisplayTextCount; ++number) {
+    texts.push_back({{"number", number},
+                     {"control", kDisplayControlIds[static_cast<std::size_t>(number - 1)]},
+                     {"label", kTextLabels[number - 1]},
+                     {"text", model.texts[number]}});
+  }
+  out["texts"] = texts;
+
+  out["home"] = {{"latitude", model.home.latitude},
+                 {"longitude", model.home.longitude},
+                 {"locator", model.home.locator}};
+  if (model.station2.IsSet()) {
+    out["station2"] = {{"latitude", model.station2.latitude},
+                       {"longitude", model.station2.longitude},
+                       {"locator", model.station2.locator}};
+  } else {
+    out["station2"] = nullptr;
+  }
+
+  // Azimuth, elevation and right ascension are not kept by the tick; the
+  // same call gives the same figures it formatted.
+  const std::optional<MoonFix> moon =
+      MoonPosition(model.home.latitude, model.home.longitude, clock, base);
+  if (moon) {
+    const double skyTemperature = SkyTemperature(moon->rightAscension * kRadToRaHours);
+    const double pathLoss = PathLoss(moon->distance);
+    out["moon"] = {{"hourAngle", t.moonHourAngle},
+                   {"hourAngleDegrees", t.moonHourAngle * kRadToDeg},
+                   {"azimuth", moon->azimuth},
+                   {"elevation", moon->elevation},
+                   {"declination", t.moonDeclination},
+                   {"rightAscension", moon->rightAscension},
+                   {"rightAscensionHours", moon->rightAscension * kRadToRaHours},
+                   {"distance", moon->distance},
+                   {"rangeRate", t.moonRangeRate},
+                   {"upHome", t.moonUpHome},
+                   {"upStation2", t.moonUpStation2},
+                   {"skyTemperature", skyTemperature},
+                   {"pathLoss", pathLoss},
+                   {"degradation", Degradation(skyTemperature, pathLoss)}};
+  } else {
+    out["moon"] = nullptr;
+  }
+  out["sun"] = {{"azimuth", t.sunAzimuth},
+                {"elevation", t.sunElevation},
+                {"declination", t.sunDeclination},
+                {"declinationDegrees", t.sunDeclination * kRadToDeg},
+                {"hourAngle", t.sunHourAngle},
+                {"hourAngleDegrees", t.sunHourAngle * kRadToDeg}};
+  out["perigeeDays"] = t.perigeeDays;
+  out["apogeeDays"] = t.apogeeDays;
+  out["phaseIndex"] = t.phaseIndex;
+  out["markers"] = {{"moon", PointJson(t.moonMarker)},
+                    {"sun", PointJson(t.sunMarker)},
+                    {"home", PointJson(t.homeMarker)},
+                    {"station2", PointJson(t.station2Marker)}};
+
+  json points = json::array();
+  const int count = std::clamp(t.footprintResult, 0, kFootprintPoints);
+  for (int i = 0; i < count; ++i) {
+    points.push_back(PointJson(t.footprint[static_cast<std::size_t>(i)]));
+  }
+  out["footprint"] = {{"count", t.footprintResult}, {"points", points}};
+
+  if (model.view.skyMap) {
+    json track = json::array();
+    for (const SkyMapPoint& point : t.moonTrack) {
+      track.push_back({{"column", point.column}, {"row", point.row}});
+    }
+    out["moonTrack"] = {{"points", track}, {"current", PointJson(t.moonSkyPoint)}};
+  } else {
+    out["moonTrack"] = nullptr;
+  }
+  return out;
+}
+
+int RunTickCommand(const StateOptions& options, std::optional<std::int64_t> clockOption,
+                   bool asJson) {
+  TrackerModel model = BuildModel(options);
+  const std::int64_t clock = clockOption ? *clockOption : ClockValue();
+  CheckSupportedMoment(clock, TimeBase{model.home.gmtOffsetHours, model.tracking.timeOffset});
+  RunTick(model, kTickTimerId, clock);
+  if (asJson) {
+    std::cout << TickJson(model, clock).dump(2) << '\n';
+  } else {
+    PrintTexts(model.texts, std::cout);
+  }
+  return 0;
+}
+
+volatile sig_atomic_t gInterrupted = 0;
+
+void OnInterrupt(int) { gInterrupted = 1; }
+
+int RunWatch(const StateOptions& options, std::optional<std::int64_t> count) {
+  TrackerModel model = BuildModel(options);
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  const bool terminal = isatty(STDOUT_FILENO) == 1;
+  for (std::int64_t shown = 0; !gInterrupted && (!count || shown < *count); ++shown) {
+    const std::int64_t clock = ClockValue();
+    const TimeBase base{model.home.gmtOffsetHours, model.tracking.timeOffset};
+    const std::int64_t moment = base.Adjust(clock);
+    if (moment < FirstSupportedSecond() || moment > LastSupportedSecond()) {
+      std::cerr << "kelvora-cli: error: the tracked moment is outside the supported years\n";
+      return kExitUsage;
+    }
+    RunTick(model, kTickTimerId, clock);
+    if (terminal) std::cout << "\033[H\033[2J";
+    PrintTexts(model.texts, std::cout);
+    if (!terminal) std::cout << '\n';
+    std::cout.flush();
+    if (count && shown + 1 >= *count) break;
+    // Sleep to the next whole second; a signal cuts the sleep short.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    timespec rest{0, 1000000000L - now.tv_nsec};
+    while (!gInterrupted && nanosleep(&rest, &rest) == -1 && errno == EINTR) {
+    }
+  }
+  if (terminal) std::cout << '\n';
+  return 0;
+}
+
+const char* BodyName(Body body) { return body == Body::Sun ? "Sun" : "Moon"; }
+
+int RunNextCrossing(std::optional<std::int64_t> clockOption, const std::string& stationText,
+                    std::optional<std::int64_t> gmtOffset, std::optional<std::int64_t> timeOffset,
+                    bool sun, bool asJson) {
+  StateOptions options;
+  options.gmtOffset = gmtOffset;
+  options.timeOffset = timeOffset;
+  TrackerModel model = BuildModel(options);
+  double latitude = model.home.latitude;
+  double longitude = model.home.longitude;
+  if (!stationText.empty()) {
+    const LatLon station = ParseLatLonPair(stationText, "--station");
+    latitude = station.latitude;
+    longitude = station.longitude;
+  }
+  const std::int64_t clock = clockOption ? *clockOption : ClockValue();
+  const TimeBase before{model.home.gmtOffsetHours, model.tracking.timeOffset};
+  CheckSupportedMoment(clock, before);
+  if (sun) SelectSunView(model);
+
+  const Body body = sun ? Body::Sun : Body::Moon;
+  if (!JumpToHorizonCrossing(model, latitude, longitude, clock)) {
+    std::cerr << "kelvora-cli: no " << (sun ? "sunrise or sunset" : "moonrise or moonset")
+              << " found within 366 days\n";
+    return kExitNotFound;
+  }
+  const TimeBase after{model.home.gmtOffsetHours, model.tracking.timeOffset};
+  const std::int64_t utc = after.Adjust(clock);
+  // The jump lands just after the crossing: above the horizon means a rise.
+  const double elevation = sun ? QuickSunElevation(latitude, longitude, utc)
+                               : QuickMoonElevation(latitude, longitude, utc);
+  const char* event = elevation > 0.0 ? "rise" : "set";
+  const std::string utcText = AscTimeText(utc).value_or(kNoFigureText);
+
+  if (asJson) {
+    const json out = {{"body", sun ? "sun" : "moon"},
+                      {"event", event},
+                      {"latitude", latitude},
+                      {"longitude", longitude},
+                      {"clock", clock},
+                      {"timeOffsetBefore", before.timeOffset},
+                      {"timeOffset", model.tracking.timeOffset},
+                      {"utc", utc},
+                      {"utcText", utcText},
+                      {"elevation", elevation}};
+    std::cout << out.dump(2) << '\n';
+  } else {
+    std::printf("%s%s at %.2f, %.2f (west positive): %s UTC\ntime offset %d s\n",
+                BodyName(body), event, latitude, longitude, utcText.c_str(),
+                model.tracking.timeOffset);
+  }
+  return 0;
+}
+
+int RunLocator(const std::string& text) {
+  const std::string locator = ParseLocator(text);
+  const std::optional<GeoPosition> position = LocatorToPosition(locator);
+  if (!position) throw UsageError("cannot place locator '" + text + "'");
+  std::printf("%s  latitude %.2f  longitude %.2f (west positive)\n", locator.c_str(),
+              RoundToHundredths(position->latitude), RoundToHundredths(position->longitude));
+  return 0;
+}
+
+int RunGrid(const std::string& latitudeText, const std::string& longitudeText) {
+  const double latitude = ParseLatitude(latitudeText, "LAT");
+  const double longitude = ParseLongitude(longitudeText, "LON");
+  std::printf("%s\n", PositionToLocator(latitude, longitude).c_str());
+  return 0;
+}
+
+std::string Trimmed(const std::string& text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+int RunBearing(const std::vector<std::string>& values, bool km) {
+  const double lat1 = ParseLatitude(values[0], "LAT1");
+  const double lon1 = ParseLongitude(values[1], "LON1");
+  const double lat2 = ParseLatitude(values[2], "LAT2");
+  const double lon2 = ParseLongitude(values[3], "LON2");
+  const BearingDistance result = BearingAndDistance(lat1, lon1, lat2, lon2, km ? 0 : 1);
+  std::printf("bearing   %s\n", Trimmed(result.bearingText).c_str());
+  if (km) {
+    std::printf("distance  %s km\n", Trimmed(result.kmText).c_str());
+  } else {
+    std::printf("distance  %s mi\n", Trimmed(result.mileText).c_str());
+  }
+  return 0;
+}
+
+int RunDirectory(const std::string& call, const std::string& file) {
+  if (Trimmed(call).empty()) throw UsageError(kDirectoryNoCall);
+  const std::filesystem::path path = file.empty() ? std::filesystem::path(kDirectoryFileName)
+                                                  : std::filesystem::path(file);
+  const DirectoryResult result = ReadDirectory(path, call, DirectoryMode::Display);
+  switch (result.status) {
+    case DirectoryStatus::Found:
+      std::cout << result.text << '\n';
+      return 0;
+    case DirectoryStatus::NoCallEntered:
+      throw UsageError(result.text);
+    case DirectoryStatus::FileNotFound:
+      std::cerr << "kelvora-cli: " << result.text << " (" << path.string() << ")\n";
+      return kExitNotFound;
+    case DirectoryStatus::NotFound:
+      std::cerr << "kelvora-cli: " << result.text << '\n';
+      return kExitNotFound;
+  }
+  return kExitNotFound;
+}
+
+int Main(int argc, char** argv) {
+  std::vector<std::string> storage(static_cast<std::size_t>(argc));
+  NormaliseNegativeNumbers(argc, argv, storage.data());
+
+  CLI::App app(kDescription, "kelvora-cli");
+  app.require_subcommand(1);
+  app.footer(
+      "Exit status: 0 done, 1 nothing found, 2 bad arguments.\n"
+      "Longitudes are west positive: 95.36 is 95.36 W, -151.21 is 151.21 E.");
+
+  std::function<int()> action;
+
+  StateOptions tickOptions;
+  std::optional<std::int64_t> tickClock;
+  bool tickJson = false;
+  CLI::App* tick = app.add_subcommand("tick", "one full tick: the 21 display texts, labelled");
+  AddStateOptions(tick, tickOptions);
+  tick->add_option("--clock", tickClock,
+                   "clock value, seconds since 1970-01-01 counted as UTC (default: now)");
+  tick->add_flag("--json", tickJson, "one JSON object with the texts and the raw values");
+  tick->callback([&] { action = [&] { return RunTickCommand(tickOptions, tickClock, tickJson); }; });
+
+  StateOptions watchOptions;
+  std::optional<std::int64_t> watchCount;
+  CLI::App* watch =
+      app.add_subcommand("watch", "the live read-out, refreshed every second until Ctrl+C");
+  AddStateOptions(watch, watchOptions);
+  watch->add_option("--count", watchCount, "stop after this many refreshes")
+      ->check(CLI::PositiveNumber);
+  watch->callback([&] { action = [&] { return RunWatch(watchOptions, watchCount); }; });
+
+  std::optional<std::int64_t> crossingClock;
+  std::optional<std::int64_t> crossingGmt;
+  std::optional<std::int64_t> crossingOffset;
+  std::string crossingStation;
+  bool crossingSun = false;
+  bool crossingJson = false;
+  CLI::App* crossing = app.add_subcommand(
+      "next-crossing", "the next moonrise or moonset (sunrise or sunset with --sun)");
+  crossing->add_option("--clock", crossingClock, "clock value in seconds (default: now)");
+  crossing->add_option("--station", crossingStation,
+                       "station LAT,LON (longitude west positive; default: home)");
+  crossing->add_option("--gmt-offset", crossingGmt, "whole hours added to the clock for UTC");
+  crossing->add_option("--time-offset", crossingOffset, "time offset to start from, seconds");
+  crossing->add_flag("--sun", crossingSun, "the sun instead of the moon");
+  crossing->add_flag("--json", crossingJson, "JSON output");
+  crossing->callback([&] {
+    action = [&] {
+      return RunNextCrossing(crossingClock, crossingStation, crossingGmt, crossingOffset,
+                             crossingSun, crossingJson);
+    };
+  });
+
+  std::string locatorText;
+  CLI::App* locator = app.add_subcommand("locator", "centre of a Maidenhead locator");
+  locator->add_option("LOCATOR", locatorText, "2, 4 or 6 characters, e.g. EL29HK")->required();
+  locator->callback([&] { action = [&] { return RunLocator(locatorText); }; });
+
+  std::string gridLatitude;
+  std::string gridLongitude;
+  CLI::App* grid = app.add_subcommand("grid", "Maidenhead locator of a position");
+  grid->add_option("LAT", gridLatitude, "latitude, north positive")->required();
+  grid->add_option("LON", gridLongitude, "longitude, WEST positive")->required();
+  grid->callback([&] { action = [&] { return RunGrid(gridLatitude, gridLongitude); }; });
+
+  std::vector<std::string> bearingValues;
+  bool bearingKm = false;
+  CLI::App* bearing =
+      app.add_subcommand("bearing", "great-circle bearing and distance from point 1 to point 2");
+  bearing->add_option("LAT1 LON1 LAT2 LON2", bearingValues,
+                      "two positions in degrees, longitudes WEST positive")
+      ->expected(4)
+      ->required();
+  bearing->add_flag("--km", bearingKm, "distance in kilometres (default miles)");
+  bearing->callback([&] { action = [&] { return RunBearing(bearingValues, bearingKm); }; });
+
+  std::string directoryCall;
+  std::string directoryFile;
+  CLI::App* directory = app.add_subcommand("directory", "look a call sign up in EME.DTA");
+  directory->add_option("CALL", directoryCall, "call sign or its beginning")->required();
+  directory->add_option("--file", directoryFile, "directory file (default: ./EME.DTA)");
+  directory->callback([&] { action = [&] { return RunDirectory(directoryCall, directoryFile); }; });
+
+  try {
+    app.parse(argc, argv);
+    return action ? action() : kExitUsage;
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "kelvora-cli: error: " << e.what() << " (see --help)\n";
+    return kExitUsage;
+  } catch (const UsageError& e) {
+    std::cerr << "kelvora-cli: error: " << e.what() << '\n';
+    return kExitUsage;
+  } catch (const std::exception& e) {
+    std::cerr << "kelvora-cli: " << e.what() << '\n';
+    return kExitNotFound;
+  }
+}
+
+}  // namespace
+}  // namespace kelvora::cli
+
+int main(int argc, char** argv) { return kelvora::cli::Main(argc, argv); }
