@@ -1,0 +1,18 @@
+// Kelvora Win: the window program. It takes no options of its own; the
+// settings files and the EME directory are looked for in the current folder.
+#include <QApplication>
+#include <QDir>
+
+#include "state/records.h"
+#include "ui/tracker_dialog.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Kelvora Win"));
+  kelvora::TrackerModel model;
+  kelvora::gui::TrackerDialogOptions options;
+  options.settingsFolder = QDir::currentPath();
+  kelvora::gui::TrackerDialog dialog(model, std::move(options));
+  dialog.exec();
+  return 0;
+}

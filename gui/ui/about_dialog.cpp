@@ -1,0 +1,43 @@
+#include "ui/about_dialog.h"
+
+#include <QFont>
+#include <QIcon>
+#include <QLabel>
+
+#include "ui/dialog_units.h"
+
+namespace kelvora::gui {
+
+namespace {
+
+constexpr int kIconSize = 32;  // pixels, the program icon's own size
+
+QLabel* AddLabel(QWidget* parent, const QString& text, const QRect& rect) {
+  auto* label = new QLabel(text, parent);
+  label->setGeometry(rect);
+  return label;
+}
+
+}  // namespace
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(QString::fromUtf8(kAboutTitle));
+  setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+  const QIcon icon(QStringLiteral(":/kelvora/kelvora.png"));
+  setWindowIcon(icon);
+  setFixedSize(DialogRect(kSansSerifDialogScale, 0, 0, 153, 31).size());
+
+  auto* iconLabel = new QLabel(this);
+  iconLabel->setObjectName(QStringLiteral("aboutIcon"));
+  const QRect iconOrigin = DialogRect(kSansSerifDialogScale, 10, 5, 0, 0);
+  iconLabel->setGeometry(iconOrigin.x(), iconOrigin.y(), kIconSize, kIconSize);
+  iconLabel->setPixmap(icon.pixmap(kIconSize, kIconSize));
+
+  AddLabel(this, QString::fromUtf8(kAboutAuthorText), DialogRect(kSansSerifDialogScale, 36, 1, 108, 8))
+      ->setObjectName(QStringLiteral("aboutAuthor"));
+  AddLabel(this, QString::fromUtf8(kAboutReleaseText),
+           DialogRect(kSansSerifDialogScale, 44, 13, 76, 16))
+      ->setObjectName(QStringLiteral("aboutRelease"));
+}
+
+}  // namespace kelvora::gui

@@ -1,0 +1,66 @@
+#include "ui/drawing_resources.h"
+
+namespace kelvora::gui {
+
+namespace {
+
+QPen SolidPen(int red, int green, int blue, int width) {
+  QPen pen(QColor(red, green, blue));
+  pen.setStyle(Qt::SolidLine);
+  pen.setWidth(width);
+  return pen;
+}
+
+QBrush SolidBrush(int red, int green, int blue) {
+  return QBrush(QColor(red, green, blue), Qt::SolidPattern);
+}
+
+// Heights are character-cell heights in pixels; weights are on the 100..900
+// scale, which Qt 6 takes as it is.
+QFont ArialFont(int pixelHeight, int weight, bool fixedPitch, bool italic) {
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(pixelHeight);
+  font.setWeight(static_cast<QFont::Weight>(weight));
+  font.setStyleHint(fixedPitch ? QFont::TypeWriter : QFont::SansSerif);
+  font.setFixedPitch(fixedPitch);
+  font.setItalic(italic);
+  font.setUnderline(false);
+  font.setStrikeOut(false);
+  return font;
+}
+
+}  // namespace
+
+DrawingResources CreateDrawingResources() {
+  DrawingResources r;
+  r.editBackBrush = SolidBrush(224, 224, 224);
+  r.blackPen = SolidPen(0, 0, 0, 1);
+  r.yellowPen = SolidPen(255, 255, 0, 1);
+  r.darkGreyPen = SolidPen(100, 100, 100, 1);
+  r.tealPen = SolidPen(0, 64, 64, 1);
+  r.creamBrush = SolidBrush(255, 255, 225);
+  r.blackBrush = SolidBrush(0, 0, 0);
+  r.yellowBrush = SolidBrush(255, 255, 0);
+  r.darkGreyBrush = SolidBrush(100, 100, 100);
+  r.greyPen = SolidPen(150, 150, 150, 1);
+  r.greyBrush = SolidBrush(170, 170, 170);
+  r.slateBrush = SolidBrush(140, 140, 160);
+  r.slatePen = SolidPen(140, 140, 160, 1);
+  r.slatePen2 = SolidPen(140, 140, 160, 1);
+  r.tanBrush = SolidBrush(175, 155, 140);
+  r.tanPen = SolidPen(175, 155, 140, 1);
+  r.oliveBrush = SolidBrush(140, 140, 120);
+  r.olivePen = SolidPen(140, 140, 120, 1);
+  r.yellowPen3 = SolidPen(255, 255, 0, 3);
+  r.whitePen2 = SolidPen(255, 255, 255, 2);
+  r.whitePen = SolidPen(255, 255, 255, 1);
+  r.redPen2 = SolidPen(255, 0, 0, 2);
+  r.pointerFont = ArialFont(14, 400, false, false);
+  r.labelFont = ArialFont(15, 500, false, false);
+  r.smallBoldFont = ArialFont(13, 500, false, false);
+  r.fixedFont = ArialFont(12, 400, true, false);
+  r.italicFont = ArialFont(12, 400, true, true);
+  return r;
+}
+
+}  // namespace kelvora::gui

@@ -1,0 +1,90 @@
+#include "ui/key_filter.h"
+
+#include <Qt>
+
+namespace kelvora::gui {
+
+std::int64_t StepSecondsForKey(int key) {
+  switch (key) {
+    case Qt::Key_M: return 60;
+    case Qt::Key_T: return 600;
+    case Qt::Key_H: return 3600;
+    case Qt::Key_D: return 86400;
+    case Qt::Key_W: return 604800;
+    case Qt::Key_O: return 2678400;   // 31 days
+    case Qt::Key_Y: return 31536000;  // 365 days
+    default: return 0;
+  }
+}
+
+KeyAction PreTranslateKey(TrackerModel& model, const KeyMessage& message, std::int64_t clock) {
+  KeyAction action;
+  if (message.key == Qt::Key_X && message.altDown) action.endDialog = true;
+  // Alt+letter belongs to the menu bar: nothing more happens here.
+  if (message.altDown) return action;
+  if (message.release) {
+    model.tracking.stepPending = false;
+    return action;
+  }
+
+  TrackingState& tracking = model.tracking;
+  switch (message.key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      action.consumed = true;
+      return action;
+    case Qt::Key_Escape:
+      if (tracking.timeOffset != 0) {
+        tracking.timeOffset = 0;
+        action.invalidate.push_back(kLiveTimeRect);
+      }
+      break;
+    case Qt::Key_M:
+    case Qt::Key_T:
+    case Qt::Key_H:
+    case Qt::Key_D:
+    case Qt::Key_W:
+    case Qt::Key_O:
+    case Qt::Key_Y:
+      if (message.ctrlDown || tracking.stepPending) break;
+      {
+        const std::int64_t step = StepSecondsForKey(message.key);
+        StepTime(model, message.shiftDown ? -step : step, clock);
+      }
+      action.startStepTimer = true;
+      tracking.stepPending = true;
+      if (message.key == Qt::Key_M) {
+        if (model.view.sunView) {
+          model.view.sunViewRefresh = true;
+        } else {
+          model.view.moonViewRefresh = true;
+        }
+      }
+      break;
+    case Qt::Key_Up:
+      if (tracking.stepPending) break;
+      if (message.ctrlDown || !model.station2.IsSet()) {
+        JumpToHorizonCrossing(model, model.home.latitude, model.home.longitude, clock);
+      } else {
+        JumpToHorizonCrossing(model, model.station2.latitude, model.station2.longitude, clock);
+      }
+      action.startStepTimer = true;
+      tracking.stepPending = true;
+      break;
+    case Qt::Key_S:
+      if (message.ctrlDown) action.command = ToggleSunView(model);
+      return action;
+    case Qt::Key_V:
+      if (message.ctrlDown) action.command = ToggleMap(model);
+      return action;
+    case Qt::Key_K:
+      if (message.ctrlDown) ToggleDistanceUnit(model);
+      return action;
+    default:
+      break;
+  }
+  action.refresh = true;
+  return action;
+}
+
+}  // namespace kelvora::gui

@@ -1,0 +1,550 @@
+#include "ui/tracker_dialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+#include <QTimerEvent>
+#include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
+
+#include <filesystem>
+
+#include "app/clock.h"
+#include "app/settings.h"
+#include "ui/about_dialog.h"
+#include "ui/control_colours.h"
+#include "ui/dialog_units.h"
+#include "ui/dialogs/dialogs.h"
+
+namespace kelvora::gui {
+
+namespace {
+
+constexpr const char* kWindowTitle = "Kelvora Win";
+constexpr const char* kIconPath = ":/kelvora/kelvora.png";
+constexpr const char* kDirectoryFileName = "EME.DTA";
+
+// Where the window opens, in dialog units from the screen's corner.
+constexpr int kDialogX = 125;
+constexpr int kDialogY = 10;
+
+// The rectangle the Station2 command repaints before its dialog opens.
+constexpr PixelRect kStation2Rect{1, 171, 430, 475};
+
+// A value box of the window template, in dialog units.
+struct ValueBoxLayout {
+  int id;
+  int x, y, width, height;
+  bool multiLine;
+  bool border;
+};
+
+constexpr ValueBoxLayout kValueBoxes[] = {
+    {1006, 4, 15, 92, 12, true, true},     // clock
+    {1007, 4, 44, 44, 12, true, true},     // moon azimuth
+    {1002, 5, 68, 43, 12, true, true},     // moon elevation
+    {1004, 56, 44, 45, 12, true, true},    // declination
+    {1005, 56, 68, 45, 12, true, true},    // range
+    {1021, 110, 44, 47, 12, true, true},   // perigee
+    {1022, 110, 68, 46, 12, true, true},   // apogee
+    {1028, 167, 44, 45, 12, true, false},  // sun azimuth
+    {1029, 166, 68, 47, 12, true, true},   // sun elevation
+    {1040, 5, 3, 54, 12, false, false},    // home locator
+    {1099, 130, 15, 124, 12, false, true}, // tracked source line
+    {1074, 217, 44, 37, 12, true, true},   // sky temperature
+    {1075, 218, 65, 37, 12, true, true},   // path loss
+    {1076, 218, 86, 37, 12, true, true},   // degradation
+    {1097, 217, 106, 37, 12, false, true}, // home Doppler
+    {1114, 217, 126, 37, 12, false, true}, // second-station Doppler
+    {1079, 217, 146, 37, 12, true, false}, // second-station locator
+    {1077, 217, 166, 37, 12, true, true},  // polarity offset
+    {1092, 217, 188, 37, 12, false, true}, // second-station azimuth
+    {1093, 217, 210, 37, 12, false, true}, // second-station elevation
+};
+
+constexpr int kHomeLocatorBox = 1040;
+constexpr int kStatusLine = 1100;
+constexpr int kClockBox = 1006;
+constexpr int kSourceLineBox = 1099;
+
+struct GroupBoxLayout {
+  const char* caption;
+  int x, y, width, height;
+};
+
+constexpr GroupBoxLayout kGroupBoxes[] = {
+    {"Moon Az.", 1, 34, 49, 24},     {"Moon El.", 1, 58, 49, 25},
+    {"Declination", 54, 34, 49, 24}, {"Range", 54, 58, 49, 25},
+    {"Perigee", 107, 34, 51, 24},    {"Apogee", 107, 58, 51, 25},
+    {"Sun Az.", 164, 34, 52, 24},    {"Sun El.", 164, 58, 52, 25},
+};
+
+QRect Units(int x, int y, int width, int height) {
+  return DialogRect(kMainDialogScale, x, y, width, height);
+}
+
+std::filesystem::path LocalPath(const QString& folder) {
+  return std::filesystem::path(QFile::encodeName(folder).toStdString());
+}
+
+// The source items of "&Track another star" in their menu order, with the
+// source code each selects.
+struct SourceItem {
+  int command;
+  int code;
+  const char* text;
+};
+
+constexpr SourceItem kSourceItems[] = {
+    {kCmdQuietSky, 1, "&Quiet Sky"},       {kCmdCassiopeiaA, 2, "C&assiopeia A"},
+    {kCmdCentaurusA, 3, "C&entarus A"},    {kCmdCygnusA, 4, "C&ygnus A"},
+    {kCmdGalacticCentre, 5, "&Galactic Center"}, {kCmdTaurusA, 6, "&Taurus A"},
+};
+
+bool IsMouseEvent(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, QWidget* parent)
+    : QDialog(parent), model_(model), options_(std::move(options)) {
+  if (!options_.clock) options_.clock = [] { return ClockValue(); };
+  if (options_.settingsFolder.isEmpty()) options_.settingsFolder = QDir::currentPath();
+  if (!options_.showMessage) {
+    options_.showMessage = [this](const QString& text) {
+      QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kWindowTitle), text, QMessageBox::Ok,
+                      this);
+      box.exec();
+    };
+  }
+
+  // The window and its template: caption, system menu and minimise box,
+  // fixed size, its own task-bar entry.
+  setWindowTitle(QString::fromUtf8(kWindowTitle));
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  const QRect origin = Units(kDialogX, kDialogY, 0, 0);
+  move(origin.topLeft());
+  BuildMenu();
+
+  // Start-up, in order: icon, drawing resources, the controls that paint
+  // with them, the two timers, the settings and the home locator. The
+  // circle tables were built with the model.
+  setWindowIcon(QIcon(QString::fromUtf8(kIconPath)));
+  resources_ = CreateDrawingResources();
+  BuildControls();
+  station2Dialog_ = CreateStation2Dialog(
+      model_, QDir(options_.settingsFolder).filePath(QString::fromUtf8(kDirectoryFileName)), this);
+
+  tickTimer_ = new QTimer(this);
+  statusTimer_ = new QTimer(this);
+  stepTimer_ = new QTimer(this);
+  stepTimer_->setSingleShot(true);
+  connect(tickTimer_, &QTimer::timeout, this, [this] { HandleTimer(kTickTimerId); });
+  connect(statusTimer_, &QTimer::timeout, this, [this] { HandleTimer(kStatusTimerId); });
+  connect(stepTimer_, &QTimer::timeout, this, [this] { HandleTimer(kStepTimerId); });
+  if (options_.startTimers) StartTimers();
+  // The window's life ends with the modal run: stop the timers then, so
+  // nothing ticks after the program has left its loop.
+  connect(this, &QDialog::finished, this, [this] {
+    tickTimer_->stop();
+    statusTimer_->stop();
+    stepTimer_->stop();
+  });
+
+  StartUp(model_, LocalPath(options_.settingsFolder));
+
+  qApp->installEventFilter(this);
+}
+
+TrackerDialog::~TrackerDialog() {
+  qApp->removeEventFilter(this);
+  tickTimer_->stop();
+  statusTimer_->stop();
+  stepTimer_->stop();
+}
+
+void TrackerDialog::BuildMenu() {
+  menuBar_ = new QMenuBar(this);
+  auto add = [this](QMenu* menu, int id, const char* text, bool checkable) {
+    QAction* action = menu->addAction(QString::fromUtf8(text));
+    action->setData(id);
+    action->setCheckable(checkable);
+    connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    actions_[id] = action;
+    return action;
+  };
+
+  QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
+  add(file, kCmdPrimarySetup, "&Primary Stn Setup", false);
+  QMenu* sources = file->addMenu(QStringLiteral("&Track another star"));
+  for (const SourceItem& item : kSourceItems) add(sources, item.command, item.text, true);
+  add(sources, kCmdOtherStar, "&Other (enter ra && dec)", true);
+  file->addSeparator();
+  add(file, kCmdSave, "S&ave", false);
+  add(file, kCmdExit, "E&xit", false);
+
+  QMenu* station = menuBar_->addMenu(QStringLiteral("&Station"));
+  add(station, kCmdEmeDir, "&EME Dir", false);
+  add(station, kCmdStation2, "Station&2", false);
+
+  QMenu* view = menuBar_->addMenu(QStringLiteral("&View"));
+  add(view, kCmdFromMoon, "From &Moon", true)->setChecked(true);
+  add(view, kCmdFromSun, "From &Sun", true);
+  view->addSeparator();
+  add(view, kCmdSkyMap, "S&ky Map", true);
+  add(view, kCmdEarthMap, "&Earth Map", true)->setChecked(true);
+
+  QMenu* help = menuBar_->addMenu(QStringLiteral("&Help"));
+  add(help, kCmdHelp, "&Help", false);
+  add(help, kCmdAbout, "&About", false);
+}
+
+void TrackerDialog::BuildControls() {
+  panel_ = new PanelWidget(model_, resources_, *this, this);
+  panel_->setObjectName(QStringLiteral("panel"));
+  panel_->setFixedSize(kClientWidth, kClientHeight);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setMenuBar(menuBar_);
+  layout->addWidget(panel_);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+
+  // Group boxes first, so the value boxes inside them lie on top. They are
+  // disabled frames only: the value boxes are their siblings, not children,
+  // and stay enabled.
+  int groupIndex = 0;
+  for (const GroupBoxLayout& group : kGroupBoxes) {
+    auto* box = new QGroupBox(QString::fromUtf8(group.caption), panel_);
+    box->setObjectName(QStringLiteral("group%1").arg(++groupIndex));
+    box->setAlignment(Qt::AlignHCenter);
+    box->setEnabled(false);
+    box->setGeometry(Units(group.x, group.y, group.width, group.height));
+  }
+
+  for (const ValueBoxLayout& layoutOf : kValueBoxes) {
+    auto* edit = new QLineEdit(panel_);
+    edit->setObjectName(QStringLiteral("edit%1").arg(layoutOf.id));
+    edit->setGeometry(Units(layoutOf.x, layoutOf.y, layoutOf.width, layoutOf.height));
+    edit->setFrame(layoutOf.border);
+    edit->setProperty("multiLine", layoutOf.multiLine);
+    // Multi-line boxes keep their one line at the top, as such boxes do.
+    const Qt::Alignment vertical = layoutOf.multiLine ? Qt::AlignTop : Qt::AlignVCenter;
+    if (layoutOf.id == kHomeLocatorBox) {
+      edit->setAlignment(Qt::AlignLeft | vertical);
+      edit->setReadOnly(true);
+      // A read-only box shows the window's own background.
+      QPalette palette = edit->palette();
+      palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+      edit->setPalette(palette);
+    } else {
+      edit->setAlignment(Qt::AlignHCenter | vertical);
+      edit->setPalette(PaletteForControl(edit->palette(), layoutOf.id, false));
+    }
+    valueBoxes_[layoutOf.id] = edit;
+  }
+
+  skyViewBox_ = new QCheckBox(panel_);
+  skyViewBox_->setObjectName(QStringLiteral("check%1").arg(kSkyViewCheckBox));
+  skyViewBox_->setGeometry(Units(217, 226, 8, 8));
+  connect(skyViewBox_, &QCheckBox::clicked, this, [this] { ToggleSkyViewBox(); });
+  auto* skyViewText = new QLabel(QStringLiteral("SkyView"), panel_);
+  skyViewText->setObjectName(QStringLiteral("staticSkyView"));
+  skyViewText->setGeometry(Units(225, 226, 28, 9));
+
+  auto* status = new QLabel(panel_);
+  status->setObjectName(QStringLiteral("static%1").arg(kStatusLine));
+  status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  status->setGeometry(Units(0, 237, 255, 10));
+
+  for (std::size_t i = 0; i < kDisplayControlIds.size(); ++i) {
+    const int id = kDisplayControlIds[i];
+    textControls_[i] = id == kStatusLine ? static_cast<QWidget*>(status) : valueBoxes_.at(id);
+  }
+}
+
+void TrackerDialog::StartTimers() {
+  tickTimer_->start(kTickTimerPeriodMs);
+  if (!tickTimer_->isActive()) ShowMessage(QStringLiteral("cannot install timer"));
+  statusTimer_->start(kStatusTimerPeriodMs);
+  if (!statusTimer_->isActive()) ShowMessage(QStringLiteral("cannot install timer2"));
+}
+
+void TrackerDialog::ShowMessage(const QString& text) { options_.showMessage(text); }
+
+std::int64_t TrackerDialog::Clock() const { return options_.clock(); }
+
+void TrackerDialog::RunTickNow() { HandleTimer(kRefreshTimerId); }
+
+void TrackerDialog::RestartStatusTimer() {
+  if (options_.startTimers) statusTimer_->start(kStatusTimerPeriodMs);
+}
+
+void TrackerDialog::PushTexts() { PushTextSet(model_.texts); }
+
+void TrackerDialog::HandleTimer(unsigned timerId) {
+  // Pushing texts and repainting never come back here, but a tick must
+  // never start inside another one whatever path the events take.
+  if (inTick_) return;
+  inTick_ = true;
+  if (timerId == kStepTimerId) stepTimer_->stop();
+  const TickOutcome outcome = RunTick(model_, timerId, Clock());
+  if (outcome.invalidateAll) Invalidate(PixelRect{0, 0, kClientWidth, kClientHeight});
+  if (outcome.exchanged) PushTextSet(*outcome.exchanged);
+  for (const PixelRect& rect : outcome.invalidate) Invalidate(rect);
+  if (outcome.checkedSourceCommand != 0) CheckSourceItem(outcome.checkedSourceCommand);
+  UpdateSteppedColours();
+  inTick_ = false;
+}
+
+void TrackerDialog::Invalidate(const PixelRect& rect) {
+  invalidations_.push_back(rect);
+  panel_->InvalidateRect(rect.left, rect.top, rect.right, rect.bottom);
+}
+
+void TrackerDialog::PushTextSet(const DisplayTexts& texts) {
+  for (std::size_t i = 0; i < textControls_.size(); ++i) {
+    const QString text = QString::fromStdString(texts.text[i]);
+    // A box is written only when its text differs, so a box whose value
+    // has not changed keeps its cursor and selection.
+    if (auto* edit = qobject_cast<QLineEdit*>(textControls_[i])) {
+      if (edit->text() != text) edit->setText(text);
+    } else if (auto* label = qobject_cast<QLabel*>(textControls_[i])) {
+      if (label->text() != text) label->setText(text);
+    }
+  }
+}
+
+void TrackerDialog::SetMenuCheck(int commandId, bool checked) {
+  if (QAction* action = ActionFor(commandId)) action->setChecked(checked);
+}
+
+void TrackerDialog::CheckSourceItem(int commandId) {
+  for (const SourceItem& item : kSourceItems) SetMenuCheck(item.command, item.command == commandId);
+  SetMenuCheck(kCmdOtherStar, commandId == kCmdOtherStar);
+}
+
+void TrackerDialog::ApplyCommand(const CommandOutcome& outcome, bool setsSkyViewBox) {
+  for (const auto& [id, checked] : outcome.menuChecks) SetMenuCheck(id, checked);
+  if (setsSkyViewBox) skyViewBox_->setChecked(outcome.skyViewBox);
+  if (outcome.pushTexts) PushTexts();
+  for (const PixelRect& rect : outcome.invalidate) Invalidate(rect);
+}
+
+void TrackerDialog::UpdateSteppedColours() {
+  const bool stepped = model_.tracking.timeOffset != 0;
+  if (stepped == shownStepped_) return;
+  shownStepped_ = stepped;
+  for (const int id : {kClockBox, kSourceLineBox}) {
+    QLineEdit* edit = valueBoxes_.at(id);
+    edit->setPalette(PaletteForControl(edit->palette(), id, stepped));
+  }
+}
+
+void TrackerDialog::ToggleSkyViewBox() { ApplyCommand(ToggleMap(model_), true); }
+
+QAction* TrackerDialog::ActionFor(int commandId) const {
+  const auto found = actions_.find(commandId);
+  return found == actions_.end() ? nullptr : found->second;
+}
+
+QLineEdit* TrackerDialog::ValueBox(int controlId) const {
+  const auto found = valueBoxes_.find(controlId);
+  return found == valueBoxes_.end() ? nullptr : found->second;
+}
+
+void TrackerDialog::RunCommand(int commandId) {
+  // The view and map marks follow the command chosen, whether or not the
+  // view then changes.
+  switch (commandId) {
+    case kCmdFromSun:
+      SetMenuCheck(kCmdFromSun, true);
+      SetMenuCheck(kCmdFromMoon, false);
+      break;
+    case kCmdFromMoon:
+      SetMenuCheck(kCmdFromMoon, true);
+      SetMenuCheck(kCmdFromSun, false);
+      break;
+    case kCmdEarthMap:
+      SetMenuCheck(kCmdEarthMap, true);
+      SetMenuCheck(kCmdSkyMap, false);
+      break;
+    case kCmdSkyMap:
+      SetMenuCheck(kCmdSkyMap, true);
+      SetMenuCheck(kCmdEarthMap, false);
+      break;
+    default:
+      break;
+  }
+  // A command reaches the window through its message queue like any other
+  // message, so the window is brought up to date before it runs.
+  HandleTimer(kRefreshTimerId);
+
+  for (const SourceItem& item : kSourceItems) {
+    if (item.command == commandId) {
+      ApplyCommand(SelectSource(model_, item.code, Clock()), false);
+      return;
+    }
+  }
+  switch (commandId) {
+    case kCmdPrimarySetup:
+      RunSetupDialog(model_, options_.settingsFolder, this);
+      break;
+    case kCmdOtherStar:
+      RunStarDataDialog(model_, this);
+      ApplyCommand(CheckUserStarItem(), false);
+      break;
+    case kCmdSave:
+      SaveCopy();
+      break;
+    case kCmdExit:
+      accept();
+      break;
+    case kCmdEmeDir:
+      RunDirectorySearchDialog(
+          QDir(options_.settingsFolder).filePath(QString::fromUtf8(kDirectoryFileName)), this);
+      break;
+    case kCmdStation2:
+      OpenStation2();
+      break;
+    case kCmdFromSun:
+      ApplyCommand(SelectSunView(model_), false);
+      break;
+    case kCmdFromMoon:
+      ApplyCommand(SelectMoonView(model_), false);
+      break;
+    case kCmdSkyMap:
+      ApplyCommand(SelectSkyMap(model_), true);
+      break;
+    case kCmdEarthMap:
+      ApplyCommand(SelectEarthMap(model_), true);
+      break;
+    case kCmdAbout:
+      ShowAbout();
+      break;
+    case kCmdHelp:  // the program has no help of its own
+    default:
+      break;
+  }
+}
+
+void TrackerDialog::SaveCopy() {
+  const std::optional<std::string> failure =
+      SaveSettingsCopy(LocalPath(options_.settingsFolder), model_.settings);
+  if (failure) ShowMessage(QString::fromStdString(*failure));
+}
+
+void TrackerDialog::ShowAbout() {
+  AboutDialog about(this);
+  about.exec();
+}
+
+void TrackerDialog::OpenStation2() {
+  SecondStation& station2 = model_.station2;
+  station2.savedLocator = station2.locator;
+  station2.locator.clear();
+  Invalidate(kStation2Rect);
+  RunStation2Dialog(station2Dialog_);
+}
+
+bool TrackerDialog::IsFirstKeyReceiver(QObject* watched) const {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this) return false;
+  // A key the focus widget left alone travels up to its parents; it is the
+  // same keystroke and must be handled once.
+  const QWidget* focus = QApplication::focusWidget();
+  return !(focus != nullptr && focus != widget && widget->isAncestorOf(focus));
+}
+
+bool TrackerDialog::IsOwnTimerEvent(QObject* watched, QEvent* event) const {
+  if (watched != tickTimer_ && watched != statusTimer_ && watched != stepTimer_) return false;
+  auto* timer = static_cast<QTimer*>(watched);
+  return static_cast<QTimerEvent*>(event)->timerId() == timer->timerId();
+}
+
+bool TrackerDialog::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+    if (!IsFirstKeyReceiver(watched)) return false;
+    return HandleKey(static_cast<QKeyEvent*>(event));
+  }
+  if (IsMouseEvent(type)) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget != nullptr && widget->window() == this) HandleTimer(kRefreshTimerId);
+    return false;
+  }
+  if (type == QEvent::Timer && IsOwnTimerEvent(watched, event)) {
+    HandleTimer(kRefreshTimerId);
+    return false;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+bool TrackerDialog::HandleKey(QKeyEvent* event) {
+  const bool release = event->type() == QEvent::KeyRelease;
+  // Some window systems send a release before every auto-repeated press of
+  // a key that is held down; the key is still down, so that is no release.
+  if (release && event->isAutoRepeat()) return false;
+  const Qt::KeyboardModifiers now = QGuiApplication::queryKeyboardModifiers();
+  KeyMessage message;
+  message.key = event->key();
+  message.release = release;
+  message.altDown = event->modifiers().testFlag(Qt::AltModifier);
+  message.shiftDown = now.testFlag(Qt::ShiftModifier);
+  message.ctrlDown = now.testFlag(Qt::ControlModifier);
+
+  const KeyAction action = gui::PreTranslateKey(model_, message, Clock());
+  if (action.endDialog) accept();
+  if (action.command) ApplyCommand(*action.command, message.key == Qt::Key_V);
+  for (const PixelRect& rect : action.invalidate) Invalidate(rect);
+  if (action.startStepTimer) stepTimer_->start(kStepTimerPeriodMs);
+  if (action.refresh) HandleTimer(kRefreshTimerId);
+  UpdateSteppedColours();
+  return action.consumed;
+}
+
+void TrackerDialog::keyPressEvent(QKeyEvent* event) {
+  // Keys are handled before dispatch; what reaches the window itself gets
+  // no dialog handling (Esc must not close it, Enter presses no button).
+  QWidget::keyPressEvent(event);
+}
+
+void TrackerDialog::changeEvent(QEvent* event) {
+  QDialog::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) return;
+  const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+  if (windowState().testFlag(Qt::WindowMinimized)) {
+    setWindowTitle(QString::fromUtf8(kWindowTitle));
+  } else if (change->oldState().testFlag(Qt::WindowMinimized)) {
+    setWindowTitle(QStringLiteral("Az: %1, El: %2")
+                       .arg(QString::fromStdString(model_.texts[1]),
+                            QString::fromStdString(model_.texts[5])));
+  }
+}
+
+}  // namespace kelvora::gui
