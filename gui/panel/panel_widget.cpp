@@ -1,24 +1,81 @@
 #include "panel/panel_widget.h"
 
+#include <QEvent>
+#include <QIcon>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
+#include <QTimer>
+
+#include "astro/time_helpers.h"
+#include "panel/panel_painter.h"
+#include "panel/step_buttons.h"
+#include "stations/locator.h"
+#include "tick/commands.h"
 
 namespace kelvora::gui {
+namespace {
+
+// The panel part of the window that a time step or a station change repaints.
+constexpr int kMapAreaLeft = 1;
+constexpr int kMapAreaTop = 165;
+constexpr int kMapAreaRight = 430;
+constexpr int kMapAreaBottom = 475;
+
+constexpr int kIconSize = 32;
+
+// A transparent layer above the value boxes: the mouse handlers' drawings go
+// over the controls as they did when drawn straight onto the window (the
+// read-out line lies over the status line).
+class OverlayLayer : public QWidget {
+ public:
+  OverlayLayer(QWidget* parent, PanelOverlayState& state, const DrawingResources& resources)
+      : QWidget(parent), state_(state), resources_(resources) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_NoSystemBackground);
+    setFocusPolicy(Qt::NoFocus);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QPainter painter(this);
+    // A grab renders into a pixmap: a snapshot, which must not wipe anything.
+    const QPaintDevice* target = redirected(nullptr);
+    const bool snapshot = target != nullptr && target->devType() == QInternal::Pixmap;
+    PaintOverlay(painter, state_, resources_, parentWidget()->font(), event->region(), !snapshot);
+  }
+
+ private:
+  PanelOverlayState& state_;
+  const DrawingResources& resources_;
+};
+
+}  // namespace
 
 struct PanelWidget::Impl {
   TrackerModel& model;
   const DrawingResources& resources;
   PanelHost& host;
+  PanelPictures pictures;
+  PanelOverlayState overlay;
+  OverlayLayer* layer;
 };
 
 PanelWidget::PanelWidget(TrackerModel& model, const DrawingResources& resources, PanelHost& host,
                          QWidget* parent)
-    : QWidget(parent), impl_(new Impl{model, resources, host}) {
+    : QWidget(parent), impl_(new Impl{model, resources, host, LoadPanelPictures(), {}, nullptr}) {
   setFixedSize(kClientWidth, kClientHeight);
   setMouseTracking(true);
+  setAutoFillBackground(false);
+  impl_->layer = new OverlayLayer(this, impl_->overlay, resources);
+  impl_->layer->setGeometry(0, 0, kClientWidth, kClientHeight);
+  impl_->layer->raise();
 }
 
 PanelWidget::~PanelWidget() { delete impl_; }
+
+const PanelOverlayState& PanelWidget::OverlayState() const { return impl_->overlay; }
 
 void PanelWidget::InvalidateRect(int left, int top, int right, int bottom) {
   update(QRect(left, top, right - left, bottom - top));
@@ -26,14 +83,168 @@ void PanelWidget::InvalidateRect(int left, int top, int right, int bottom) {
 
 QImage PanelWidget::RenderToImage() {
   QImage image(kClientWidth, kClientHeight, QImage::Format_RGB32);
-  image.fill(QColor(195, 195, 195));
+  image.fill(palette().color(QPalette::Window));
+  QPainter painter(&image);
+  PaintPanel(painter, impl_->model, impl_->resources, impl_->pictures, palette(),
+             impl_->overlay.stepCaptionShown);
+  PaintOverlay(painter, impl_->overlay, impl_->resources, font(), QRegion(image.rect()), false);
   return image;
 }
 
-void PanelWidget::paintEvent(QPaintEvent* /*event*/) {}
-void PanelWidget::mouseMoveEvent(QMouseEvent* /*event*/) {}
-void PanelWidget::mousePressEvent(QMouseEvent* /*event*/) {}
-void PanelWidget::mouseReleaseEvent(QMouseEvent* /*event*/) {}
-void PanelWidget::leaveEvent(QEvent* /*event*/) {}
+void PanelWidget::paintEvent(QPaintEvent* event) {
+  QPainter painter(this);
+  painter.setClipRegion(event->region());
+  painter.fillRect(rect(), palette().color(QPalette::Window));
+  if (window()->isMinimized()) {
+    const QPixmap icon = window()->windowIcon().pixmap(kIconSize, kIconSize);
+    painter.drawPixmap((width() - icon.width() + 1) / 2, (height() - icon.height() + 1) / 2, icon);
+    return;
+  }
+  PaintPanel(painter, impl_->model, impl_->resources, impl_->pictures, palette(),
+             impl_->overlay.stepCaptionShown);
+}
+
+bool PanelWidget::event(QEvent* event) {
+  // Controls added after construction would stack above the overlay layer.
+  if ((event->type() == QEvent::ChildAdded || event->type() == QEvent::ChildPolished) &&
+      impl_ != nullptr && impl_->layer != nullptr) {
+    QTimer::singleShot(0, impl_->layer, [layer = impl_->layer] { layer->raise(); });
+  }
+  return QWidget::event(event);
+}
+
+void PanelWidget::mouseMoveEvent(QMouseEvent* event) {
+  Impl& d = *impl_;
+  PanelOverlayState& overlay = d.overlay;
+  const QPoint at = event->position().toPoint();
+  const int x = at.x();
+  const int y = at.y();
+
+  if (event->buttons() & Qt::RightButton) {
+    overlay.pointerText = QString::asprintf("%4d, %4d ", x, y);
+    overlay.pointer.Request();
+    d.layer->update(PointerTextArea(overlay.pointerText, font()));
+  } else if (d.model.view.mapBitmap == kEarthMapBitmap) {
+    if (OnEarthMapForReadout(x, y)) {
+      d.host.RestartStatusTimer();
+      overlay.mapReadoutShown = true;
+      overlay.readoutLine = ComputeMapReadout(d.model, x, y, d.host.Clock());
+      overlay.readout.Request();
+      d.layer->update(ReadoutArea(overlay.readoutLine, d.resources));
+      d.host.PushTexts();
+    } else if (overlay.mapReadoutShown) {
+      overlay.mapReadoutShown = false;
+      InvalidateRect(4, kReadoutRow, 508, 490);
+    }
+  }
+
+  if (const std::optional<StepButton> hovered = StepButtonHoveredAt(x, y)) {
+    const auto index = static_cast<std::size_t>(*hovered);
+    overlay.captions[index].Request();
+    overlay.captionFlags[index] = true;
+    overlay.stepCaptionShown = true;
+    d.layer->update(CaptionArea(*hovered, d.resources));
+  } else {
+    overlay.stepCaptionShown = false;
+    // At most one caption goes per move.
+    for (const StepButton button : kCaptionEraseOrder) {
+      const auto index = static_cast<std::size_t>(button);
+      if (!overlay.captionFlags[index]) continue;
+      const QRect& erase = SpecOf(button).eraseRect;
+      update(erase);
+      overlay.captionFlags[index] = false;
+      break;
+    }
+  }
+  QWidget::mouseMoveEvent(event);
+}
+
+void PanelWidget::mousePressEvent(QMouseEvent* event) {
+  Impl& d = *impl_;
+  const QPoint at = event->position().toPoint();
+  const int x = at.x();
+  const int y = at.y();
+  const std::optional<StepButton> clicked = StepButtonClickedAt(x, y);
+
+  if (event->button() == Qt::LeftButton) {
+    if (clicked == StepButton::kOneMinute) {
+      StepTime(d.model, SpecOf(StepButton::kOneMinute).stepSeconds, d.host.Clock());
+      d.host.RunTickNow();
+      InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
+      event->accept();
+      return;
+    }
+    if (clicked) {
+      if (*clicked == StepButton::kRiseClear) {
+        JumpToHorizonCrossing(d.model, d.model.home.latitude, d.model.home.longitude,
+                              d.host.Clock());
+      } else {
+        StepTime(d.model, SpecOf(*clicked).stepSeconds, d.host.Clock());
+      }
+      d.host.RunTickNow();
+      event->accept();
+      return;
+    }
+    QWidget::mousePressEvent(event);
+    return;
+  }
+
+  if (event->button() == Qt::RightButton) {
+    if (d.model.view.mapBitmap == kEarthMapBitmap && OnEarthMapForRemoval(x, y)) {
+      d.model.station2.latitude = 0.0;
+      d.model.station2.longitude = 0.0;
+      d.model.station2.locator.clear();
+      InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
+    }
+    if (clicked == StepButton::kRiseClear) {
+      d.model.tracking.timeOffset = 0;
+      InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
+      d.host.RunTickNow();
+    } else if (clicked == StepButton::kOneMinute) {
+      StepTime(d.model, -SpecOf(StepButton::kOneMinute).stepSeconds, d.host.Clock());
+      d.host.RunTickNow();
+      InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
+    } else if (clicked) {
+      StepTime(d.model, -SpecOf(*clicked).stepSeconds, d.host.Clock());
+      d.host.RunTickNow();
+    } else {
+      QWidget::mousePressEvent(event);
+    }
+    return;
+  }
+  QWidget::mousePressEvent(event);
+}
+
+void PanelWidget::mouseReleaseEvent(QMouseEvent* event) {
+  Impl& d = *impl_;
+  const QPoint at = event->position().toPoint();
+  const int x = at.x();
+  const int y = at.y();
+
+  if (event->button() == Qt::LeftButton) {
+    if (d.model.view.mapBitmap == kEarthMapBitmap && OnEarthMapForReadout(x, y)) {
+      InvalidateRect(0, kMapAreaTop, 431, kMapAreaBottom);
+      SecondStation& station2 = d.model.station2;
+      station2.latitude = MapLatitudeForY(y);
+      station2.longitude = MapLongitudeForX(x);
+      station2.locator = PositionToLocator(station2.latitude, station2.longitude);
+      d.overlay.placedAt = at;
+      d.overlay.placedCross.Request();
+      d.layer->update(PlacedCrossArea(at));
+      station2.callReset = true;
+    }
+    d.host.RunTickNow();
+  } else if (event->button() == Qt::RightButton) {
+    d.host.RunTickNow();
+    InvalidateRect(410, 6, 506, 23);
+  }
+  QWidget::mouseReleaseEvent(event);
+}
+
+void PanelWidget::leaveEvent(QEvent* event) {
+  // Leaving the window is no move over it: captions and the read-out stay
+  // until a later move or repaint, as drawings on the window would.
+  QWidget::leaveEvent(event);
+}
 
 }  // namespace kelvora::gui

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "panel/panel_overlay.h"
 #include "state/records.h"
 #include "ui/drawing_resources.h"
 
@@ -37,8 +38,12 @@ class PanelWidget : public QWidget {
   // exclusive), with erasing.
   void InvalidateRect(int left, int top, int right, int bottom);
 
-  // Paints what paintEvent paints into an image of the client area's size.
+  // Paints what paintEvent paints into an image of the client area's size,
+  // with the mouse handlers' captions, read-out and pointer texts on top.
   QImage RenderToImage();
+
+  // The mouse handlers' flags and pending drawings, for checks.
+  const PanelOverlayState& OverlayState() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -46,6 +51,7 @@ class PanelWidget : public QWidget {
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   struct Impl;

@@ -1,0 +1,86 @@
+#include "panel/panel_overlay.h"
+
+#include "panel/gdi_draw.h"
+#include "panel/panel_painter.h"
+
+namespace kelvora::gui {
+namespace {
+
+const QColor kBlack{0, 0, 0};
+
+// Decides whether an item is drawn in this paint, and updates its state.
+bool DrawNow(OverlayItem& item, const QRect& area, const QRegion& region, bool consume) {
+  if (!consume) return item.Shown();
+  if (item.pending) {
+    item.pending = false;
+    item.onScreen = true;
+    return true;
+  }
+  if (item.onScreen && region.intersects(area)) item.onScreen = false;
+  return false;
+}
+
+}  // namespace
+
+QRect CaptionArea(StepButton button, const DrawingResources& resources) {
+  const StepButtonSpec& spec = SpecOf(button);
+  return spec.captionBox.united(GdiTextRect(resources.fixedFont, spec.textX, spec.textY,
+                                            QString::fromLatin1(spec.caption)));
+}
+
+QRect ReadoutArea(const MapReadoutLine& line, const DrawingResources& resources) {
+  QRect area;
+  for (const ReadoutText& part : line) {
+    area = area.united(GdiTextRect(resources.pointerFont, part.x, kReadoutRow, part.text));
+  }
+  return area;
+}
+
+QRect PointerTextArea(const QString& text, const QFont& defaultFont) {
+  return GdiTextRect(defaultFont, kPointerTextX, kPointerTextY, text);
+}
+
+QRect PlacedCrossArea(QPoint at) { return QRect(at.x() - 6, at.y() - 6, 13, 13); }
+
+QString ReadoutLineText(const MapReadoutLine& line) {
+  QString text;
+  for (const ReadoutText& part : line) text += part.text;
+  return text;
+}
+
+void PaintOverlay(QPainter& painter, PanelOverlayState& state, const DrawingResources& resources,
+                  const QFont& defaultFont, const QRegion& region, bool consume) {
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+
+  for (const StepButtonSpec& spec : StepButtons()) {
+    OverlayItem& item = state.captions[static_cast<std::size_t>(spec.button)];
+    if (!DrawNow(item, CaptionArea(spec.button, resources), region, consume)) continue;
+    const QRect& box = spec.captionBox;
+    GdiRectangle(painter, kBlack, resources.creamBrush, box.left(), box.top(),
+                 box.left() + box.width(), box.top() + box.height());
+    GdiText(painter, resources.fixedFont, kBlack, spec.textX, spec.textY,
+            QString::fromLatin1(spec.caption));
+  }
+
+  if (DrawNow(state.readout, ReadoutArea(state.readoutLine, resources), region, consume)) {
+    for (const ReadoutText& part : state.readoutLine) {
+      GdiText(painter, resources.pointerFont, kBlack, part.x, kReadoutRow, part.text,
+              kPanelTextBackground);
+    }
+  }
+
+  if (DrawNow(state.pointer, PointerTextArea(state.pointerText, defaultFont), region, consume)) {
+    GdiText(painter, defaultFont, kPointerTextColour, kPointerTextX, kPointerTextY,
+            state.pointerText, kPanelTextBackground);
+  }
+
+  if (DrawNow(state.placedCross, PlacedCrossArea(state.placedAt), region, consume)) {
+    const int x = state.placedAt.x();
+    const int y = state.placedAt.y();
+    GdiPenLine(painter, resources.redPen2, x - 4, y, x + 4, y);
+    GdiPenLine(painter, resources.redPen2, x, y - 4, x, y + 4);
+  }
+}
+
+}  // namespace kelvora::gui

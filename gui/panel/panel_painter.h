@@ -1,0 +1,52 @@
+// Painting of the panel from the shared state: the map picture, the labels,
+// the view caption, the time-step buttons, the map overlays and the phase
+// picture. Nothing here computes a position; everything comes from the
+// values the last tick left in the model.
+#pragma once
+
+#include <QImage>
+#include <QPainter>
+#include <QPalette>
+
+#include "state/records.h"
+#include "ui/drawing_resources.h"
+
+namespace kelvora::gui {
+
+// The two map pictures, loaded once from the resources and kept as 32-bit
+// images so the copy into the panel is a plain blit.
+struct PanelPictures {
+  QImage earthMap;  // 431 x 305
+  QImage skyMap;    // 434 x 308
+};
+PanelPictures LoadPanelPictures();
+
+inline constexpr int kMapTop = 170;
+inline constexpr int kMapShownWidth = 431;
+inline constexpr int kMapShownHeight = 305;
+
+// Everything the paint handler draws, in its order, onto a raster device
+// (widget backing store or QImage) of the client area's size. The background
+// is assumed to be erased already.
+void PaintPanel(QPainter& painter, const TrackerModel& model, const DrawingResources& resources,
+                const PanelPictures& pictures, const QPalette& palette, bool stepCaptionShown);
+
+// Parts of PaintPanel, exposed for the tests.
+void PaintEarthOverlay(QPainter& painter, const TrackerModel& model,
+                       const DrawingResources& resources);
+void PaintSkyOverlay(QPainter& painter, const TrackerModel& model,
+                     const DrawingResources& resources);
+void PaintPhasePicture(QPainter& painter, const DrawingResources& resources, int phaseIndex,
+                       bool stepCaptionShown);
+
+// The word under the phase picture ("" where none is painted) and its colour.
+struct PhaseWord {
+  const char* text;
+  QColor colour;
+};
+PhaseWord PhaseWordFor(int phaseIndex);
+
+// Background behind the phase word and the pointer texts.
+inline const QColor kPanelTextBackground{195, 195, 195};
+
+}  // namespace kelvora::gui
