@@ -477,7 +477,7 @@ int Main(int argc, char** argv) {
       app.add_subcommand("watch", "the live read-out, refreshed every second until Ctrl+C");
   AddStateOptions(watch, watchOptions);
   watch->add_option("--count", watchCount, "stop after this many refreshes")
-      ->check(CLI::PositiveNumber);
+      ->check(CLI::Range(1, 1000000000));
   watch->callback([&] { action = [&] { return RunWatch(watchOptions, watchCount); }; });
 
   std::optional<std::int64_t> crossingClock;

@@ -1,0 +1,361 @@
+// kelvora-cli end to end: the binary is run in a scratch folder and judged by
+// its exit status and output.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using testing::HasSubstr;
+
+constexpr const char* kNoonJ2000 = "946728000";  // 2000-01-01 12:00:00 UTC
+
+struct RunResult {
+  int status = -1;  // exit status, or -1 when killed by a signal
+  std::string out;
+  std::string err;
+};
+
+std::string ReadAll(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class CliTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kelvora_cli_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  // Starts the tool in the scratch folder with stdout and stderr to files.
+  pid_t Start(const std::vector<std::string>& args) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(folder_.c_str()) != 0) _exit(127);
+      const int out = open((folder_ / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int err = open((folder_ / "err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (out < 0 || err < 0) _exit(127);
+      dup2(out, STDOUT_FILENO);
+      dup2(err, STDERR_FILENO);
+      std::vector<char*> argv;
+      std::string program = KELVORA_CLI_PATH;
+      argv.push_back(program.data());
+      std::vector<std::string> copies = args;
+      for (std::string& arg : copies) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      execv(program.c_str(), argv.data());
+      _exit(127);
+    }
+    return pid;
+  }
+
+  RunResult Finish(pid_t pid) {
+    RunResult result;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadAll(folder_ / "out.txt");
+    result.err = ReadAll(folder_ / "err.txt");
+    return result;
+  }
+
+  RunResult Run(const std::vector<std::string>& args) { return Finish(Start(args)); }
+
+  void WriteSettings(std::initializer_list<double> values) {
+    std::ofstream out(folder_ / "Dorvakin.dat", std::ios::binary);
+    for (const double value : values) {
+      out.write(reinterpret_cast<const char*>(&value), sizeof value);
+    }
+  }
+
+  fs::path folder_;
+};
+
+// The value after a label in the labelled read-out.
+std::string Field(const std::string& out, const std::string& label) {
+  std::istringstream lines(out);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind(label, 0) == 0 && line.size() >= 14) return line.substr(14);
+  }
+  return "<missing " + label + ">";
+}
+
+TEST_F(CliTest, TickPrintsTheLabelledTexts) {
+  const RunResult run = Run({"tick", "--clock", kNoonJ2000});
+  ASSERT_EQ(run.status, 0) << run.err;
+  // No settings file here: the default station, GMT offset 0.
+  EXPECT_EQ(Field(run.out, "Clock"), "Sat Jan  1 12:00:00 2000");
+  EXPECT_EQ(Field(run.out, "Home"), "Home: EL29HK");
+  EXPECT_EQ(Field(run.out, "Stn2 Grid"), "None");
+  EXPECT_EQ(Field(run.out, "Stn2 Azim"), "N/A");
+  EXPECT_EQ(Field(run.out, "Stn2 Polarity"), "N/A");
+  EXPECT_THAT(Field(run.out, "Moon Az."), testing::EndsWith(" deg."));
+  EXPECT_THAT(Field(run.out, "Range"), testing::EndsWith("Km"));
+  EXPECT_THAT(Field(run.out, "Source"), testing::StartsWith("Quiet Sky   Az: "));
+  EXPECT_TRUE(run.err.empty()) << run.err;
+}
+
+TEST_F(CliTest, TickReadsTheSettingsFileOfTheCurrentFolder) {
+  // 51.5 N 0.1 W with GMT offset -5 (hours added to the clock).
+  WriteSettings({51.5, 0.1, -5.0, 0.0});
+  const RunResult run = Run({"tick", "--clock", kNoonJ2000});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Field(run.out, "Home"), "Home: IO91WM");
+  EXPECT_EQ(Field(run.out, "Clock"), "Sat Jan  1 07:00:00 2000");
+
+  // Options win over the file.
+  const RunResult home =
+      Run({"tick", "--clock", kNoonJ2000, "--home", "-33.85,-151.21", "--gmt-offset", "0"});
+  ASSERT_EQ(home.status, 0) << home.err;
+  EXPECT_EQ(Field(home.out, "Home"), "Home: QF56OD");
+  EXPECT_EQ(Field(home.out, "Clock"), "Sat Jan  1 12:00:00 2000");
+}
+
+TEST_F(CliTest, TickOptionsReachTheTexts) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* label;
+    const char* prefix;
+  };
+  const Row rows[] = {
+      {"station2_grid", {"--station2-grid", "io91wm"}, "Stn2 Grid", "IO91WM"},
+      {"station2_position", {"--station2", "51.5,0.1"}, "Stn2 Polarity", ""},
+      {"centaurus", {"--source", "3"}, "Source", "Not Available"},
+      {"cygnus", {"--source", "4"}, "Source", "Cygnus A   Az: "},
+      {"user_star", {"--star", "5.58,22.01"}, "Source", "My Star   Az: "},
+      {"time_offset_one_day", {"--time-offset", "86400"}, "Clock", "Sun Jan  2 12:00:00 2000"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> args = {"tick", "--clock", kNoonJ2000};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    const RunResult run = Run(args);
+    ASSERT_EQ(run.status, 0) << row.name << ": " << run.err;
+    EXPECT_THAT(Field(run.out, row.label), testing::StartsWith(row.prefix)) << row.name;
+    if (std::string(row.name).rfind("station2", 0) == 0) {
+      EXPECT_NE(Field(run.out, "Stn2 Azim"), "N/A") << row.name;
+      EXPECT_THAT(Field(run.out, "Stn2 Polarity"), testing::EndsWith("cw")) << row.name;
+    }
+  }
+}
+
+TEST_F(CliTest, TickJsonHoldsTextsAndRawValues) {
+  const RunResult run = Run({"tick", "--clock", kNoonJ2000, "--json", "--sky-map"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json doc = json::parse(run.out);
+  ASSERT_EQ(doc["texts"].size(), 21u);
+  EXPECT_EQ(doc["texts"][3]["text"], "Sat Jan  1 12:00:00 2000");
+  EXPECT_EQ(doc["texts"][3]["control"], 1006);
+  EXPECT_EQ(doc["utc"], 946728000);
+
+  // The raw values agree with the texts formed from them.
+  char declination[32];
+  std::snprintf(declination, sizeof declination, "%4.2f deg",
+                doc["moon"]["declination"].get<double>());
+  EXPECT_EQ(doc["texts"][1]["text"], declination);
+  char range[32];
+  std::snprintf(range, sizeof range, "%8.1fKm", doc["moon"]["distance"].get<double>());
+  EXPECT_EQ(doc["texts"][2]["text"], range);
+  EXPECT_NEAR(doc["moon"]["hourAngleDegrees"].get<double>(),
+              doc["moon"]["hourAngle"].get<double>() * 57.29577951307855, 1e-9);
+  // Range between perigee and apogee (356000..407000 km).
+  EXPECT_GT(doc["moon"]["distance"].get<double>(), 356000.0);
+  EXPECT_LT(doc["moon"]["distance"].get<double>(), 407000.0);
+
+  const int phase = doc["phaseIndex"];
+  EXPECT_GE(phase, 0);
+  EXPECT_LE(phase, 40);
+  const int count = doc["footprint"]["count"];
+  EXPECT_GT(count, 0);
+  EXPECT_EQ(doc["footprint"]["points"].size(), static_cast<std::size_t>(count));
+  EXPECT_EQ(doc["moonTrack"]["points"].size(), 26u);
+  for (const char* marker : {"moon", "sun", "home", "station2"}) {
+    EXPECT_TRUE(doc["markers"][marker].contains("x")) << marker;
+  }
+  EXPECT_TRUE(doc["station2"].is_null());
+
+  // Without the sky map there is no track.
+  const RunResult earth = Run({"tick", "--clock", kNoonJ2000, "--json"});
+  ASSERT_EQ(earth.status, 0) << earth.err;
+  EXPECT_TRUE(json::parse(earth.out)["moonTrack"].is_null());
+}
+
+TEST_F(CliTest, NextCrossingMatchesTheTickAtThatOffset) {
+  for (const bool sun : {false, true}) {
+    std::vector<std::string> args = {"next-crossing", "--clock", kNoonJ2000, "--json"};
+    if (sun) args.push_back("--sun");
+    const RunResult run = Run(args);
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json crossing = json::parse(run.out);
+    const std::int64_t offset = crossing["timeOffset"];
+    EXPECT_GT(offset, 0);
+    EXPECT_LT(offset, 2 * 86400);
+    EXPECT_EQ(crossing["utc"].get<std::int64_t>(), 946728000 + offset);
+
+    // The tick at the offset found sees the body within a degree of the
+    // horizon, on the side the event names.
+    const RunResult tick = Run({"tick", "--clock", kNoonJ2000, "--time-offset",
+                                std::to_string(offset), "--json"});
+    ASSERT_EQ(tick.status, 0) << tick.err;
+    const json doc = json::parse(tick.out);
+    const double elevation =
+        sun ? doc["sun"]["elevation"].get<double>() : doc["moon"]["elevation"].get<double>();
+    EXPECT_LT(std::fabs(elevation), 1.0) << (sun ? "sun" : "moon");
+  }
+
+  const RunResult text = Run({"next-crossing", "--clock", kNoonJ2000});
+  ASSERT_EQ(text.status, 0) << text.err;
+  EXPECT_THAT(text.out, testing::ContainsRegex("^Moon(rise|set) at 29.42, 95.36"));
+  EXPECT_THAT(text.out, HasSubstr("time offset "));
+}
+
+TEST_F(CliTest, StationHelpers) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* expected;  // a piece of the output
+  };
+  const Row rows[] = {
+      // Houston 29.42 N 95.36 W; Sydney 33.85 S 151.21 E as negative numbers.
+      {"grid_home", {"grid", "29.42", "95.36"}, "EL29HK\n"},
+      {"grid_negative_positionals", {"grid", "-33.85", "-151.21"}, "QF56OD\n"},
+      {"grid_point_negative", {"grid", "-.5", "-.5"}, "JI09"},
+      // EL29HK's centre: 29.4375 N, 95.375 W, rounded half away from zero.
+      {"locator_centre", {"locator", "EL29HK"}, "EL29HK  latitude 29.44  longitude 95.38"},
+      {"locator_completed", {"locator", "io91"}, "IO91MM"},
+      // Houston to London, about 41 degrees and 4864 miles.
+      {"bearing_miles", {"bearing", "29.42", "95.36", "51.5", "0.1"}, "bearing   41°"},
+      {"bearing_miles_distance", {"bearing", "29.42", "95.36", "51.5", "0.1"}, "distance  4864"},
+      {"bearing_km", {"bearing", "29.42", "95.36", "51.5", "0.1", "--km"}, " km\n"},
+  };
+  for (const Row& row : rows) {
+    const RunResult run = Run(row.args);
+    EXPECT_EQ(run.status, 0) << row.name << ": " << run.err;
+    EXPECT_THAT(run.out, HasSubstr(row.expected)) << row.name;
+  }
+}
+
+TEST_F(CliTest, BadArgumentsGiveOneLineAndStatusTwo) {
+  const std::vector<std::vector<std::string>> rows = {
+      {},
+      {"no-such-command"},
+      {"tick", "--clock", "soon"},
+      {"tick", "--clock", "99999999999"},
+      {"tick", "--home", "29.42"},
+      {"tick", "--home", "95,29,1"},
+      {"tick", "--home", "100,0"},
+      {"tick", "--home", "0,181"},
+      {"tick", "--home", "nan,0"},
+      {"tick", "--source", "8"},
+      {"tick", "--source", "0"},
+      {"tick", "--star", "25,0"},
+      {"tick", "--star", "abc"},
+      {"tick", "--gmt-offset", "30"},
+      {"tick", "--time-offset", "3000000000"},
+      {"tick", "--station2-grid", "ZZ99"},
+      {"tick", "--station2-grid", "E"},
+      {"tick", "--station2", "0,0"},
+      {"tick", "--station2", "51,0", "--station2-grid", "IO91"},
+      {"grid", "1"},
+      {"grid", "0", "200"},
+      {"grid", "1x", "2"},
+      {"bearing", "1", "2", "3"},
+      {"locator"},
+      {"locator", "EL29H"},
+      {"next-crossing", "--station", "north"},
+      {"watch", "--count", "0"},
+      {"directory", ""},
+  };
+  for (const std::vector<std::string>& args : rows) {
+    std::string line;
+    for (const std::string& arg : args) line += arg + " ";
+    const RunResult run = Run(args);
+    EXPECT_EQ(run.status, 2) << line << "-> " << run.out << run.err;
+    EXPECT_THAT(run.err, testing::StartsWith("kelvora-cli: error: ")) << line;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << line << run.err;
+  }
+}
+
+TEST_F(CliTest, HelpSaysLongitudesAreWestPositive) {
+  const RunResult run = Run({"--help"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_THAT(run.out, HasSubstr("WEST positive"));
+  const RunResult tick = Run({"tick", "--help"});
+  EXPECT_EQ(tick.status, 0);
+  EXPECT_THAT(tick.out, HasSubstr("--station2-grid"));
+  EXPECT_THAT(tick.out, HasSubstr("west positive"));
+}
+
+TEST_F(CliTest, DirectoryLookUp) {
+  // One record in the fixed columns: call 0-10, text 11-30, locator 181-186.
+  std::string record(249, ' ');
+  record.replace(0, 6, "XK1ABC");
+  record.replace(11, 9, "Test Name");
+  record.replace(181, 6, "JO01AA");
+  {
+    std::ofstream out(folder_ / "stations.txt", std::ios::binary);
+    out << record << "\n\\ end\n";
+  }
+  const RunResult found = Run({"directory", "XK1", "--file", "stations.txt"});
+  EXPECT_EQ(found.status, 0) << found.err;
+  EXPECT_THAT(found.out, HasSubstr("XK1, Test Name"));
+  EXPECT_THAT(found.out, HasSubstr("Grid: JO01AA"));
+
+  const RunResult missing = Run({"directory", "XK9", "--file", "stations.txt"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_THAT(missing.err, HasSubstr("Not Found"));
+
+  // The default file is EME.DTA in the current folder; there is none here.
+  const RunResult noFile = Run({"directory", "XK1"});
+  EXPECT_EQ(noFile.status, 1);
+  EXPECT_THAT(noFile.err, HasSubstr("EME.DTA File Not Found"));
+}
+
+TEST_F(CliTest, WatchStopsCleanlyOnInterrupt) {
+  const pid_t pid = Start({"watch"});
+  ASSERT_GT(pid, 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  kill(pid, SIGINT);
+  const RunResult run = Finish(pid);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_THAT(run.out, HasSubstr("Moon Az."));
+  EXPECT_THAT(run.out, HasSubstr("Home: EL29HK"));
+}
+
+TEST_F(CliTest, WatchCountStopsByItself) {
+  const RunResult run = Run({"watch", "--count", "2"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  // Two read-outs, one "Moon Az." line each.
+  std::size_t shown = 0;
+  for (std::size_t at = run.out.find("Moon Az."); at != std::string::npos;
+       at = run.out.find("Moon Az.", at + 1)) {
+    ++shown;
+  }
+  EXPECT_EQ(shown, 2u);
+}
+
+}  // namespace
