@@ -11,4 +11,15 @@ std::string ComputePolarityOffset(double hourAngle, double declination, double h
                                   double homeLongitude, double station2Latitude,
                                   double station2Longitude);
 
+// The polarity angle of the moon seen from one station, degrees in [0, 180].
+// hourAngle is the moon's Greenwich hour angle and declination its
+// declination (radians); latitude and west longitude in degrees. Finite for
+// every finite input, the zenith and the poles included.
+double PolarityAngle(double hourAngle, double declination, double latitude, double longitude);
+
+// The offset text for the home angle p1 and the second station's angle p2
+// (degrees): the difference rounded to whole degrees and brought to at most
+// 90, with its sense.
+std::string PolarityOffsetText(double p1, double p2);
+
 }  // namespace kelvora
