@@ -1,0 +1,178 @@
+#include "app/settings.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "state/records.h"
+
+namespace kelvora {
+
+namespace {
+
+using RecordBytes = std::array<unsigned char, kSettingsRecordBytes>;
+constexpr std::size_t kFieldBytes = sizeof(double);
+static_assert(kSettingsRecordBytes == 4 * kFieldBytes);
+
+double DecodeField(const RecordBytes& bytes, std::size_t index) {
+  std::uint64_t bits = 0;
+  for (std::size_t i = 0; i < kFieldBytes; ++i) {
+    bits |= std::uint64_t{bytes[index * kFieldBytes + i]} << (8 * i);
+  }
+  return std::bit_cast<double>(bits);
+}
+
+void EncodeField(RecordBytes& bytes, std::size_t index, double value) {
+  const auto bits = std::bit_cast<std::uint64_t>(value);
+  for (std::size_t i = 0; i < kFieldBytes; ++i) {
+    bytes[index * kFieldBytes + i] = static_cast<unsigned char>(bits >> (8 * i));
+  }
+}
+
+// A value the home station can take over: finite, and for the two whole
+// numbers small enough to truncate into a 32-bit integer.
+bool FitsInt32(double value) {
+  return value > static_cast<double>(std::numeric_limits<std::int32_t>::min()) - 1.0 &&
+         value < static_cast<double>(std::numeric_limits<std::int32_t>::max()) + 1.0;
+}
+
+bool IsUsable(const StationSettings& s) {
+  return std::isfinite(s.latitude) && std::isfinite(s.longitude) && FitsInt32(s.gmtOffset) &&
+         FitsInt32(s.distanceUnit);
+}
+
+// Reads up to one record; a shorter file fills only the bytes it has and the
+// rest stays zero. Empty when the file is missing or cannot be read.
+std::optional<StationSettings> ReadRecord(const std::filesystem::path& file) {
+  std::FILE* f = std::fopen(file.c_str(), "rb");
+  if (f == nullptr) {
+    return std::nullopt;
+  }
+  RecordBytes bytes{};
+  const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed || got > bytes.size()) {
+    return std::nullopt;
+  }
+  StationSettings s;
+  s.latitude = DecodeField(bytes, 0);
+  s.longitude = DecodeField(bytes, 1);
+  s.gmtOffset = DecodeField(bytes, 2);
+  s.distanceUnit = DecodeField(bytes, 3);
+  return s;
+}
+
+std::string FailureMessage(const std::filesystem::path& file, int error) {
+  return "Cannot save \"" + file.filename().string() + "\": " + std::strerror(error) +
+         ". The file was not changed.";
+}
+
+// Writes all of `bytes` to `fd`, retrying short writes.
+bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+void LoadSettings(const std::filesystem::path& file, StationSettings& record, HomeStation& home) {
+  const std::optional<StationSettings> loaded = ReadRecord(file);
+  if (loaded && IsUsable(*loaded)) {
+    record = *loaded;
+    home.latitude = record.latitude;
+    home.sunLatitude = record.latitude;
+    home.longitude = record.longitude;
+    home.sunLongitude = record.longitude;
+    home.gmtOffsetHours = static_cast<std::int32_t>(record.gmtOffset);
+    home.distanceUnit = static_cast<std::int32_t>(record.distanceUnit);
+    return;
+  }
+  // Missing, unreadable or holding values that are not numbers: the defaults.
+  // The record's GMT offset and unit keep what they held, and so does the
+  // home station's unit (miles before any file is read).
+  record.latitude = kDefaultLatitude;
+  record.longitude = kDefaultLongitude;
+  home.latitude = kDefaultLatitude;
+  home.sunLatitude = kDefaultLatitude;
+  home.longitude = kDefaultLongitude;
+  home.sunLongitude = kDefaultLongitude;
+  home.gmtOffsetHours = 0;
+}
+
+std::optional<std::string> WriteSettingsRecord(const std::filesystem::path& file,
+                                               const StationSettings& record) {
+  RecordBytes bytes{};
+  EncodeField(bytes, 0, record.latitude);
+  EncodeField(bytes, 1, record.longitude);
+  EncodeField(bytes, 2, record.gmtOffset);
+  EncodeField(bytes, 3, record.distanceUnit);
+
+  // The new record goes into a temporary file beside the old one and is
+  // renamed over it only once it is complete on disk, so a failure at any
+  // step leaves the old file as it was.
+  const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+  std::string name = (folder / (file.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) {
+    return FailureMessage(file, errno);
+  }
+  // Keep the old file's permissions; a new file gets the usual 0644.
+  struct stat old {};
+  const mode_t mode = ::stat(file.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+  int error = 0;
+  if (::fchmod(fd, mode) != 0 || !WriteAll(fd, bytes.data(), bytes.size()) ||
+      ::fsync(fd) != 0) {
+    error = errno;
+  }
+  if (::close(fd) != 0 && error == 0) {
+    error = errno;
+  }
+  if (error == 0 && ::rename(name.c_str(), file.c_str()) != 0) {
+    error = errno;
+  }
+  if (error != 0) {
+    ::unlink(name.c_str());
+    return FailureMessage(file, error);
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> SaveSettingsCopy(const std::filesystem::path& folder,
+                                            const StationSettings& record) {
+  return WriteSettingsRecord(folder / kSettingsCopyFileName, record);
+}
+
+std::optional<std::string> SaveHomeSettings(const std::filesystem::path& folder, double latitude,
+                                            double longitude, int gmtOffsetHours,
+                                            StationSettings& record, HomeStation& home) {
+  record.latitude = latitude;
+  home.latitude = latitude;
+  record.longitude = longitude;
+  home.longitude = longitude;
+  home.gmtOffsetHours = gmtOffsetHours;
+  record.gmtOffset = static_cast<double>(gmtOffsetHours);
+  record.distanceUnit = static_cast<double>(home.distanceUnit);
+  return WriteSettingsRecord(folder / kSettingsFileName, record);
+}
+
+}  // namespace kelvora

@@ -1,0 +1,251 @@
+// The settings record, its two files and the atomic writer.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <array>
+#include <csignal>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "state/records.h"
+#include "stations/locator.h"
+
+namespace kelvora {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<unsigned char>;
+
+// Little-endian image of a double, byte by byte from its bit pattern.
+Bytes LittleEndian(std::initializer_list<double> values) {
+  Bytes out;
+  for (double v : values) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    for (int i = 0; i < 8; ++i) {
+      out.push_back(static_cast<unsigned char>(bits >> (8 * i)));
+    }
+  }
+  return out;
+}
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kelvora_settings_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    file_ = folder_ / kSettingsFileName;
+  }
+  void TearDown() override {
+    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(folder_);
+  }
+  void WriteBytes(const fs::path& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  }
+  Bytes ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::vector<fs::path> FolderEntries() {
+    std::vector<fs::path> names;
+    for (const auto& e : fs::directory_iterator(folder_)) {
+      names.push_back(e.path().filename());
+    }
+    return names;
+  }
+
+  fs::path folder_;
+  fs::path file_;
+};
+
+TEST_F(SettingsTest, MissingFileGivesTheDefaults) {
+  StationSettings record;
+  HomeStation home;
+  LoadSettings(file_, record, home);
+  EXPECT_EQ(record.latitude, 29.42);
+  EXPECT_EQ(record.longitude, 95.36);
+  EXPECT_EQ(record.gmtOffset, 0.0);
+  EXPECT_EQ(record.distanceUnit, 0.0);
+  EXPECT_EQ(home.latitude, 29.42);
+  EXPECT_EQ(home.sunLatitude, 29.42);
+  EXPECT_EQ(home.longitude, 95.36);
+  EXPECT_EQ(home.sunLongitude, 95.36);
+  EXPECT_EQ(home.gmtOffsetHours, 0);
+  EXPECT_EQ(home.distanceUnit, 1);  // miles, although the record says 0.0
+  EXPECT_EQ(PositionToLocator(home.latitude, home.longitude), "EL29HK");
+}
+
+TEST_F(SettingsTest, LoadsWhatTheFileHolds) {
+  struct Row {
+    const char* name;
+    Bytes bytes;
+    double lat, lon;
+    int gmtHours;
+    int unit;
+  } rows[] = {
+      {"full_record", LittleEndian({51.5, -0.1, -1.0, 1.0}), 51.5, -0.1, -1, 1},
+      {"half_hour_offset_truncates", LittleEndian({10.0, 20.0, -5.5, 1.0}), 10.0, 20.0, -5, 1},
+      {"kilometres", LittleEndian({10.0, 20.0, 6.0, 0.0}), 10.0, 20.0, 6, 0},
+      {"sixteen_bytes_fill_position_only", LittleEndian({42.52, 70.96}), 42.52, 70.96, 0, 0},
+      {"empty_file_reads_zeros", Bytes{}, 0.0, 0.0, 0, 0},
+      {"longer_file_uses_first_record", [] {
+         Bytes b = LittleEndian({1.0, 2.0, 3.0, 1.0, 99.0});
+         return b;
+       }(), 1.0, 2.0, 3, 1},
+  };
+  for (const Row& r : rows) {
+    WriteBytes(file_, r.bytes);
+    StationSettings record;
+    HomeStation home;
+    LoadSettings(file_, record, home);
+    EXPECT_EQ(home.latitude, r.lat) << r.name;
+    EXPECT_EQ(home.sunLatitude, r.lat) << r.name;
+    EXPECT_EQ(home.longitude, r.lon) << r.name;
+    EXPECT_EQ(home.sunLongitude, r.lon) << r.name;
+    EXPECT_EQ(home.gmtOffsetHours, r.gmtHours) << r.name;
+    EXPECT_EQ(home.distanceUnit, r.unit) << r.name;
+    EXPECT_EQ(record.latitude, r.lat) << r.name;
+  }
+}
+
+TEST_F(SettingsTest, ValuesThatAreNotNumbersLoadLikeAMissingFile) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::vector<Bytes> files = {
+      LittleEndian({nan, 20.0, 0.0, 1.0}),  LittleEndian({10.0, inf, 0.0, 1.0}),
+      LittleEndian({10.0, 20.0, -inf, 1.0}), LittleEndian({10.0, 20.0, 0.0, nan}),
+      LittleEndian({10.0, 20.0, 1e300, 0.0}),  // no 32-bit hour count
+      Bytes(32, 0xFF),                         // all NaN bit patterns
+  };
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    WriteBytes(file_, files[i]);
+    StationSettings record;
+    HomeStation home;
+    LoadSettings(file_, record, home);
+    EXPECT_EQ(home.latitude, 29.42) << i;
+    EXPECT_EQ(home.longitude, 95.36) << i;
+    EXPECT_EQ(home.gmtOffsetHours, 0) << i;
+    EXPECT_EQ(home.distanceUnit, 1) << i;
+    EXPECT_EQ(record.gmtOffset, 0.0) << i;
+    EXPECT_EQ(record.distanceUnit, 0.0) << i;
+  }
+}
+
+TEST_F(SettingsTest, WritesThirtyTwoLittleEndianBytesUnchanged) {
+  // 0x0A, 0x0D and 0x1A bytes must not be translated: 1/3 has 0x55 bytes,
+  // and these bit patterns were chosen to contain the three control bytes.
+  double lf, cr, eof;
+  const std::uint64_t lfBits = 0x40240A0D1A0A0D1AULL;
+  const std::uint64_t crBits = 0xC00D0A1A000A0D0AULL;
+  const std::uint64_t eofBits = 0x3F1A0D0A1A0D0A1AULL;
+  std::memcpy(&lf, &lfBits, 8);
+  std::memcpy(&cr, &crBits, 8);
+  std::memcpy(&eof, &eofBits, 8);
+  const StationSettings written{lf, cr, eof, 1.0};
+  ASSERT_EQ(WriteSettingsRecord(file_, written), std::nullopt);
+
+  const Bytes onDisk = ReadBytes(file_);
+  EXPECT_EQ(onDisk, LittleEndian({lf, cr, eof, 1.0}));
+  // Known image of 29.42 written the same way: 0x403D6B851EB851EC.
+  ASSERT_EQ(WriteSettingsRecord(file_, StationSettings{29.42, 95.36, 0.0, 0.0}), std::nullopt);
+  const Bytes home = ReadBytes(file_);
+  ASSERT_EQ(home.size(), 32u);
+  EXPECT_EQ(home[0], 0xEC);
+  EXPECT_EQ(home[7], 0x40);
+
+  StationSettings record;
+  HomeStation station;
+  WriteSettingsRecord(file_, written);
+  LoadSettings(file_, record, station);
+  EXPECT_EQ(std::memcmp(&record.latitude, &lf, 8), 0);
+  EXPECT_EQ(std::memcmp(&record.longitude, &cr, 8), 0);
+  // No temporary file is left beside it.
+  EXPECT_EQ(FolderEntries(), std::vector<fs::path>{kSettingsFileName});
+}
+
+TEST_F(SettingsTest, FirstStartThenSaveWritesTheDefaultsCopy) {
+  StationSettings record;
+  HomeStation home;
+  LoadSettings(file_, record, home);
+  ASSERT_EQ(SaveSettingsCopy(folder_, record), std::nullopt);
+  EXPECT_EQ(ReadBytes(folder_ / kSettingsCopyFileName), LittleEndian({29.42, 95.36, 0.0, 0.0}));
+  EXPECT_FALSE(fs::exists(file_));  // the copy never touches the settings file
+}
+
+TEST_F(SettingsTest, SaveAndExitStoresTheDialogValuesInOrder) {
+  StationSettings record{1.0, 2.0, 3.0, 1.0};
+  HomeStation home;
+  home.distanceUnit = 0;  // toggled to kilometres before the dialog
+  ASSERT_EQ(SaveHomeSettings(folder_, 42.52, 70.96, 5, record, home), std::nullopt);
+  EXPECT_EQ(home.latitude, 42.52);
+  EXPECT_EQ(home.longitude, 70.96);
+  EXPECT_EQ(home.gmtOffsetHours, 5);
+  EXPECT_EQ(record.latitude, 42.52);
+  EXPECT_EQ(record.longitude, 70.96);
+  EXPECT_EQ(record.gmtOffset, 5.0);
+  EXPECT_EQ(record.distanceUnit, 0.0);
+  EXPECT_EQ(home.sunLatitude, 0.0);  // the sun keeps the start-up position
+  EXPECT_EQ(ReadBytes(file_), LittleEndian({42.52, 70.96, 5.0, 0.0}));
+
+  StationSettings reloaded;
+  HomeStation again;
+  LoadSettings(file_, reloaded, again);
+  EXPECT_EQ(again.gmtOffsetHours, 5);
+  EXPECT_EQ(again.distanceUnit, 0);
+}
+
+TEST_F(SettingsTest, FailedWriteReportsAndKeepsTheOldFile) {
+  const Bytes old = LittleEndian({10.0, 20.0, 1.0, 1.0});
+  WriteBytes(file_, old);
+
+  // A file-size limit makes the write itself fail part-way, for any user.
+  std::signal(SIGXFSZ, SIG_IGN);
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 16;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const auto message = WriteSettingsRecord(file_, StationSettings{1.0, 2.0, 3.0, 0.0});
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+  std::signal(SIGXFSZ, SIG_DFL);
+
+  ASSERT_TRUE(message.has_value());
+  EXPECT_NE(message->find("Dorvakin.dat"), std::string::npos) << *message;
+  EXPECT_EQ(ReadBytes(file_), old);
+  EXPECT_EQ(FolderEntries(), std::vector<fs::path>{kSettingsFileName});
+}
+
+TEST_F(SettingsTest, UnwritableOrMissingFolderReports) {
+  const auto missing = SaveSettingsCopy(folder_ / "no_such_folder", StationSettings{});
+  ASSERT_TRUE(missing.has_value());
+  EXPECT_NE(missing->find("MyData.dat"), std::string::npos) << *missing;
+
+  if (geteuid() == 0) {
+    GTEST_SKIP() << "folder permissions do not bind the superuser";
+  }
+  const Bytes old = LittleEndian({10.0, 20.0, 1.0, 1.0});
+  WriteBytes(file_, old);
+  fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+  StationSettings record;
+  HomeStation home;
+  const auto message = SaveHomeSettings(folder_, 1.0, 2.0, 3, record, home);
+  fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
+  ASSERT_TRUE(message.has_value());
+  EXPECT_EQ(ReadBytes(file_), old);
+}
+
+}  // namespace
+}  // namespace kelvora
