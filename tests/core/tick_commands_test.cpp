@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -11,8 +10,6 @@
 #include <string>
 #include <unistd.h>
 
-#include "astro/moon.h"
-#include "astro/sun.h"
 #include "tick/commands.h"
 #include "tick/tick.h"
 
@@ -187,29 +184,6 @@ TEST(TickCommandsTime, StepsMoveTheOffset) {
   EXPECT_EQ(model.tracking.timeOffset, 86400 - 604800);
   StepTime(model, 60, kNoonJ2000);
   EXPECT_EQ(model.tracking.timeOffset, 86400 - 604800 + 60);
-}
-
-TEST(TickCommandsTime, HorizonJumpLandsJustAfterACrossing) {
-  struct Row {
-    const char* name;
-    bool sunView;
-  };
-  for (const Row row : {Row{"moon", false}, Row{"sun", true}}) {
-    TrackerModel model;
-    model.home.latitude = model.home.sunLatitude = 29.42;
-    model.home.longitude = model.home.sunLongitude = 95.36;
-    model.view.sunView = row.sunView;
-    ASSERT_TRUE(JumpToHorizonCrossing(model, 29.42, 95.36, kNoonJ2000)) << row.name;
-    EXPECT_GT(model.tracking.timeOffset, 0) << row.name;
-    EXPECT_LE(model.tracking.timeOffset, 2 * 86400) << row.name;
-    // Half a minute after a rise or set, the body is within a degree of the
-    // horizon (neither moves faster than a quarter degree a minute there).
-    const TimeBase base{0, model.tracking.timeOffset};
-    const double elevation =
-        row.sunView ? SunPosition(29.42, 95.36, kNoonJ2000, base).elevation
-                    : MoonPosition(29.42, 95.36, kNoonJ2000, base)->elevation;
-    EXPECT_LT(std::fabs(elevation), 1.0) << row.name;
-  }
 }
 
 class StartUpTest : public testing::Test {
