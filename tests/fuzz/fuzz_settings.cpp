@@ -1,0 +1,75 @@
+// libFuzzer target: the settings loader on any bytes. Whatever the file
+// holds, the home station must come out with finite numbers.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/settings.h"
+#include "state/records.h"
+
+namespace {
+
+// The folder of this run, memory-backed when there is one (the target writes
+// a file per input); a plain array, so it is still there for the exit hook.
+char gFolder[64];
+
+void RemoveFolder() { std::filesystem::remove_all(gFolder); }
+
+const std::filesystem::path& SettingsFile() {
+  static const std::filesystem::path path = [] {
+    const bool shm = std::filesystem::is_directory("/dev/shm");
+    std::snprintf(gFolder, sizeof gFolder, "%s/kelvora_fuzz_settings_XXXXXX", shm ? "/dev/shm" : "/tmp");
+    if (mkdtemp(gFolder) == nullptr) {
+      std::abort();
+    }
+    std::atexit(RemoveFolder);
+    return std::filesystem::path(gFolder) / kelvora::kSettingsFileName;
+  }();
+  return path;
+}
+
+void Check(bool condition) {
+  if (!condition) {
+    std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::FILE* f = std::fopen(SettingsFile().c_str(), "wb");
+  Check(f != nullptr);
+  std::fwrite(data, 1, size, f);
+  std::fclose(f);
+
+  kelvora::StationSettings record;
+  kelvora::HomeStation home;
+  kelvora::LoadSettings(SettingsFile(), record, home);
+  Check(std::isfinite(home.latitude) && std::isfinite(home.longitude));
+  Check(home.sunLatitude == home.latitude && home.sunLongitude == home.longitude);
+  Check(std::isfinite(record.gmtOffset) && std::isfinite(record.distanceUnit));
+  Check(home.gmtOffsetHours == static_cast<std::int32_t>(std::trunc(record.gmtOffset)) ||
+        record.latitude == kelvora::kDefaultLatitude);
+
+  // What was loaded writes back as the same 32 bytes when the file held a
+  // whole usable record.
+  if (size >= kelvora::kSettingsRecordBytes && record.latitude != kelvora::kDefaultLatitude) {
+    const auto copy = SettingsFile().parent_path() / kelvora::kSettingsCopyFileName;
+    Check(!kelvora::SaveSettingsCopy(SettingsFile().parent_path(), record).has_value());
+    std::FILE* in = std::fopen(copy.c_str(), "rb");
+    Check(in != nullptr);
+    unsigned char back[kelvora::kSettingsRecordBytes];
+    Check(std::fread(back, 1, sizeof back, in) == sizeof back);
+    std::fclose(in);
+    for (std::size_t i = 0; i < sizeof back; ++i) {
+      Check(back[i] == data[i]);
+    }
+  }
+  return 0;
+}
