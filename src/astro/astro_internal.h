@@ -1,6 +1,9 @@
 // Pieces shared by the astronomy routines but not part of their interface.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 namespace kelvora::internal {
 
 // Greenwich sidereal time in hours, [0, 24), from whole days since
@@ -31,6 +34,22 @@ LunarArguments FundamentalArguments(double t, double twoPi, bool withNode);
 
 // Sum of the distance series in earth radii (without the mean 60.36298).
 double DistanceSeries(const LunarArguments& args);
+
+// The moon's geocentric place from the adjusted time (UTC seconds): steps 1
+// to 7 of the moon position. Empty outside the supported years. The distance
+// is evaluated only when asked for (the sky-map track does not need it).
+struct MoonEquatorial {
+  double dayCount;           // adjusted time / 86400
+  double d50;                // whole days from 1950-01-01 to the date
+  double dayFraction;        // from the broken-down time
+  double eclipticLongitude;  // radians
+  double eclipticLatitude;   // radians
+  double rightAscension;     // radians, [0, 2pi]
+  double declination;        // radians
+  double sinDelta, cosDelta;
+  double distance;  // km, 0 when not asked for
+};
+std::optional<MoonEquatorial> MoonEquatorialAt(std::int64_t adjusted, bool withDistance);
 
 // The sun's geocentric place at x days since 1970 and its horizontal
 // coordinates for an observer (degrees, west positive).

@@ -148,21 +148,22 @@ double MoonDistanceAt(double a, double b) {
   return kEarthRadiusKm * MoonDistanceEarthRadii(a + b);
 }
 
-std::optional<MoonFix> MoonPosition(double latitude, double longitude, std::int64_t clock,
-                                    const TimeBase& base) {
+namespace internal {
+
+std::optional<MoonEquatorial> MoonEquatorialAt(std::int64_t adjusted, bool withDistance) {
   using internal::FullArcTangentPi;
 
   // 1. Time, broken down on the UTC scale.
-  const std::int64_t adjusted = base.Adjust(clock);
   const auto civil = BreakDownTime(adjusted);
   if (!civil) return std::nullopt;
-  MoonFix fix{};
-  fix.dayCount = static_cast<double>(adjusted) / 86400;
+  MoonEquatorial place{};
+  place.dayCount = static_cast<double>(adjusted) / 86400;
   const double f = (civil->minute / 60.0 + civil->hour + civil->second / 3600.0) / 24;
 
   // 2. Day counts: from 1950-01-01 00:00 and from J2000.0.
   const int n = DayNumber(civil->year, civil->month, civil->day);
-  const double d50 = n - 35735;
+  place.d50 = n - 35735;
+  place.dayFraction = f;
   const double t = n - 53997.5 + f;
   const double centuries = t * 2.7378507871321012e-05;
 
@@ -180,7 +181,9 @@ std::optional<MoonFix> MoonPosition(double latitude, double longitude, std::int6
   const double lambda = kTwoPiMoon * Frac(0.606434 + 0.03660110129 * t) +
                         kTwoPiMoon * (sumLongitude * 7.716049382716049e-07);
   const double beta = kTwoPiMoon * (sumLatitude * 7.716049382716049e-07);
-  const double distance = kEarthRadiusKm * (60.36298 + internal::DistanceSeries(args));
+  if (withDistance) {
+    place.distance = kEarthRadiusKm * (60.36298 + internal::DistanceSeries(args));
+  }
 
   // 7. Equatorial coordinates, fixed obliquity.
   const double sinBeta = std::sin(beta);
@@ -197,8 +200,33 @@ std::optional<MoonFix> MoonPosition(double latitude, double longitude, std::int6
   if (alpha < 0) alpha += kTwoPiMoon;
   if (alpha > kTwoPiMoon) alpha -= kTwoPiMoon;
 
+  place.eclipticLongitude = lambda;
+  place.eclipticLatitude = beta;
+  place.rightAscension = alpha;
+  place.declination = delta;
+  place.sinDelta = sinDelta;
+  place.cosDelta = cosDelta;
+  return place;
+}
+
+}  // namespace internal
+
+std::optional<MoonFix> MoonPosition(double latitude, double longitude, std::int64_t clock,
+                                    const TimeBase& base) {
+  using internal::FullArcTangentPi;
+
+  const auto place = internal::MoonEquatorialAt(base.Adjust(clock), true);
+  if (!place) return std::nullopt;
+  MoonFix fix{};
+  fix.dayCount = place->dayCount;
+  const double alpha = place->rightAscension;
+  const double delta = place->declination;
+  const double sinDelta = place->sinDelta;
+  const double cosDelta = place->cosDelta;
+  const double distance = place->distance;
+
   // 8. Sidereal time and Greenwich hour angle.
-  const double theta = internal::SiderealHours(d50, f, kMoonDegToRad);
+  const double theta = internal::SiderealHours(place->d50, place->dayFraction, kMoonDegToRad);
   double g = theta * kSiderealHoursToRad - alpha;
   if (g < 0) g += kTwoPiMoon;
   if (g > kTwoPiMoon) g -= kTwoPiMoon;
@@ -257,8 +285,8 @@ std::optional<MoonFix> MoonPosition(double latitude, double longitude, std::int6
   fix.declination = delta;
   fix.rightAscension = alpha;
   fix.distance = distance;
-  fix.eclipticLongitude = lambda;
-  fix.eclipticLatitude = beta;
+  fix.eclipticLongitude = place->eclipticLongitude;
+  fix.eclipticLatitude = place->eclipticLatitude;
   fix.siderealHours = theta;
   fix.geocentricElevation = alt * kMoonRadToDeg;
   return fix;

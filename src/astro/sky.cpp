@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include "astro/astro_internal.h"
+
 namespace kelvora {
 
 namespace {
@@ -40,17 +42,21 @@ double SkyTemperature(double rightAscensionHours) {
 std::optional<MoonTrackResult> MoonTrack(double homeLatitude, double homeLongitude,
                                          std::int64_t clock, const TimeBase& base) {
   MoonTrackResult result{};
-  const auto place = [](const MoonFix& fix) {
-    return SkyMapPlacement(fix.rightAscension * kMoonTrackRaToHours,
-                           fix.declination / kMoonDegToRad);
+  const auto place = [](double rightAscension, double declination) {
+    return SkyMapPlacement(rightAscension * kMoonTrackRaToHours, declination / kMoonDegToRad);
   };
-  for (int k = 0; k < kMoonTrackPoints; ++k) {
-    const auto fix = MoonPosition(homeLatitude, homeLongitude, clock + kSecondsPerDay * k, base);
-    if (!fix) return std::nullopt;
-    result.points[static_cast<std::size_t>(k)] = place(*fix);
-    // The present moment is point 0; the moon position is a pure function
-    // of its inputs, so it is not evaluated a second time.
-    if (k == 0) result.current = *fix;
+  // The present moment is point 0 and the current position; the moon
+  // position is a pure function of its inputs, so it is not evaluated twice.
+  const auto now = MoonPosition(homeLatitude, homeLongitude, clock, base);
+  if (!now) return std::nullopt;
+  result.current = *now;
+  result.points[0] = place(now->rightAscension, now->declination);
+  // The later points need only the geocentric right ascension and
+  // declination, not the distance or the observer's horizon.
+  for (int k = 1; k < kMoonTrackPoints; ++k) {
+    const auto later = internal::MoonEquatorialAt(base.Adjust(clock + kSecondsPerDay * k), false);
+    if (!later) return std::nullopt;
+    result.points[static_cast<std::size_t>(k)] = place(later->rightAscension, later->declination);
   }
   result.currentColumn = static_cast<int>(result.points[0].column);
   result.currentRow = static_cast<int>(result.points[0].row);

@@ -80,6 +80,22 @@ TEST(MoonTrack, TwentySixDailyPoints) {
   EXPECT_LE(wraps, 2);
 }
 
+TEST(MoonTrack, LaterPointsMatchTheFullMoonPosition) {
+  // The track's later points skip the distance and the horizon; they must
+  // still be exactly where the full moon position puts the moon k days on.
+  const TimeBase base{-5, 7200};
+  const auto track = MoonTrack(51.5, 0.1, 1234567890, base);
+  ASSERT_TRUE(track.has_value());
+  for (int k = 0; k < kMoonTrackPoints; ++k) {
+    const auto fix = MoonPosition(51.5, 0.1, 1234567890 + 86400LL * k, base);
+    ASSERT_TRUE(fix.has_value());
+    const SkyMapPoint expected = SkyMapPlacement(fix->rightAscension * 3.819721860586519,
+                                                 fix->declination / kMoonDegToRad);
+    EXPECT_EQ(track->points[k].column, expected.column) << k;
+    EXPECT_EQ(track->points[k].row, expected.row) << k;
+  }
+}
+
 TEST(MoonTrack, RefusedWhenTheTrackLeavesTheSupportedYears) {
   EXPECT_FALSE(MoonTrack(0, 0, LastSupportedSecond() - 10 * 86400, TimeBase{}).has_value());
   EXPECT_TRUE(MoonTrack(0, 0, LastSupportedSecond() - 26 * 86400, TimeBase{}).has_value());
