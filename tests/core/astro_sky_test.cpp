@@ -38,16 +38,6 @@ TEST(SkyTemperature, OutOfRangeInputStaysInsideTheTable) {
   EXPECT_DOUBLE_EQ(SkyTemperature(std::nan("")), SkyTemperature(0.0));
 }
 
-TEST(SkyTemperature, ContinuousOverTheDay) {
-  // Linear interpolation: no jump between neighbouring half hours larger
-  // than the table's biggest step (2200 -> 3700 K, scaled).
-  for (double ra = 0; ra < 24; ra += 0.01) {
-    EXPECT_LT(std::abs(SkyTemperature(ra + 0.01) - SkyTemperature(ra)),
-              1500 * 0.8718 * 0.02 + 1e-9)
-        << ra;
-  }
-}
-
 TEST(MoonTrack, TwentySixDailyPoints) {
   const auto track = MoonTrack(29.42, 95.36, k2000Noon, TimeBase{});
   ASSERT_TRUE(track.has_value());

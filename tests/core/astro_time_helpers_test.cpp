@@ -139,12 +139,6 @@ TEST(FullArcTangent, Quadrants) {
   }
 }
 
-TEST(FracTurns, KeepsTheSign) {
-  EXPECT_NEAR(FracTurns(2.25), 0.25 * 6.28318530718, 1e-12);
-  EXPECT_NEAR(FracTurns(-2.25), -0.25 * 6.28318530718, 1e-12);
-  EXPECT_EQ(FracTurns(3.0), 0.0);
-}
-
 TEST(EarthMap, ColumnsForLongitude) {
   struct Row {
     const char* name;
@@ -191,13 +185,6 @@ TEST(EarthMap, RoundTripWithinAPixel) {
     const double back = MapLatitudeForY(MapYForLatitude(lat) + 148 - 1);
     EXPECT_NEAR(back, lat, 1.0) << lat;
   }
-}
-
-TEST(SkyMap, Placement) {
-  // 17.75 columns per hour from the right edge, 1.7 rows per degree.
-  const auto p = SkyMapPlacement(6.0, 10.0);
-  EXPECT_DOUBLE_EQ(p.column, 18 * 17.75);
-  EXPECT_DOUBLE_EQ(p.row, 322 - 17.0);
 }
 
 }  // namespace
