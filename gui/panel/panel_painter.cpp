@@ -8,6 +8,10 @@
 #include "panel/gdi_draw.h"
 #include "panel/step_buttons.h"
 
+// The pictures live in the gui library's resources, which a static library
+// registers only when asked to (outside any namespace).
+static void RegisterPanelResources() { Q_INIT_RESOURCE(resources); }
+
 namespace kelvora::gui {
 namespace {
 
@@ -78,6 +82,8 @@ void PaintEtchedFrame(QPainter& painter, int left, int top, int right, int botto
 }  // namespace
 
 PanelPictures LoadPanelPictures() {
+  static const bool registered = (RegisterPanelResources(), true);
+  (void)registered;
   return {LoadPicture(":/kelvora/earth_map.bmp"), LoadPicture(":/kelvora/sky_map.bmp")};
 }
 
