@@ -119,6 +119,9 @@ QPushButton* FormDialog::AddButton(int id, const QString& text, int x, int y, in
   auto* button = new QPushButton(text, this);
   button->setObjectName(QStringLiteral("button%1").arg(id));
   button->setGeometry(DialogRect(kSansSerifDialogScale, x, y, width, height));
+  // Only a button the template names as the default one takes Enter; Qt
+  // would otherwise promote the first button.
+  button->setAutoDefault(false);
   return button;
 }
 
@@ -208,11 +211,15 @@ bool FormDialog::eventFilter(QObject* watched, QEvent* event) {
 void FormDialog::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-    // Enter presses the default button; a dialog without one ends through
-    // its OK path.
+    // Enter presses the button that has the focus, else the default button;
+    // a dialog without one ends through its OK path.
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
+      focused->click();
+      return;
+    }
     for (auto* button : findChildren<QPushButton*>()) {
       if (button->isDefault() && button->isVisible()) {
-        QDialog::keyPressEvent(event);
+        button->click();
         return;
       }
     }

@@ -38,7 +38,6 @@ SetupDialog::SetupDialog(TrackerModel& model, const QString& settingsFolder, QWi
   milesButton_ = AddRadio(kMilesId, QStringLiteral("Show dist. in Miles"), 5, 66, 79, 9);
   kmButton_ = AddRadio(kKmId, QStringLiteral("Show dist. in Km."), 5, 76, 75, 9);
   saveButton_ = AddButton(kSaveId, QStringLiteral("&Save and  Exit"), 17, 94, 67, 14);
-  saveButton_->setAutoDefault(false);
 
   setTabOrder(latitudeEdit_, longitudeEdit_);
   setTabOrder(longitudeEdit_, gmtOffsetEdit_);
@@ -80,6 +79,10 @@ void SetupDialog::Push() {
   gmtOffsetEdit_->setText(QString::number(gmtOffset_));
   latitudeEdit_->setText(FormatFieldNumber(latitude_));
   gridEdit_->setText(grid_);
+  PushUnitButtons();
+}
+
+void SetupDialog::PushUnitButtons() {
   kmButton_->setChecked(kmState_ == kSelected);
   milesButton_->setChecked(milesState_ == kSelected);
 }
@@ -124,18 +127,21 @@ void SetupDialog::GridKillFocus() {
   update();
 }
 
+// The unit buttons show only their own states again: writing every member
+// back would throw away a GMT offset typed but not yet saved.
+
 void SetupDialog::MilesClicked() {
   model_.home.distanceUnit = 1;
   milesState_ = kSelected;
   kmState_ = kNotSelected;
-  Push();
+  PushUnitButtons();
 }
 
 void SetupDialog::KmClicked() {
   model_.home.distanceUnit = 0;
   milesState_ = kNotSelected;
   kmState_ = kSelected;
-  Push();
+  PushUnitButtons();
 }
 
 void SetupDialog::SaveAndExitClicked() {

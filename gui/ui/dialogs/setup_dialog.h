@@ -39,6 +39,7 @@ class SetupDialog : public FormDialog {
   // All fields into the members, stopping at the first refused one.
   bool Pull();
   void Push();
+  void PushUnitButtons();
 
   void LatitudeKillFocus();
   void LongitudeKillFocus();

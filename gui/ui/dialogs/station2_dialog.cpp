@@ -86,6 +86,8 @@ void Station2Dialog::Push() {
   latitudeEdit_->setText(FormatFieldNumber(latitude_));
   longitudeEdit_->setText(FormatFieldNumber(longitude_));
   callEdit_->setText(call_);
+  shownLatitude_ = latitudeEdit_->text();
+  shownLongitude_ = longitudeEdit_->text();
 }
 
 void Station2Dialog::RecomputeStation2() {
@@ -171,7 +173,7 @@ void Station2Dialog::GridKillFocus() {
 // tabbing through an empty dialog would place a station at 0, 0.
 
 void Station2Dialog::LatitudeKillFocus() {
-  if (!latitudeEdit_->isModified()) return;
+  if (latitudeEdit_->text() == shownLatitude_) return;
   if (!Pull()) return;
   SecondStation& station = model_.station2;
   station.latitude = latitude_;
@@ -183,7 +185,7 @@ void Station2Dialog::LatitudeKillFocus() {
 }
 
 void Station2Dialog::LongitudeKillFocus() {
-  if (!longitudeEdit_->isModified()) return;
+  if (longitudeEdit_->text() == shownLongitude_) return;
   if (!Pull()) return;
   SecondStation& station = model_.station2;
   station.longitude = longitude_;

@@ -70,6 +70,9 @@ class Station2Dialog : public FormDialog {
   double longitude_;
   QString call_;
   BearingDistance figures_{};
+  // LAT and LON as last shown, to tell whether the user has typed in them.
+  QString shownLatitude_;
+  QString shownLongitude_;
 
   QLineEdit* callEdit_;
   QLineEdit* gridEdit_;
