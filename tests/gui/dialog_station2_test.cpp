@@ -305,6 +305,17 @@ TEST_F(Station2DialogTest, DeleteThenCloseLeavesBothLocatorsEmpty) {
   EXPECT_TRUE(model.tracking.fullRepaintRequest);
 }
 
+TEST_F(Station2DialogTest, EnterInAFieldClosesWithoutDeleting) {
+  SetStation(42.52, 70.96, "FN42MM");
+  Open();
+  EXPECT_FALSE(Button("button1080")->isDefault());
+  QTest::keyClick(Edit("edit1060"), Qt::Key_Return);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(dialog->result(), QDialog::Accepted);
+  EXPECT_EQ(model.station2.locator, "FN42MM");
+  EXPECT_TRUE(model.station2.IsSet());
+}
+
 TEST_F(Station2DialogTest, EscapeParksTheLocatorAndAsksForARepaint) {
   SetStation(42.52, 70.96, "FN42MM");
   Open();

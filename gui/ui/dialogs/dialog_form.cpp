@@ -85,8 +85,12 @@ FormDialog::FormDialog(QWidget* parent, const QString& title, int widthUnits, in
   if (closeBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   setWindowFlags(flags);
   setWindowTitle(title);
+  // 8 points at 96 dots per inch is 11 pixels. Where the template's face is
+  // missing, its metric twins keep the texts inside their rectangles.
   QFont font(fontFamily);
-  font.setPointSize(8);
+  font.setFamilies({fontFamily, QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                    QStringLiteral("Nimbus Sans")});
+  font.setPixelSize(11);
   font.setStyleHint(QFont::SansSerif);
   setFont(font);
   setFixedSize(DialogRect(kSansSerifDialogScale, 0, 0, widthUnits, heightUnits).size());
@@ -186,6 +190,7 @@ void FormDialog::Refuse(QLineEdit* edit, const QString& message) {
   // The focus is handed back once the current focus change has finished.
   QTimer::singleShot(0, this, [this, field = QPointer<QLineEdit>(edit)] {
     if (field && isVisible()) {
+      activateWindow();
       field->setFocus(Qt::OtherFocusReason);
       field->selectAll();
     }

@@ -251,8 +251,10 @@ void Station2Dialog::paintEvent(QPaintEvent* event) {
   painter.setBrush(Qt::white);
   painter.drawRect(110, 50, 89, 74);
 
+  // Arial with a 13-pixel character cell: an em of 13 / 1.15 pixels, as
+  // Arial's cell is 1.15 em tall.
   QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(13);
+  font.setPixelSize(11);
   font.setWeight(static_cast<QFont::Weight>(550));
   font.setStyleHint(QFont::SansSerif);
   painter.setFont(font);
