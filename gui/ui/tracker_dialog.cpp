@@ -264,7 +264,7 @@ void TrackerDialog::BuildControls() {
       edit->setPalette(palette);
     } else {
       edit->setAlignment(Qt::AlignHCenter | vertical);
-      edit->setPalette(PaletteForControl(edit->palette(), layoutOf.id, false));
+      edit->setPalette(PaletteForControl(QApplication::palette(edit), layoutOf.id, false));
     }
     valueBoxes_[layoutOf.id] = edit;
   }
@@ -362,7 +362,8 @@ void TrackerDialog::UpdateSteppedColours() {
   shownStepped_ = stepped;
   for (const int id : {kClockBox, kSourceLineBox}) {
     QLineEdit* edit = valueBoxes_.at(id);
-    edit->setPalette(PaletteForControl(edit->palette(), id, stepped));
+    // From the style's own palette, so "default" colours really come back.
+    edit->setPalette(PaletteForControl(QApplication::palette(edit), id, stepped));
   }
 }
 
