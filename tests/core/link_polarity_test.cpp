@@ -1,10 +1,10 @@
 // Spatial polarity offset between the two stations.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <numbers>
 #include <random>
-#include <regex>
 #include <string>
 
 #include "link/polarity.h"
@@ -12,7 +12,15 @@
 namespace kelvora {
 namespace {
 
-const std::regex kOffsetText("^( [0-9]|[0-9]{2})° c?cw$");
+// Two characters of whole degrees (a blank before a single digit), the
+// degree sign, and the sense.
+bool IsOffsetText(const std::string& text) {
+  const std::string digits = text.substr(0, 2);
+  const bool number = digits.size() == 2 && (digits[0] == ' ' || std::isdigit(static_cast<unsigned char>(digits[0]))) &&
+                      std::isdigit(static_cast<unsigned char>(digits[1]));
+  const std::string rest = text.size() > 2 ? text.substr(2) : "";
+  return number && (rest == "° cw" || rest == "° ccw");
+}
 
 TEST(ComputePolarityOffset, NotApplicableOnlyWithBothCoordinatesZero) {
   struct Row {
@@ -31,7 +39,7 @@ TEST(ComputePolarityOffset, NotApplicableOnlyWithBothCoordinatesZero) {
     if (r.notApplicable) {
       EXPECT_EQ(text, "N/A") << r.name;
     } else {
-      EXPECT_TRUE(std::regex_match(text, kOffsetText)) << r.name << ": " << text;
+      EXPECT_TRUE(IsOffsetText(text)) << r.name << ": " << text;
     }
   }
 }
@@ -117,9 +125,9 @@ TEST(PolarityAngle, DegeneratePointsGiveANumber) {
     EXPECT_GE(p, 0.0) << r.name;
     EXPECT_LE(p, 180.0) << r.name;
     const std::string text = ComputePolarityOffset(r.hourAngle, r.dec, 29.42, 95.36, r.lat, r.lon);
-    EXPECT_TRUE(std::regex_match(text, kOffsetText)) << r.name << ": " << text;
+    EXPECT_TRUE(IsOffsetText(text)) << r.name << ": " << text;
     const std::string swapped = ComputePolarityOffset(r.hourAngle, r.dec, r.lat, r.lon, 29.42, 95.36);
-    EXPECT_TRUE(std::regex_match(swapped, kOffsetText)) << r.name << ": " << swapped;
+    EXPECT_TRUE(IsOffsetText(swapped)) << r.name << ": " << swapped;
   }
 }
 
