@@ -163,6 +163,16 @@ TEST_F(WindowTest, AnyOtherKeyRefreshes) {
   EXPECT_EQ(BoxText(1006), QStringLiteral("Mon Jan 15 12:00:02 2024"));
 }
 
+TEST_F(WindowTest, MouseOverTheWindowRefreshes) {
+  dialog->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+  Settle();
+  clock += 3;
+  QTest::mouseMove(dialog->Panel(), QPoint(200, 300));
+  QTest::mouseMove(dialog->Panel(), QPoint(201, 300));
+  EXPECT_EQ(BoxText(1006), QStringLiteral("Mon Jan 15 12:00:03 2024"));
+}
+
 TEST_F(WindowTest, CtrlSTogglesTheViewAndItsMarks) {
   Settle();
   Click(Qt::Key_S, Qt::ControlModifier);
