@@ -137,10 +137,13 @@ function drawContours(canvas) {
 }
 
 function drawAxisLabels(canvas) {
+  // Hour figures along the bottom, just above the -90 degree line: the
+  // panel writes its view caption over the top-left corner.
+  const hoursTop = Math.trunc(skyPlacement(0, -90).row) - kCapHeight - 3;
   for (let hours = 24; hours >= 0; hours -= kGridHours) {
     const label = `${hours}h`;
     const x = Math.trunc((24 - hours) * kColumnsPerHour) - Math.floor(textWidth(label) / 2);
-    canvas.text(label, Math.max(1, Math.min(kShownWidth - 1 - textWidth(label), x)), 2, kLabelColour);
+    canvas.text(label, Math.max(1, Math.min(kShownWidth - 1 - textWidth(label), x)), hoursTop, kLabelColour);
   }
   // Declination figures sit in the quiet sky near 9 h, clear of every mark.
   const column = Math.trunc((24 - 9.2) * kColumnsPerHour);
