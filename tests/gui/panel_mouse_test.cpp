@@ -3,6 +3,8 @@
 // placing and removing the second station, and the pointer coordinates.
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
+#include <QPalette>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -363,6 +365,23 @@ TEST_F(PanelMouseTest, HoldingRightButtonShowsPointerCoordinatesUntilRelease) {
   EXPECT_EQ(host.ticks, 1);
   QApplication::processEvents();
   EXPECT_FALSE(Overlay().pointer.Shown());
+}
+
+TEST_F(PanelMouseTest, ReadoutLiesOverAStatusLineAddedLater) {
+  // The window adds its controls after creating the panel; the read-out
+  // line must still show over the status line at the bottom.
+  auto* status = new QLabel(&panel);
+  status->setGeometry(0, 474, 510, 20);
+  status->setAutoFillBackground(true);
+  QPalette green = status->palette();
+  green.setColor(QPalette::Window, QColor(0, 255, 0));
+  status->setPalette(green);
+  ShowAndPaint();
+  Move(panel, 200, 300);
+  QApplication::processEvents();
+  const QImage shown = panel.grab().toImage();
+  EXPECT_EQ(PixelAt(shown, 5, 478), qRgb(195, 195, 195));
+  EXPECT_EQ(PixelAt(shown, 2, 492), qRgb(0, 255, 0));  // the label itself below the text
 }
 
 }  // namespace
