@@ -1,0 +1,65 @@
+// Timing of the per-tick link figures and the station helpers the dialogs
+// call on every field change.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+#include "link/doppler.h"
+#include "link/polarity.h"
+#include "stations/bearing.h"
+#include "stations/directory.h"
+#include "stations/locator.h"
+
+namespace kelvora {
+namespace {
+
+void BM_ComputeDoppler(benchmark::State& state) {
+  DopplerInput in{29.42, 95.36, 51.5, 0.1, 0.5, -10.6, 33.1, true, true};
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(ComputeDoppler(in));
+    in.moonHourAngle += 1e-4;
+  }
+}
+BENCHMARK(BM_ComputeDoppler);
+
+void BM_ComputePolarityOffset(benchmark::State& state) {
+  double g = 0.5;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(ComputePolarityOffset(g, -0.18, 29.42, 95.36, 51.5, 0.1));
+    g += 1e-4;
+  }
+}
+BENCHMARK(BM_ComputePolarityOffset);
+
+void BM_BearingAndDistance(benchmark::State& state) {
+  double lat = 51.5;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(BearingAndDistance(29.42, 95.36, lat, 0.1, 1));
+    lat += 1e-6;
+  }
+}
+BENCHMARK(BM_BearingAndDistance);
+
+void BM_LocatorRoundTrip(benchmark::State& state) {
+  for (auto _ : state) {
+    const auto p = LocatorToPosition("fn42");
+    benchmark::DoNotOptimize(
+        PositionToLocator(RoundToHundredths(p->latitude), RoundToHundredths(p->longitude)));
+  }
+}
+BENCHMARK(BM_LocatorRoundTrip);
+
+// The sample directory's last good record: a search through the whole file.
+void BM_ReadDirectoryDisplay(benchmark::State& state) {
+  // resources/ beside bench/ in the source tree.
+  const std::filesystem::path file =
+      std::filesystem::path(__FILE__).parent_path().parent_path() / "resources" /
+      kDirectoryFileName;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(ReadDirectory(file, "QR5JK", DirectoryMode::Display));
+  }
+}
+BENCHMARK(BM_ReadDirectoryDisplay);
+
+}  // namespace
+}  // namespace kelvora
