@@ -18,7 +18,6 @@ import { forEachTextPixel, textWidth, kCapHeight } from './lib/bitmap_font.mjs';
 export const kSkyWidth = 434;
 export const kSkyHeight = 308;
 const kShownWidth = 431;           // the panel shows only the left 431 columns
-const kShownHeight = 305;
 const kTopWindowRow = 170;
 const kColumnsPerHour = 17.75;
 const kRowsPerDegree = 1.7;
