@@ -127,7 +127,11 @@ DirectoryResult ReadDirectory(const std::filesystem::path& file, std::string_vie
       break;  // the end-of-directory line, or a call that can never match
     }
   }
-  // A read error ends the search like the end of the file.
+  // A file that opens but cannot be read (a folder of that name, an I/O
+  // error) counts as unreadable, not as a search that found nothing.
+  if (std::ferror(f.get()) != 0) {
+    return Message(DirectoryStatus::FileNotFound, kDirectoryFileNotFound);
+  }
   return Message(DirectoryStatus::NotFound, kDirectoryNotFound);
 }
 

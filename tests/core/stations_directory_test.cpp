@@ -124,6 +124,12 @@ TEST_F(DirectoryTest, MessagesForMissingFileEmptyCallAndNoMatch) {
   }
 }
 
+TEST_F(DirectoryTest, UnreadableFileIsReportedAsFileNotFound) {
+  fs::create_directory(file_);  // opens on Linux, but every read fails
+  EXPECT_EQ(ReadDirectory(file_, "XX9ABC", DirectoryMode::Display).text, "EME.DTA File Not Found");
+  EXPECT_EQ(ReadDirectory(file_, "", DirectoryMode::Display).text, "No Call Entered");
+}
+
 TEST_F(DirectoryTest, PrefixFindsTheEarlierOfTwoRecordsAndShowsTheTypedCall) {
   Write(Record({{0, "QX1AA"}, {11, "FIRST"}}) + "\n" + Record({{0, "QX1AB"}, {11, "SECOND"}}) +
         "\n\\\n");
