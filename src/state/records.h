@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "app/settings.h"
@@ -72,6 +73,9 @@ struct TrackingState {
 
   std::int32_t perigeeDays = 0;
   std::int32_t apogeeDays = 0;
+  // The UTC day (whole days since 1970) the two counts were last worked out
+  // for; they depend on nothing else, so the tick recounts once a day.
+  std::optional<double> perigeeCountsDay;
   int phaseIndex = 0;  // 0..40
 
   MapPoint moonMarker;  // earth-map window pixels

@@ -197,13 +197,19 @@ void FullTick(TrackerModel& model, std::int64_t clock, TickOutcome& outcome) {
       }
     }
 
-    // 14. Perigee and apogee for the day of the last moon calculation.
-    const PerigeeApogee days =
-        UpdatePerigeeApogee(tracking.moonDayCount, {tracking.perigeeDays, tracking.apogeeDays});
-    tracking.perigeeDays = days.perigeeDays;
-    tracking.apogeeDays = days.apogeeDays;
-    texts[6] = PerigeeDaysText(days.perigeeDays);
-    texts[7] = PerigeeDaysText(days.apogeeDays);
+    // 14. Perigee and apogee for the day of the last moon calculation. The
+    // counts come from daily distance samples, so within one day a second
+    // count gives the same figures: skip it (it is most of a tick's work).
+    const double day = std::floor(tracking.moonDayCount);
+    if (tracking.perigeeCountsDay != day) {
+      const PerigeeApogee days =
+          UpdatePerigeeApogee(tracking.moonDayCount, {tracking.perigeeDays, tracking.apogeeDays});
+      tracking.perigeeDays = days.perigeeDays;
+      tracking.apogeeDays = days.apogeeDays;
+      tracking.perigeeCountsDay = day;
+    }
+    texts[6] = PerigeeDaysText(tracking.perigeeDays);
+    texts[7] = PerigeeDaysText(tracking.apogeeDays);
   } else {
     texts[6] = kNoFigure;
     texts[7] = kNoFigure;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "astro/moon.h"
+#include "astro/perigee.h"
 #include "astro/sources.h"
 #include "astro/time_helpers.h"
 #include "tick/commands.h"
@@ -241,6 +242,21 @@ TEST(TickSourceLine, EachTrackedSource) {
     }
     EXPECT_EQ(outcome.checkedSourceCommand, row.checkedCommand) << row.name;
     EXPECT_EQ(model.tracking.trackedSource, row.code) << row.name;
+  }
+}
+
+TEST(TickPerigee, CountsMatchADirectCountAtEveryTick) {
+  // The tick recounts perigee and apogee only when the UTC day changes; that
+  // must give what counting at every tick gives. Five-hour steps over 40 days
+  // cross every day boundary and pass a perigee and an apogee.
+  TrackerModel model = HomeModel();
+  PerigeeApogee direct{0, 0};
+  for (std::int64_t clock = kNoonJ2000; clock < kNoonJ2000 + 40 * 86400; clock += 5 * 3600) {
+    RunTick(model, kTickTimerId, clock);
+    direct = UpdatePerigeeApogee(model.tracking.moonDayCount, direct);
+    ASSERT_EQ(model.tracking.perigeeDays, direct.perigeeDays) << clock;
+    ASSERT_EQ(model.tracking.apogeeDays, direct.apogeeDays) << clock;
+    ASSERT_EQ(model.texts[6], PerigeeDaysText(direct.perigeeDays)) << clock;
   }
 }
 
