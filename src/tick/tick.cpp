@@ -68,6 +68,16 @@ std::string DecibelText(const char* format, double value) {
 
 int WholeDegrees(double radians) { return static_cast<int>(radians * kRadToDeg); }
 
+// Truncation toward zero of a station coordinate. The settings file is taken
+// as it is, so a coordinate may be absurdly large: clamp it into int range
+// first rather than convert out of range.
+int TruncatedDegrees(double degrees) {
+  constexpr double kLimit = 1.0e9;
+  if (!(degrees > -kLimit)) return -static_cast<int>(kLimit);
+  if (degrees > kLimit) return static_cast<int>(kLimit);
+  return static_cast<int>(degrees);
+}
+
 MapPoint EarthMapPoint(double westLongitude, double latitude) {
   return MapPoint{MapXForLongitude(westLongitude), MapYForLatitude(latitude) + kMapRowOffset};
 }
@@ -252,8 +262,8 @@ void FullTick(TrackerModel& model, std::int64_t clock, TickOutcome& outcome) {
   tracking.phaseIndex = PhaseIndex(moonDegrees, sunDegrees);
 
   // 23. Home marker; moving it repaints the whole window.
-  const int homeLatitude = static_cast<int>(home.latitude);
-  const int homeLongitude = static_cast<int>(home.longitude);
+  const int homeLatitude = TruncatedDegrees(home.latitude);
+  const int homeLongitude = TruncatedDegrees(home.longitude);
   if (homeLatitude != tracking.last.homeLatitude || homeLongitude != tracking.last.homeLongitude) {
     tracking.homeMarker = EarthMapPoint(home.longitude, home.latitude);
     tracking.last.homeLatitude = homeLatitude;
@@ -262,8 +272,8 @@ void FullTick(TrackerModel& model, std::int64_t clock, TickOutcome& outcome) {
   }
 
   // 24. Second-station marker, no repaint of its own.
-  const int station2Latitude = static_cast<int>(station2.latitude);
-  const int station2Longitude = static_cast<int>(station2.longitude);
+  const int station2Latitude = TruncatedDegrees(station2.latitude);
+  const int station2Longitude = TruncatedDegrees(station2.longitude);
   if (station2Latitude != tracking.last.station2Latitude ||
       station2Longitude != tracking.last.station2Longitude) {
     tracking.station2Marker = EarthMapPoint(station2.longitude, station2.latitude);

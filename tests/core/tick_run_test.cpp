@@ -335,6 +335,16 @@ TEST(TickMarkers, HomeMarkerMoveRepaintsWholeWindow) {
             (MapPoint{MapXForLongitude(96.1), MapYForLatitude(29.9) + 148}));
 }
 
+TEST(TickMarkers, AbsurdLatitudeFromTheSettingsFileIsClampedNotOverflowed) {
+  // The settings file is taken as it is; a latitude beyond int range must not
+  // overflow the whole-degree bookkeeping (the sanitizer build checks this).
+  TrackerModel model = HomeModel();
+  model.home.latitude = 1.0e12;
+  EXPECT_TRUE(RunTick(model, kTickTimerId, kNoonJ2000).invalidateAll);
+  EXPECT_EQ(model.tracking.last.homeLatitude, 1000000000);
+  EXPECT_FALSE(RunTick(model, kTickTimerId, kNoonJ2000).invalidateAll);
+}
+
 TEST(TickMarkers, SecondStationMarkerMovesWithoutRepaint) {
   TrackerModel model = HomeModel();
   RunTick(model, kTickTimerId, kNoonJ2000);
