@@ -73,7 +73,10 @@ PanelWidget::PanelWidget(TrackerModel& model, const DrawingResources& resources,
   impl_->layer->raise();
 }
 
-PanelWidget::~PanelWidget() { delete impl_; }
+PanelWidget::~PanelWidget() {
+  delete impl_;
+  impl_ = nullptr;
+}
 
 const PanelOverlayState& PanelWidget::OverlayState() const { return impl_->overlay; }
 
