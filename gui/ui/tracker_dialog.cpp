@@ -323,7 +323,7 @@ void TrackerDialog::HandleTimer(unsigned timerId) {
 }
 
 void TrackerDialog::Invalidate(const PixelRect& rect) {
-  invalidations_.push_back(rect);
+  if (options_.recordInvalidations) invalidations_.push_back(rect);
   panel_->InvalidateRect(rect.left, rect.top, rect.right, rect.bottom);
 }
 
@@ -476,6 +476,8 @@ void TrackerDialog::OpenStation2() {
 bool TrackerDialog::IsFirstKeyReceiver(QObject* watched) const {
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget == nullptr || widget->window() != this) return false;
+  // Keys that walk the menu bar belong to the menu, as while a menu is open.
+  if (qobject_cast<QMenuBar*>(widget) != nullptr) return false;
   // A key the focus widget left alone travels up to its parents; it is the
   // same keystroke and must be handled once.
   const QWidget* focus = QApplication::focusWidget();

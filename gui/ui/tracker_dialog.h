@@ -32,11 +32,16 @@ class Station2Dialog;
 struct TrackerDialogOptions {
   // The clock value; the system's by default. Tests give a fixed one.
   std::function<std::int64_t()> clock;
-  // Where "Dorvakin.dat" and "MyData.dat" live and "EME.DTA" is looked for.
+  // Where "Dorvakin.dat" and "MyData.dat" live and "EME.DTA" is looked for;
+  // the current folder when empty.
   QString settingsFolder;
-  // Starts the tick and status timers in the constructor. Tests that drive
-  // the ticks themselves turn this off.
+  // Starts the tick and status timers in the constructor (and lets the panel
+  // restart the status timer). Tests that drive the ticks themselves turn
+  // this off.
   bool startTimers = true;
+  // Keeps a record of every repaint request for Invalidations(); off in the
+  // program, where it would only grow.
+  bool recordInvalidations = false;
   // Shows a failure message to the user; a plain message box by default.
   std::function<void(const QString&)> showMessage;
 };
@@ -66,8 +71,9 @@ class TrackerDialog : public QDialog, public PanelHost {
   QTimer* StatusTimer() const { return statusTimer_; }
   QTimer* StepTimer() const { return stepTimer_; }
 
-  // Every rectangle handed to the panel for repainting since the last
-  // ClearInvalidations(), in order; the whole client area counts as one.
+  // With recordInvalidations: every rectangle handed to the panel for
+  // repainting since the last ClearInvalidations(), in order; the whole
+  // client area counts as one.
   const std::vector<PixelRect>& Invalidations() const { return invalidations_; }
   void ClearInvalidations() { invalidations_.clear(); }
 

@@ -35,6 +35,7 @@ class WindowTest : public ::testing::Test {
     options.clock = [this] { return clock; };
     options.settingsFolder = folder.path();
     options.startTimers = startTimers;
+    options.recordInvalidations = true;
     options.showMessage = [this](const QString& text) { messages.push_back(text); };
     dialog = std::make_unique<TrackerDialog>(model, std::move(options));
   }

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -188,6 +189,7 @@ TEST_F(WindowTest, FailedSaveShowsItsMessage) {
   options.clock = [this] { return clock; };
   options.settingsFolder = folder.filePath(QStringLiteral("plain/below"));
   options.startTimers = false;
+  options.recordInvalidations = true;
   options.showMessage = [this](const QString& text) { messages.push_back(text); };
   TrackerDialog window(model, std::move(options));
   window.RunCommand(kCmdSave);
@@ -237,6 +239,17 @@ TEST_F(WindowTest, StatusTimerAlternatesTheStatusLine) {
   dialog->HandleTimer(kStatusTimerId);
   EXPECT_EQ(status->text(), QStringLiteral(" "));
   EXPECT_TRUE(BoxText(1006).isEmpty());  // the status timer reads no clock
+}
+
+TEST_F(WindowTest, NoTickStartsInsideATick) {
+  // Something that reacts to a box's new text by asking for a tick (as a
+  // slot might) is turned away while the tick that wrote the text runs.
+  QObject::connect(dialog->ValueBox(1006), &QLineEdit::textChanged, dialog.get(),
+                   [this] { dialog->HandleTimer(kStatusTimerId); });
+  dialog->HandleTimer(kTickTimerId);
+  EXPECT_EQ(model.tracking.statusCounter, 0);
+  dialog->ValueBox(1006)->setText(QStringLiteral("typed"));  // outside a tick: runs
+  EXPECT_EQ(model.tracking.statusCounter, 1);
 }
 
 TEST_F(WindowTest, AboutBoxFromTheMenu) {
