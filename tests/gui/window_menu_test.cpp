@@ -274,6 +274,50 @@ TEST_F(WindowTest, AboutBoxFromTheMenu) {
   EXPECT_EQ(size, QSize(229, 50));
 }
 
+// The commands that open a dialog of their own, with its title.
+struct DialogCommandRow {
+  const char* name;
+  int command;
+  const char* title;
+};
+
+class DialogCommandTest : public WindowTest, public ::testing::WithParamInterface<DialogCommandRow> {};
+
+TEST_P(DialogCommandTest, OpensItsDialogModally) {
+  const DialogCommandRow& row = GetParam();
+  QString title;
+  bool modal = false;
+  QTimer::singleShot(0, [&] {
+    QWidget* shown = QApplication::activeModalWidget();
+    if (shown == nullptr || shown == dialog.get()) return;
+    title = shown->windowTitle();
+    modal = shown->isModal();
+    shown->close();
+  });
+  dialog->RunCommand(row.command);
+  EXPECT_EQ(title, QString::fromUtf8(row.title));
+  EXPECT_TRUE(modal);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, DialogCommandTest,
+    ::testing::Values(DialogCommandRow{"primary_setup", kCmdPrimarySetup, "Setup Data"},
+                      DialogCommandRow{"eme_dir", kCmdEmeDir, "Search  EME Dir"},
+                      DialogCommandRow{"other_star", kCmdOtherStar, "Enter Star Data"},
+                      DialogCommandRow{"station2", kCmdStation2, "Station2 Location"},
+                      DialogCommandRow{"about", kCmdAbout, "Kelvora Win Beta Ver 1.10"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WindowTest, OtherStarTakesTheMarkAfterItsDialog) {
+  Settle();
+  QTimer::singleShot(0, [] {
+    if (QWidget* shown = QApplication::activeModalWidget()) shown->close();
+  });
+  dialog->RunCommand(kCmdOtherStar);
+  EXPECT_TRUE(IsChecked(kCmdOtherStar));
+  EXPECT_FALSE(IsChecked(kCmdQuietSky));
+}
+
 TEST_F(WindowTest, Station2CommandKeepsTheLocatorAside) {
   // Checked without running the dialog: the steps before it opens.
   model.station2.locator = "JO65HP";
