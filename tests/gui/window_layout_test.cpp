@@ -183,15 +183,11 @@ INSTANTIATE_TEST_SUITE_P(
                       ColourRow{"clock_stepped", 1006, true, kGrey, kRed},
                       ColourRow{"source_live", 1099, false, kGrey, std::nullopt},
                       ColourRow{"source_stepped", 1099, true, kGrey, kRed},
-                      ColourRow{"range_grey", 1005, false, kGrey, std::nullopt},
                       ColourRow{"range_stepped_stays", 1005, true, kGrey, std::nullopt},
-                      ColourRow{"doppler_grey", 1097, false, kGrey, std::nullopt},
                       ColourRow{"stn2_grid_blue", 1079, false, kGrey, kPaleBlue},
-                      ColourRow{"stn2_elev_blue", 1093, false, kGrey, kPaleBlue},
                       ColourRow{"polarity_on_brush", 1077, false, kGrey, kPaleBlue},
                       ColourRow{"stn2_doppler_on_brush", 1114, true, kGrey, kPaleBlue},
-                      ColourRow{"moon_az_default", 1007, true, std::nullopt, std::nullopt},
-                      ColourRow{"sun_el_default", 1029, false, std::nullopt, std::nullopt}),
+                      ColourRow{"moon_az_default", 1007, true, std::nullopt, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, ClockAndSourceTurnRedWhileStepped) {
