@@ -112,7 +112,12 @@ double FracTurns(double revolutions) {
 int MapXForLongitude(double westLongitude) {
   double lon = westLongitude;
   if (lon < 0) lon += 360;
-  const double x = lon <= 270 ? 322 - 1.18889 * lon : 322 + 1.2 * (360 - lon);
+  double x = lon <= 270 ? 322 - 1.18889 * lon : 322 + 1.2 * (360 - lon);
+  // The program's own longitudes give columns 0-430; an absurd value read
+  // from a damaged settings file must still convert to a defined integer.
+  constexpr double kColumnLimit = 1.0e6;
+  if (!(x > -kColumnLimit)) x = -kColumnLimit;
+  if (x > kColumnLimit) x = kColumnLimit;
   return static_cast<int>(x);
 }
 

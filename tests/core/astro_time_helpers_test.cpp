@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <ctime>
 #include <random>
 #include <string>
@@ -150,6 +151,14 @@ TEST(EarthMap, ColumnsForLongitude) {
       {"two_seventy_west", 270, 0}, {"past_the_seam", 271, 428}, {"forty_five_east", -45, 376},
   };
   for (const auto& row : rows) EXPECT_EQ(MapXForLongitude(row.longitude), row.column) << row.name;
+}
+
+TEST(EarthMap, AbsurdLongitudesStillGiveAColumn) {
+  // A damaged settings file can hold any double; the column must stay a
+  // defined integer (far off the map) instead of overflowing the conversion.
+  EXPECT_LT(MapXForLongitude(1.0e12), 0);
+  EXPECT_GT(MapXForLongitude(-1.0e12), 430);
+  EXPECT_LT(MapXForLongitude(std::numeric_limits<double>::quiet_NaN()), 0);
 }
 
 TEST(EarthMap, RowsForLatitude) {
