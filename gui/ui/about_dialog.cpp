@@ -15,6 +15,7 @@ constexpr int kIconSize = 32;  // pixels, the program icon's own size
 QLabel* AddLabel(QWidget* parent, const QString& text, const QRect& rect) {
   auto* label = new QLabel(text, parent);
   label->setGeometry(rect);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);  // static texts start at their top
   return label;
 }
 
@@ -22,7 +23,14 @@ QLabel* AddLabel(QWidget* parent, const QString& text, const QRect& rect) {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QString::fromUtf8(kAboutTitle));
-  setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+  // The template's face at 8 points (11 pixels at 96 dots per inch); where
+  // it is missing, faces of the same widths keep the texts in their boxes.
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Arial"),
+                    QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans")});
+  font.setPixelSize(11);
+  font.setStyleHint(QFont::SansSerif);
+  setFont(font);
   const QIcon icon(QStringLiteral(":/kelvora/kelvora.png"));
   setWindowIcon(icon);
   setFixedSize(DialogRect(kSansSerifDialogScale, 0, 0, 153, 31).size());
