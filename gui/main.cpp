@@ -3,11 +3,16 @@
 #include <QApplication>
 #include <QDir>
 
+#include <clocale>
+
 #include "state/records.h"
 #include "ui/tracker_dialog.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
+  // Qt adopts the user's locale for the C library; every figure of ours is
+  // formatted and read with the C library, always with a decimal point.
+  std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("Kelvora Win"));
   kelvora::TrackerModel model;
   kelvora::gui::TrackerDialogOptions options;
