@@ -1,5 +1,7 @@
 #include "ui/drawing_resources.h"
 
+#include <QFontMetrics>
+
 namespace kelvora::gui {
 
 namespace {
@@ -15,17 +17,28 @@ QBrush SolidBrush(int red, int green, int blue) {
   return QBrush(QColor(red, green, blue), Qt::SolidPattern);
 }
 
-// Heights are character-cell heights in pixels; weights are on the 100..900
-// scale, which Qt 6 takes as it is.
-QFont ArialFont(int pixelHeight, int weight, bool fixedPitch, bool italic) {
+// Heights are character-cell heights in pixels (ascent plus descent), as the
+// window system that first drew this program measured them; Qt's pixel size
+// is the em height, which is smaller. The largest em size whose cell fits the
+// given height keeps the texts inside the places laid out for them. Weights
+// are on the 100..900 scale, which Qt 6 takes as it is.
+QFont ArialFont(int cellHeight, int weight, bool fixedPitch, bool italic) {
   QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(pixelHeight);
   font.setWeight(static_cast<QFont::Weight>(weight));
   font.setStyleHint(fixedPitch ? QFont::TypeWriter : QFont::SansSerif);
   font.setFixedPitch(fixedPitch);
   font.setItalic(italic);
   font.setUnderline(false);
   font.setStrikeOut(false);
+  // Plain pixels in the text colour, as on the grey panel they were made for.
+  font.setStyleStrategy(QFont::NoAntialias);
+  int pixelSize = cellHeight;
+  for (; pixelSize > 1; --pixelSize) {
+    font.setPixelSize(pixelSize);
+    const QFontMetrics metrics(font);
+    if (metrics.ascent() + metrics.descent() <= cellHeight) break;
+  }
+  font.setPixelSize(pixelSize);
   return font;
 }
 

@@ -1,6 +1,7 @@
 // Painting of the panel, probed pixel by pixel: the merge of the footprint
 // with the map, the markers of both maps, the phase picture and its word,
 // the labels, the view caption and the time-step buttons.
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 
@@ -320,7 +321,8 @@ TEST_F(PanelPaintTest, PhaseWordOnGreyBackgroundUnlessCaptionShown) {
   EXPECT_GT(CountColour(image, wordArea, kDarkGrey), 5);
   EXPECT_EQ(CountColour(image, wordArea, kYellow), 0);
   // The word starts with two blanks: its first columns are background only.
-  EXPECT_EQ(CountColour(image, QRect(217, 56, 4, 14), wordBackground), 4 * 14);
+  const int cell = QFontMetrics(resources.smallBoldFont).height();
+  EXPECT_EQ(CountColour(image, QRect(217, 56, 4, cell), wordBackground), 4 * cell);
 
   model.tracking.phaseIndex = 40;  // no word at all
   image = PaintBare();
