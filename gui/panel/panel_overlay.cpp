@@ -23,9 +23,9 @@ bool DrawNow(OverlayItem& item, const QRect& area, const QRegion& region, bool c
 }  // namespace
 
 QRect CaptionArea(StepButton button, const DrawingResources& resources) {
-  const StepButtonSpec& spec = SpecOf(button);
-  return spec.captionBox.united(GdiTextRect(resources.fixedFont, spec.textX, spec.textY,
-                                            QString::fromLatin1(spec.caption)));
+  const StepButtonDef& def = DefOf(button);
+  return def.captionBox.united(GdiTextRect(resources.fixedFont, def.textX, def.textY,
+                                            QString::fromLatin1(def.caption)));
 }
 
 QRect ReadoutArea(const MapReadoutLine& line, const DrawingResources& resources) {
@@ -53,14 +53,14 @@ void PaintOverlay(QPainter& painter, PanelOverlayState& state, const DrawingReso
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 
-  for (const StepButtonSpec& spec : StepButtons()) {
-    OverlayItem& item = state.captions[static_cast<std::size_t>(spec.button)];
-    if (!DrawNow(item, CaptionArea(spec.button, resources), region, consume)) continue;
-    const QRect& box = spec.captionBox;
+  for (const StepButtonDef& def : StepButtons()) {
+    OverlayItem& item = state.captions[static_cast<std::size_t>(def.button)];
+    if (!DrawNow(item, CaptionArea(def.button, resources), region, consume)) continue;
+    const QRect& box = def.captionBox;
     GdiRectangle(painter, kBlack, resources.creamBrush, box.left(), box.top(),
                  box.left() + box.width(), box.top() + box.height());
-    GdiText(painter, resources.fixedFont, kBlack, spec.textX, spec.textY,
-            QString::fromLatin1(spec.caption));
+    GdiText(painter, resources.fixedFont, kBlack, def.textX, def.textY,
+            QString::fromLatin1(def.caption));
   }
 
   if (DrawNow(state.readout, ReadoutArea(state.readoutLine, resources), region, consume)) {

@@ -153,7 +153,7 @@ void PanelWidget::mouseMoveEvent(QMouseEvent* event) {
     for (const StepButton button : kCaptionEraseOrder) {
       const auto index = static_cast<std::size_t>(button);
       if (!overlay.captionFlags[index]) continue;
-      const QRect& erase = SpecOf(button).eraseRect;
+      const QRect& erase = DefOf(button).eraseRect;
       update(erase);
       overlay.captionFlags[index] = false;
       break;
@@ -171,7 +171,7 @@ void PanelWidget::mousePressEvent(QMouseEvent* event) {
 
   if (event->button() == Qt::LeftButton) {
     if (clicked == StepButton::kOneMinute) {
-      StepTime(d.model, SpecOf(StepButton::kOneMinute).stepSeconds, d.host.Clock());
+      StepTime(d.model, DefOf(StepButton::kOneMinute).stepSeconds, d.host.Clock());
       d.host.RunTickNow();
       InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
       event->accept();
@@ -182,7 +182,7 @@ void PanelWidget::mousePressEvent(QMouseEvent* event) {
         JumpToHorizonCrossing(d.model, d.model.home.latitude, d.model.home.longitude,
                               d.host.Clock());
       } else {
-        StepTime(d.model, SpecOf(*clicked).stepSeconds, d.host.Clock());
+        StepTime(d.model, DefOf(*clicked).stepSeconds, d.host.Clock());
       }
       d.host.RunTickNow();
       event->accept();
@@ -204,11 +204,11 @@ void PanelWidget::mousePressEvent(QMouseEvent* event) {
       InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
       d.host.RunTickNow();
     } else if (clicked == StepButton::kOneMinute) {
-      StepTime(d.model, -SpecOf(StepButton::kOneMinute).stepSeconds, d.host.Clock());
+      StepTime(d.model, -DefOf(StepButton::kOneMinute).stepSeconds, d.host.Clock());
       d.host.RunTickNow();
       InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
     } else if (clicked) {
-      StepTime(d.model, -SpecOf(*clicked).stepSeconds, d.host.Clock());
+      StepTime(d.model, -DefOf(*clicked).stepSeconds, d.host.Clock());
       d.host.RunTickNow();
     } else {
       QWidget::mousePressEvent(event);

@@ -21,7 +21,7 @@ constexpr std::int64_t kYear = 365 * kDay;
 
 // Click zones span rows 58-66 and hover zones rows 59-65, except the 1 Min.
 // button, which takes clicks only where it shows its caption.
-const std::array<StepButtonSpec, kStepButtonCount> kButtons = {{
+const std::array<StepButtonDef, kStepButtonCount> kButtons = {{
     {StepButton::kRiseClear, 16, Inclusive(16, 58, 24, 66), Inclusive(17, 59, 23, 65), 0,
      "Rise/Clear", Corners(24, 57, 71, 71), 25, 58, Corners(24, 57, 71, 71)},
     {StepButton::kWeek, 64, Inclusive(64, 58, 72, 66), Inclusive(65, 59, 71, 65), kWeek,
@@ -44,18 +44,18 @@ const std::array<StepButtonSpec, kStepButtonCount> kButtons = {{
 
 }  // namespace
 
-const std::array<StepButtonSpec, kStepButtonCount>& StepButtons() { return kButtons; }
+const std::array<StepButtonDef, kStepButtonCount>& StepButtons() { return kButtons; }
 
 std::optional<StepButton> StepButtonClickedAt(int x, int y) {
-  for (const StepButtonSpec& spec : kButtons) {
-    if (spec.clickZone.contains(x, y)) return spec.button;
+  for (const StepButtonDef& def : kButtons) {
+    if (def.clickZone.contains(x, y)) return def.button;
   }
   return std::nullopt;
 }
 
 std::optional<StepButton> StepButtonHoveredAt(int x, int y) {
-  for (const StepButtonSpec& spec : kButtons) {
-    if (spec.hoverZone.contains(x, y)) return spec.button;
+  for (const StepButtonDef& def : kButtons) {
+    if (def.hoverZone.contains(x, y)) return def.button;
   }
   return std::nullopt;
 }

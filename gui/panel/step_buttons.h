@@ -24,7 +24,7 @@ enum class StepButton : int {
 };
 inline constexpr int kStepButtonCount = 8;
 
-struct StepButtonSpec {
+struct StepButtonDef {
   StepButton button;
   int frameLeft;            // painted frame: frameLeft..frameLeft + 8, rows 58..66
   QRect clickZone;          // inclusive limits
@@ -41,7 +41,7 @@ inline constexpr int kStepButtonSize = 8;
 inline constexpr int kStepButtonTop = 58;
 
 // Indexed by StepButton.
-const std::array<StepButtonSpec, kStepButtonCount>& StepButtons();
+const std::array<StepButtonDef, kStepButtonCount>& StepButtons();
 
 // Frame left edges in the order they are painted.
 inline constexpr std::array<int, kStepButtonCount> kStepButtonPaintOrder = {108, 88, 126, 156,
@@ -55,7 +55,7 @@ inline constexpr std::array<StepButton, kStepButtonCount> kCaptionEraseOrder = {
 std::optional<StepButton> StepButtonClickedAt(int x, int y);
 std::optional<StepButton> StepButtonHoveredAt(int x, int y);
 
-inline const StepButtonSpec& SpecOf(StepButton button) {
+inline const StepButtonDef& DefOf(StepButton button) {
   return StepButtons()[static_cast<std::size_t>(button)];
 }
 
