@@ -12,34 +12,18 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz_scratch.h"
 #include "stations/directory.h"
 #include "stations/locator.h"
 
 namespace {
 
-// The folder of this run, memory-backed when there is one (the target writes
-// a file per input); a plain array, so it is still there for the exit hook.
-char gFolder[64];
-
-void RemoveFolder() { std::filesystem::remove_all(gFolder); }
+using kelvora::fuzz::Check;
 
 const std::filesystem::path& DirectoryFile() {
-  static const std::filesystem::path path = [] {
-    const bool shm = std::filesystem::is_directory("/dev/shm");
-    std::snprintf(gFolder, sizeof gFolder, "%s/kelvora_fuzz_dir_XXXXXX", shm ? "/dev/shm" : "/tmp");
-    if (mkdtemp(gFolder) == nullptr) {
-      std::abort();
-    }
-    std::atexit(RemoveFolder);
-    return std::filesystem::path(gFolder) / kelvora::kDirectoryFileName;
-  }();
+  static const std::filesystem::path path =
+      kelvora::fuzz::ScratchFile("kelvora_fuzz_dir", kelvora::kDirectoryFileName);
   return path;
-}
-
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
 }
 
 }  // namespace

@@ -10,34 +10,18 @@
 #include <filesystem>
 #include <string>
 
+#include "fuzz_scratch.h"
 #include "app/settings.h"
 #include "state/records.h"
 
 namespace {
 
-// The folder of this run, memory-backed when there is one (the target writes
-// a file per input); a plain array, so it is still there for the exit hook.
-char gFolder[64];
-
-void RemoveFolder() { std::filesystem::remove_all(gFolder); }
+using kelvora::fuzz::Check;
 
 const std::filesystem::path& SettingsFile() {
-  static const std::filesystem::path path = [] {
-    const bool shm = std::filesystem::is_directory("/dev/shm");
-    std::snprintf(gFolder, sizeof gFolder, "%s/kelvora_fuzz_settings_XXXXXX", shm ? "/dev/shm" : "/tmp");
-    if (mkdtemp(gFolder) == nullptr) {
-      std::abort();
-    }
-    std::atexit(RemoveFolder);
-    return std::filesystem::path(gFolder) / kelvora::kSettingsFileName;
-  }();
+  static const std::filesystem::path path =
+      kelvora::fuzz::ScratchFile("kelvora_fuzz_settings", kelvora::kSettingsFileName);
   return path;
-}
-
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
 }
 
 }  // namespace

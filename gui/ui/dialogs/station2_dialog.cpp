@@ -173,22 +173,22 @@ void Station2Dialog::GridKillFocus() {
 // tabbing through an empty dialog would place a station at 0, 0.
 
 void Station2Dialog::LatitudeKillFocus() {
-  if (latitudeEdit_->text() == shownLatitude_) return;
-  if (!Pull()) return;
-  SecondStation& station = model_.station2;
-  station.latitude = latitude_;
-  station.locator = PositionToLocator(station.latitude, station.longitude);
-  grid_ = QString::fromStdString(station.locator);
-  Push();
-  RecomputeStation2();
-  update();
+  CoordinateKillFocus(latitudeEdit_->text() == shownLatitude_, &SecondStation::latitude, latitude_);
 }
 
 void Station2Dialog::LongitudeKillFocus() {
-  if (longitudeEdit_->text() == shownLongitude_) return;
+  CoordinateKillFocus(longitudeEdit_->text() == shownLongitude_, &SecondStation::longitude,
+                      longitude_);
+}
+
+// LAT and LON alike: the pulled member becomes the station's coordinate and
+// the locator is made anew from the position.
+void Station2Dialog::CoordinateKillFocus(bool unchanged, double SecondStation::*coordinate,
+                                         const double& member) {
+  if (unchanged) return;
   if (!Pull()) return;
   SecondStation& station = model_.station2;
-  station.longitude = longitude_;
+  station.*coordinate = member;
   station.locator = PositionToLocator(station.latitude, station.longitude);
   grid_ = QString::fromStdString(station.locator);
   Push();

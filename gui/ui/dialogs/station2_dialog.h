@@ -58,6 +58,8 @@ class Station2Dialog : public FormDialog {
   void GridKillFocus();
   void LatitudeKillFocus();
   void LongitudeKillFocus();
+  void CoordinateKillFocus(bool unchanged, double SecondStation::*coordinate,
+                           const double& member);
   void DeleteClicked();
   void CloseClicked();
 
