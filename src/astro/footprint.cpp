@@ -17,7 +17,6 @@ constexpr double kCircleStep = 0.03490658503988889;
 constexpr int kMapTopRow = 170;
 constexpr int kMapBottomRow = 473;
 constexpr int kMapLastColumn = 429;
-constexpr int kMapRowOffset = 148;
 
 // Half-width in columns of the lit band drawn near an equinox, and the
 // declination (degrees) inside which that band replaces the outline.

@@ -71,8 +71,11 @@ double FullArcTangent(double y, double x);
 double FracTurns(double revolutions);
 
 // Earth-map conversions (431 x 305 picture at window column 0, row 170).
+// MapYForLatitude counts rows from the map's own origin; this many pixels
+// take them to window rows.
+inline constexpr int kMapRowOffset = 148;
 int MapXForLongitude(double westLongitude);  // window column
-int MapYForLatitude(double latitude);         // map row; add 148 for the window row
+int MapYForLatitude(double latitude);         // map row; add kMapRowOffset for the window row
 double MapLongitudeForX(int column);          // column 0-430 to west longitude
 double MapLatitudeForY(int windowRow);        // window row to latitude
 

@@ -9,9 +9,6 @@ namespace kelvora {
 
 namespace {
 
-// This routine's own 2pi (as written elsewhere in the astronomy helpers).
-constexpr double kPolarityTwoPi = 6.28318530718;
-
 // Full-quadrant arctangent that also answers for the origin, where the
 // direction is undefined (the moon in a station's zenith): 0 there.
 double DirectionOf(double y, double x) {
@@ -49,7 +46,7 @@ double PolarityAngle(double hourAngle, double declination, double latitude, doub
     az = DirectionOf(std::sin(h) * cosDec * cosPhi, sinDec - sinPhi * z);
   }
   if (az <= 0.0) {
-    az += kPolarityTwoPi;
+    az += kTwoPi;
   }
 
   const double num = cosEl * sinPhi - std::cos(az) * sinEl * cosPhi;
@@ -94,10 +91,10 @@ std::string ComputePolarityOffset(double hourAngle, double declination, double h
   }
   double g = hourAngle;
   if (g < 0.0) {
-    g += kPolarityTwoPi;
+    g += kTwoPi;
   }
-  if (g > kPolarityTwoPi) {
-    g -= kPolarityTwoPi;
+  if (g > kTwoPi) {
+    g -= kTwoPi;
   }
   const double p1 = PolarityAngle(g, declination, homeLatitude, homeLongitude);
   const double p2 = PolarityAngle(g, declination, station2Latitude, station2Longitude);

@@ -34,9 +34,6 @@ constexpr double kDecibelFactor = 10.0;
 // 3.14159; the other conversions of the tick use the full value.
 constexpr double kFootprintDegToRad = 0.01745327777777778;
 constexpr double kSunFootprintDistanceKm = 1000000.0;
-// Earth-map rows from MapYForLatitude are map rows; the map sits this many
-// pixels down the window.
-constexpr int kMapRowOffset = 148;
 
 constexpr const char* kNotAvailable = "N/A";
 constexpr const char* kNoLocator = "None";
