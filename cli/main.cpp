@@ -35,6 +35,7 @@
 #include "state/records.h"
 #include "stations/bearing.h"
 #include "stations/directory.h"
+#include "stations/local_time.h"
 #include "stations/locator.h"
 #include "tick/commands.h"
 #include "tick/tick.h"
@@ -54,14 +55,6 @@ constexpr const char* kDescription =
     "151.21 E). Without options the home station comes from Dorvakin.dat in the\n"
     "current folder (29.42 N, 95.36 W when it is missing) and the time from the\n"
     "computer's clock.";
-
-// Labels of the 21 display texts, by text number (the window's captions; the
-// unlabelled boxes get a short name).
-constexpr const char* kTextLabels[kDisplayTextCount] = {
-    "Moon Az.",     "Declination", "Range",       "Clock",         "Moon El.",  "Perigee",
-    "Apogee",       "Sun Az.",     "Sun El.",     "Home",          "Stn2 Grid", "Sky Temp",
-    "Path Loss",    "Degradation", "Stn2 Polarity", "Stn2 Azim",  "Stn2 Elev.", "My Doppler",
-    "Source",       "Status",      "Stn2 Doppler"};
 
 // What `tick` and `watch` may set on top of the settings file.
 struct StateOptions {
@@ -185,22 +178,79 @@ TrackerModel BuildModel(const StateOptions& options) {
 }
 
 void PrintTexts(const DisplayTexts& texts, std::ostream& out) {
-  for (int number = 1; number <= kDisplayTextCount; ++number) {
-    if (number == 20) continue;  // the status line holds only blanks
+  for (const DisplayTextInfo& info : kDisplayTextTable) {
+    if (info.id == TextId::kStatusLine) continue;  // the status line holds only blanks
     char label[32];
-    std::snprintf(label, sizeof label, "%-14s", kTextLabels[number - 1]);
-    out << label << texts[number] << '\n';
+    std::snprintf(label, sizeof label, "%-14s", info.label);
+    out << label << texts[info.id] << '\n';
   }
 }
 
 json PointJson(const MapPoint& point) { return json{{"x", point.x}, {"y", point.y}}; }
 
-json TickJson(const TrackerModel& model, std::int64_t clock) {
-  const TrackingState& t = model.tracking;
-  const TimeBase base{model.home.gmtOffsetHours, t.timeOffset};
+// A figure that may be missing: the number, or null.
+json OptionalJson(const std::optional<double>& value) {
+  return value ? json(*value) : json(nullptr);
+}
+
+json MoonFixJson(const MoonFix& fix) {
+  return {{"azimuthDeg", fix.azimuth},
+          {"elevationDeg", fix.elevation},
+          {"rightAscensionRad", fix.rightAscension},
+          {"rightAscensionHours", fix.rightAscension * kRadToRaHours},
+          {"declinationRad", fix.declination},
+          {"declinationDeg", fix.declination * kRadToDeg},
+          {"hourAngleRad", fix.hourAngle},
+          {"distanceKm", fix.distance},
+          {"dayCount", fix.dayCount}};
+}
+
+// TickFigures field by field, the unit in every name.
+json FiguresJson(const TickFigures& f) {
   json out;
-  out["clock"] = clock;
-  out["utc"] = base.Adjust(clock);
+  out["clock"] = f.clock;
+  out["utcSeconds"] = f.utcSeconds;
+  out["sun"] = {{"azimuthDeg", f.sun.azimuth},
+                {"elevationDeg", f.sun.elevation},
+                {"rightAscensionRad", f.sun.rightAscension},
+                {"rightAscensionHours", f.sun.rightAscension * kRadToRaHours},
+                {"declinationRad", f.sun.declination},
+                {"hourAngleRad", f.sun.hourAngle},
+                {"moonRangeRateMps", f.sun.moonRangeRate}};
+  out["homeMoon"] = f.homeMoon ? MoonFixJson(*f.homeMoon) : json(nullptr);
+  out["station2Set"] = f.station2Set;
+  out["station2Moon"] = f.station2Moon ? MoonFixJson(*f.station2Moon) : json(nullptr);
+  out["skyTemperatureK"] = OptionalJson(f.skyTemperatureK);
+  out["pathLossDb"] = OptionalJson(f.pathLossDb);
+  out["degradationDb"] = OptionalJson(f.degradationDb);
+  out["echoDopplerHz"] = OptionalJson(f.echoDopplerHz);
+  out["station2DopplerHz"] = OptionalJson(f.station2DopplerHz);
+  if (f.polarityOffset) {
+    out["polarityOffset"] = {{"degrees", f.polarityOffset->degrees},
+                             {"clockwise", f.polarityOffset->clockwise},
+                             {"homeAngleDeg", f.polarityOffset->homeAngle},
+                             {"station2AngleDeg", f.polarityOffset->station2Angle}};
+  } else {
+    out["polarityOffset"] = nullptr;
+  }
+  if (f.perigeeApogee) {
+    out["perigeeDays"] = f.perigeeApogee->perigeeDays;
+    out["apogeeDays"] = f.perigeeApogee->apogeeDays;
+  } else {
+    out["perigeeDays"] = nullptr;
+    out["apogeeDays"] = nullptr;
+  }
+  out["moonTrack"] = f.moonTrack.has_value();
+  return out;
+}
+
+// The model after one tick and what that tick computed. Nothing is computed
+// here: every value comes from the figures or the tracking record.
+json TickJson(const TrackerModel& model, const TickFigures& figures) {
+  const TrackingState& t = model.tracking;
+  json out;
+  out["clock"] = figures.clock;
+  out["utc"] = figures.utcSeconds;
   out["gmtOffsetHours"] = model.home.gmtOffsetHours;
   out["timeOffset"] = t.timeOffset;
   out["distanceUnit"] = model.home.distanceUnit == 0 ? "km" : "miles";
@@ -208,11 +258,11 @@ json TickJson(const TrackerModel& model, std::int64_t clock) {
   out["map"] = model.view.skyMap ? "sky" : "earth";
 
   json texts = json::array();
-  for (int number = 1; number <= kDisplayTextCount; ++number) {
-    texts.push_back({{"number", number},
-                     {"control", kDisplayControlIds[static_cast<std::size_t>(number - 1)]},
-                     {"label", kTextLabels[number - 1]},
-                     {"text", model.texts[number]}});
+  for (const DisplayTextInfo& info : kDisplayTextTable) {
+    texts.push_back({{"number", TextNumber(info.id)},
+                     {"control", info.controlId},
+                     {"label", info.label},
+                     {"text", model.texts[info.id]}});
   }
   out["texts"] = texts;
 
@@ -220,20 +270,26 @@ json TickJson(const TrackerModel& model, std::int64_t clock) {
                  {"longitude", model.home.longitude},
                  {"locator", model.home.locator}};
   if (model.station2.IsSet()) {
+    const std::optional<std::string> localTime =
+        LocalTimeText(model.station2.longitude, figures.clock, model.home.gmtOffsetHours,
+                      t.timeOffset);
     out["station2"] = {{"latitude", model.station2.latitude},
                        {"longitude", model.station2.longitude},
-                       {"locator", model.station2.locator}};
+                       {"locator", model.station2.locator},
+                       {"localTime", localTime ? json(*localTime) : json(nullptr)}};
+    if (const auto& fix = figures.station2Moon) {
+      out["station2"]["moon"] = {{"azimuth", fix->azimuth},
+                                 {"elevation", fix->elevation},
+                                 {"rightAscension", fix->rightAscension},
+                                 {"rightAscensionHours", fix->rightAscension * kRadToRaHours}};
+    } else {
+      out["station2"]["moon"] = nullptr;
+    }
   } else {
     out["station2"] = nullptr;
   }
 
-  // Azimuth, elevation and right ascension are not kept by the tick; the
-  // same call gives the same figures it formatted.
-  const std::optional<MoonFix> moon =
-      MoonPosition(model.home.latitude, model.home.longitude, clock, base);
-  if (moon) {
-    const double skyTemperature = SkyTemperature(moon->rightAscension * kRadToRaHours);
-    const double pathLoss = PathLoss(moon->distance);
+  if (const auto& moon = figures.homeMoon) {
     out["moon"] = {{"hourAngle", t.moonHourAngle},
                    {"hourAngleDegrees", t.moonHourAngle * kRadToDeg},
                    {"azimuth", moon->azimuth},
@@ -245,9 +301,9 @@ json TickJson(const TrackerModel& model, std::int64_t clock) {
                    {"rangeRate", t.moonRangeRate},
                    {"upHome", t.moonUpHome},
                    {"upStation2", t.moonUpStation2},
-                   {"skyTemperature", skyTemperature},
-                   {"pathLoss", pathLoss},
-                   {"degradation", Degradation(skyTemperature, pathLoss)}};
+                   {"skyTemperature", *figures.skyTemperatureK},
+                   {"pathLoss", *figures.pathLossDb},
+                   {"degradation", *figures.degradationDb}};
   } else {
     out["moon"] = nullptr;
   }
@@ -256,7 +312,9 @@ json TickJson(const TrackerModel& model, std::int64_t clock) {
                 {"declination", t.sunDeclination},
                 {"declinationDegrees", t.sunDeclination * kRadToDeg},
                 {"hourAngle", t.sunHourAngle},
-                {"hourAngleDegrees", t.sunHourAngle * kRadToDeg}};
+                {"hourAngleDegrees", t.sunHourAngle * kRadToDeg},
+                {"rightAscension", t.sunRightAscension},
+                {"rightAscensionHours", t.sunRightAscension * kRadToRaHours}};
   out["perigeeDays"] = t.perigeeDays;
   out["apogeeDays"] = t.apogeeDays;
   out["phaseIndex"] = t.phaseIndex;
@@ -281,6 +339,7 @@ json TickJson(const TrackerModel& model, std::int64_t clock) {
   } else {
     out["moonTrack"] = nullptr;
   }
+  out["figures"] = FiguresJson(figures);
   return out;
 }
 
@@ -289,9 +348,9 @@ int RunTickCommand(const StateOptions& options, std::optional<std::int64_t> cloc
   TrackerModel model = BuildModel(options);
   const std::int64_t clock = clockOption ? *clockOption : ClockValue();
   CheckSupportedMoment(clock, TimeBase{model.home.gmtOffsetHours, model.tracking.timeOffset});
-  RunTick(model, kTickTimerId, clock);
+  const TickOutcome outcome = RunTick(model, kTickTimerId, clock);
   if (asJson) {
-    std::cout << TickJson(model, clock).dump(2) << '\n';
+    std::cout << TickJson(model, *outcome.figures).dump(2) << '\n';
   } else {
     PrintTexts(model.texts, std::cout);
   }

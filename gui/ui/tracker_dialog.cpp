@@ -282,8 +282,8 @@ void TrackerDialog::BuildControls() {
   status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
   status->setGeometry(Units(0, 237, 255, 10));
 
-  for (std::size_t i = 0; i < kDisplayControlIds.size(); ++i) {
-    const int id = kDisplayControlIds[i];
+  for (std::size_t i = 0; i < kDisplayTextTable.size(); ++i) {
+    const int id = kDisplayTextTable[i].controlId;
     textControls_[i] = id == kStatusLine ? static_cast<QWidget*>(status) : valueBoxes_.at(id);
   }
 }
@@ -545,8 +545,8 @@ void TrackerDialog::changeEvent(QEvent* event) {
     setWindowTitle(QString::fromUtf8(kWindowTitle));
   } else if (change->oldState().testFlag(Qt::WindowMinimized)) {
     setWindowTitle(QStringLiteral("Az: %1, El: %2")
-                       .arg(QString::fromStdString(model_.texts[1]),
-                            QString::fromStdString(model_.texts[5])));
+                       .arg(QString::fromStdString(model_.texts[TextId::kMoonAzimuth]),
+                            QString::fromStdString(model_.texts[TextId::kMoonElevation])));
   }
 }
 

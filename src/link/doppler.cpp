@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "link/placeholders.h"
+
 namespace kelvora {
 
 namespace {
@@ -18,9 +20,6 @@ constexpr double kRotationDivisor = 2.0833;
 constexpr double kRotationCorrection = 0.034;
 // Hertz per metre per second of range rate (2 / 2.083 m wavelength).
 constexpr double kRangeRateHz = 0.9601536245799327;
-
-constexpr const char* kNoMoon = "no moon";
-constexpr const char* kNotApplicable = "N/A";
 
 // Rotation Doppler of a station at latitude `latitude` (degrees) whose
 // rotation angle is `angle` (radians), for a moon at `declination` degrees.
@@ -49,13 +48,9 @@ std::string Hertz(double value) {
 
 }  // namespace
 
-DopplerResult ComputeDoppler(const DopplerInput& input) {
-  DopplerResult out;
-  if (!input.moonUpHome) {
-    out.myDoppler = kNoMoon;
-    out.station2Doppler = kNotApplicable;
-    return out;
-  }
+DopplerHz ComputeDoppler(const DopplerInput& input) {
+  DopplerHz out;
+  if (!input.moonUpHome) return out;
   const double t = RotationAngle(input.homeLongitude, input.moonHourAngle);
   const double d1 = RotationDoppler(t, input.homeLatitude, input.moonDeclination);
 
@@ -65,14 +60,17 @@ DopplerResult ComputeDoppler(const DopplerInput& input) {
   const double r = RotationAngle(input.station2Longitude, input.moonHourAngle);
   const double d2 = RotationDoppler(r, input.station2Latitude, input.moonDeclination);
 
-  // A station on the equator or the zero meridian is taken as "not set".
-  if (input.station2Latitude != 0.0 && input.station2Longitude != 0.0 && input.moonUpStation2) {
-    out.station2Doppler = Hertz(0.5 * (d1 + d2) - kRangeRateHz * input.moonRangeRate);
-  } else {
-    out.station2Doppler = kNotApplicable;
-  }
-  out.myDoppler = Hertz(d1 - kRangeRateHz * input.moonRangeRate);
+  if (input.moonUpStation2) out.twoStation = 0.5 * (d1 + d2) - kRangeRateHz * input.moonRangeRate;
+  out.echo = d1 - kRangeRateHz * input.moonRangeRate;
   return out;
+}
+
+std::string EchoDopplerText(const std::optional<double>& echoHz) {
+  return echoHz ? Hertz(*echoHz) : kNoMoonText;
+}
+
+std::string TwoStationDopplerText(const std::optional<double>& twoStationHz) {
+  return twoStationHz ? Hertz(*twoStationHz) : kNotApplicableText;
 }
 
 }  // namespace kelvora

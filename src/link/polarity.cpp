@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "astro/time_helpers.h"
+#include "link/placeholders.h"
 
 namespace kelvora {
 
@@ -66,7 +67,7 @@ double PolarityAngle(double hourAngle, double declination, double latitude, doub
   return p;
 }
 
-std::string PolarityOffsetText(double p1, double p2) {
+PolarityOffset PolarityOffsetBetween(double p1, double p2) {
   const double d = std::fabs(p1 - p2);
   double r = std::trunc(d);
   if (d - r >= 0.5) {
@@ -78,17 +79,23 @@ std::string PolarityOffsetText(double p1, double p2) {
     value = 180.0 - r;
     clockwise = !clockwise;
   }
+  return PolarityOffset{p1, p2, value, clockwise};
+}
+
+std::string PolarityOffsetText(const PolarityOffset& offset) {
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, clockwise ? "%2.0f° cw" : "%2.0f° ccw", value);
+  std::snprintf(buffer, sizeof buffer, offset.clockwise ? "%2.0f° cw" : "%2.0f° ccw",
+                offset.degrees);
   return buffer;
 }
 
-std::string ComputePolarityOffset(double hourAngle, double declination, double homeLatitude,
-                                  double homeLongitude, double station2Latitude,
-                                  double station2Longitude) {
-  if (station2Latitude == 0.0 && station2Longitude == 0.0) {
-    return "N/A";
-  }
+std::string PolarityOffsetText(const std::optional<PolarityOffset>& offset) {
+  return offset ? PolarityOffsetText(*offset) : kNotApplicableText;
+}
+
+PolarityOffset ComputePolarityOffset(double hourAngle, double declination, double homeLatitude,
+                                     double homeLongitude, double station2Latitude,
+                                     double station2Longitude) {
   double g = hourAngle;
   if (g < 0.0) {
     g += kTwoPi;
@@ -98,7 +105,7 @@ std::string ComputePolarityOffset(double hourAngle, double declination, double h
   }
   const double p1 = PolarityAngle(g, declination, homeLatitude, homeLongitude);
   const double p2 = PolarityAngle(g, declination, station2Latitude, station2Longitude);
-  return PolarityOffsetText(p1, p2);
+  return PolarityOffsetBetween(p1, p2);
 }
 
 }  // namespace kelvora

@@ -9,13 +9,12 @@
 #include "app/settings.h"
 #include "astro/footprint.h"
 #include "astro/time_helpers.h"
+#include "state/display_texts.h"
 
 namespace kelvora {
 
 inline constexpr int kEarthMapBitmap = 141;
 inline constexpr int kSkyMapBitmap = 142;
-inline constexpr std::size_t kLocatorMaxLength = 11;
-inline constexpr std::size_t kLocalTimeTextMaxLength = 19;
 inline constexpr std::size_t kUserStarTextMaxLength = 11;
 
 struct HomeStation {
@@ -28,14 +27,29 @@ struct HomeStation {
   std::string locator;              // six-character locator
 };
 
+// Is there a second station? Each place asks in its own way, on purpose, and
+// the four rules stand here side by side:
+//  - IsSet: a position other than exactly (0, 0). The moon's azimuth and
+//    elevation there (texts 16, 17), the polarity offset (15), the Up key's
+//    choice of station and kelvora-cli go by it.
+//  - CountsForTwoStationDoppler: neither coordinate exactly 0. This is the
+//    deliberate Doppler difference: a station on the equator or on the zero
+//    meridian has its azimuth, elevation and polarity shown, but its
+//    two-station Doppler (text 21) reads "N/A".
+//  - HasLocator: a locator text. The earth map draws the station's cross and
+//    the Station2 dialog fills its data panel only then.
+//  - LocatorShown: text 11 shows the locator only with exactly six characters.
 struct SecondStation {
   double latitude = 0.0;  // both exactly 0.0: no second station
   double longitude = 0.0;
   std::string locator;       // shown only when exactly six characters long
-  std::string savedLocator;  // kept by the Station2 command while the dialog runs
+  std::string savedLocator;  // parked by the Station2 command while its dialog runs
   bool callReset = false;    // the map click asks the dialog to clear its call
   std::string localTimeText;
   bool IsSet() const { return !(latitude == 0.0 && longitude == 0.0); }
+  bool CountsForTwoStationDoppler() const { return latitude != 0.0 && longitude != 0.0; }
+  bool HasLocator() const { return !locator.empty(); }
+  bool LocatorShown() const { return locator.size() == 6; }
 };
 
 // Whole degrees remembered at the last recomputation.
@@ -100,23 +114,6 @@ struct ViewMode {
   bool moonViewRefresh = false;
   bool sunViewRefresh = false;
 };
-
-inline constexpr int kDisplayTextCount = 21;
-
-// The 21 display texts, numbered 1..21 in the order of the window's data
-// exchange (index = number - 1).
-struct DisplayTexts {
-  std::array<std::string, kDisplayTextCount> text;
-  std::string& operator[](int number) { return text.at(static_cast<std::size_t>(number - 1)); }
-  const std::string& operator[](int number) const {
-    return text.at(static_cast<std::size_t>(number - 1));
-  }
-};
-
-// Control ids of the 21 texts, in text-number order.
-inline constexpr std::array<int, kDisplayTextCount> kDisplayControlIds = {
-    1007, 1004, 1005, 1006, 1002, 1021, 1022, 1028, 1029, 1040, 1079,
-    1074, 1075, 1076, 1077, 1092, 1093, 1097, 1099, 1100, 1114};
 
 // The one owner of the shared state. main() creates it and passes it to every
 // operation that reads or writes it.

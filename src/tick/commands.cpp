@@ -115,7 +115,7 @@ CommandOutcome SelectSource(TrackerModel& model, int code, std::int64_t clock) {
     const HorizontalFix fix =
         SourcePosition(source->declination, source->rightAscension, model.home.latitude,
                        model.home.longitude, clock, base);
-    model.texts[19] = FormatSourceLine(*source, fix);
+    model.texts[TextId::kSourceLine] = FormatSourceLine(*source, fix);
   }
   model.tracking.trackedSource = code;
   outcome.menuChecks = SourceMenuChecks(source->commandId);

@@ -1,5 +1,5 @@
-// The tracking tick: from the shared state and the clock value to the 21
-// display texts and what the window must repaint.
+// The tracking tick: from the shared state and the clock value to the
+// figures, the 21 display texts and what the window must repaint.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "state/records.h"
+#include "tick/figures.h"
+#include "tick/texts.h"
 
 namespace kelvora {
 
@@ -32,37 +34,35 @@ struct PixelRect {
 inline constexpr PixelRect kPanelRect{0, 165, 431, 476};
 
 struct TickOutcome {
-  // The texts as the tick's data exchange pushed them (text 19 is formed
-  // after the exchange, so it reaches the window one exchange later).
+  // The texts as the tick's data exchange pushed them (the source line is
+  // formed after the exchange, so it reaches the window one exchange later).
   std::optional<DisplayTexts> exchanged;
   bool invalidateAll = false;            // whole client area, with erasing
   std::vector<PixelRect> invalidate;     // each with erasing
   int checkedSourceCommand = 0;          // source menu item to check; 0 leaves the marks
+  std::optional<TickFigures> figures;    // what a full tick computed (none for the status timer)
 };
 
-// One run of the timer handler. The status timer changes only text 20 and
-// does not look at the clock; the step timer clears stepPending first; every
-// other id runs the full tick for the clock value.
+// One run of the timer handler. The status timer changes only the status
+// line and does not look at the clock; the step timer clears stepPending
+// first; every other id runs the full tick for the clock value:
+// ComputeFigures, KeepFigures, FormatTexts, the exchange, UpdateMarks and the
+// source line.
 TickOutcome RunTick(TrackerModel& model, unsigned timerId, std::int64_t clock);
 
-// Text for a perigee or apogee day count: "in 3 days", "1 day ago", ...
-std::string PerigeeDaysText(int days);
+// The marks of a full tick, from the tracking record as KeepFigures left it:
+// the full repaint a dialog asked for, the sun's and the moon's marker and
+// outline (rebuilt when the body in view passes a whole degree of hour angle
+// or the view asks for it; `moonKnown` says whether this tick has a moon), the
+// phase, and the home and second-station markers.
+void UpdateMarks(TrackerModel& model, bool moonKnown, TickOutcome& outcome);
+
+// The tracked source's line into the source-line text, as the tick refreshes
+// it; returns the source menu item to check, 0 when the marks are to stay.
+int RefreshSourceLine(TrackerModel& model, std::int64_t clock);
 
 // Whole-degree phase index 0..40 from the moon's and sun's hour angles
 // truncated to whole degrees.
 int PhaseIndex(int moonWholeDegrees, int sunWholeDegrees);
-
-// Path loss (dB against 356140 km) and degradation (dB).
-double PathLoss(double moonDistanceKm);
-double Degradation(double skyTemperatureK, double pathLossDb);
-
-// Texts 13 and 14: "%2.2fdb" and "%3.2fdb", or kNoFigureText when the figure
-// is infinite or undefined.
-std::string PathLossText(double pathLossDb);
-std::string DegradationText(double degradationDb);
-
-// Shown in place of a figure that cannot be computed: a moment outside the
-// years the calendar handles, or a logarithm of a value that is not positive.
-inline constexpr const char* kNoFigureText = "---";
 
 }  // namespace kelvora

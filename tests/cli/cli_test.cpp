@@ -204,6 +204,52 @@ TEST_F(CliTest, TickJsonHoldsTextsAndRawValues) {
   EXPECT_TRUE(json::parse(earth.out)["moonTrack"].is_null());
 }
 
+// The figures behind the texts: every text printed agrees with the raw
+// figure it was formed from, for both stations.
+TEST_F(CliTest, TickJsonFiguresAgreeWithTheTexts) {
+  const RunResult run =
+      Run({"tick", "--clock", "946720800", "--json", "--station2", "51.5,0.1"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json doc = json::parse(run.out);
+  const json& f = doc["figures"];
+  auto text = [&doc](int number) { return doc["texts"][number - 1]["text"].get<std::string>(); };
+  auto formatted = [](const char* format, double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return std::string(buffer);
+  };
+  EXPECT_EQ(f["utcSeconds"], 946720800);
+  EXPECT_EQ(text(1), formatted("%4.2f deg.", f["homeMoon"]["azimuthDeg"].get<double>()));
+  EXPECT_EQ(text(16), formatted("%3.1f deg", f["station2Moon"]["azimuthDeg"].get<double>()));
+  EXPECT_EQ(text(17), formatted("%3.1f deg", doc["station2"]["moon"]["elevation"].get<double>()));
+  EXPECT_EQ(text(12), formatted("%4.0f° k", f["skyTemperatureK"].get<double>()));
+  EXPECT_EQ(text(18), formatted("%4.0f hz", f["echoDopplerHz"].get<double>()));
+  EXPECT_EQ(text(21), formatted("%4.0f hz", f["station2DopplerHz"].get<double>()));
+  const double polarity = f["polarityOffset"]["degrees"].get<double>();
+  EXPECT_EQ(text(15), formatted(f["polarityOffset"]["clockwise"].get<bool>() ? "%2.0f° cw"
+                                                                            : "%2.0f° ccw",
+                                polarity));
+  EXPECT_EQ(text(8), formatted("%4.1f deg", f["sun"]["azimuthDeg"].get<double>()));
+  // Right ascensions in hours lie in [0, 24].
+  for (const double hours : {doc["sun"]["rightAscensionHours"].get<double>(),
+                             doc["moon"]["rightAscensionHours"].get<double>(),
+                             doc["station2"]["moon"]["rightAscensionHours"].get<double>()}) {
+    EXPECT_GE(hours, 0.0);
+    EXPECT_LE(hours, 24.0);
+  }
+  // 51.5 N 0.1 W keeps zone 0: 10:00 UTC on a Saturday.
+  EXPECT_EQ(doc["station2"]["localTime"], "Sat, 10:00am");
+
+  // Without a second station its figures are null and its texts "N/A".
+  const RunResult alone = Run({"tick", "--clock", "946720800", "--json"});
+  ASSERT_EQ(alone.status, 0) << alone.err;
+  const json single = json::parse(alone.out);
+  EXPECT_TRUE(single["figures"]["station2Moon"].is_null());
+  EXPECT_TRUE(single["figures"]["polarityOffset"].is_null());
+  EXPECT_TRUE(single["figures"]["station2DopplerHz"].is_null());
+  EXPECT_EQ(single["texts"][14]["text"], "N/A");
+}
+
 TEST_F(CliTest, NextCrossingMatchesTheTickAtThatOffset) {
   for (const bool sun : {false, true}) {
     std::vector<std::string> args = {"next-crossing", "--clock", kNoonJ2000, "--json"};

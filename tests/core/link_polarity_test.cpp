@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cmath>
 #include <numbers>
+#include <optional>
+#include <utility>
 #include <random>
 #include <string>
 
@@ -22,32 +24,28 @@ bool IsOffsetText(const std::string& text) {
   return number && (rest == "° cw" || rest == "° ccw");
 }
 
-TEST(ComputePolarityOffset, NotApplicableOnlyWithBothCoordinatesZero) {
-  struct Row {
-    const char* name;
-    double lat2;
-    double lon2;
-    bool notApplicable;
-  } rows[] = {
-      {"no_second_station", 0.0, 0.0, true},
-      {"equator_station_is_computed", 0.0, 10.0, false},
-      {"zero_meridian_station_is_computed", 10.0, 0.0, false},
-      {"ordinary_station", 51.5, 0.1, false},
-  };
-  for (const Row& r : rows) {
-    const std::string text = ComputePolarityOffset(1.0, 0.2, 29.42, 95.36, r.lat2, r.lon2);
-    if (r.notApplicable) {
-      EXPECT_EQ(text, "N/A") << r.name;
-    } else {
-      EXPECT_TRUE(IsOffsetText(text)) << r.name << ": " << text;
-    }
+TEST(ComputePolarityOffset, StationsOnTheEquatorOrZeroMeridianAreComputed) {
+  for (const auto& [lat2, lon2] : {std::pair{0.0, 10.0}, {10.0, 0.0}, {51.5, 0.1}}) {
+    const PolarityOffset offset = ComputePolarityOffset(1.0, 0.2, 29.42, 95.36, lat2, lon2);
+    EXPECT_GE(offset.degrees, 0.0);
+    EXPECT_LE(offset.degrees, 90.0);
+    EXPECT_EQ(offset.degrees, std::trunc(offset.degrees));
+    EXPECT_TRUE(IsOffsetText(PolarityOffsetText(offset))) << PolarityOffsetText(offset);
   }
+}
+
+TEST(PolarityOffsetText, NoOffsetIsNotApplicable) {
+  EXPECT_EQ(PolarityOffsetText(std::optional<PolarityOffset>{}), "N/A");
+  EXPECT_EQ(PolarityOffsetText(std::optional<PolarityOffset>(PolarityOffset{0, 0, 7.0, false})),
+            " 7° ccw");
 }
 
 TEST(ComputePolarityOffset, SamePlaceIsZeroClockwise) {
   // Also with the moon below both horizons (hour angle opposite the station).
-  EXPECT_EQ(ComputePolarityOffset(1.0, 0.2, 29.42, 95.36, 29.42, 95.36), " 0° cw");
-  EXPECT_EQ(ComputePolarityOffset(4.8, -0.3, 29.42, 95.36, 29.42, 95.36), " 0° cw");
+  EXPECT_EQ(PolarityOffsetText(ComputePolarityOffset(1.0, 0.2, 29.42, 95.36, 29.42, 95.36)),
+            " 0° cw");
+  EXPECT_EQ(PolarityOffsetText(ComputePolarityOffset(4.8, -0.3, 29.42, 95.36, 29.42, 95.36)),
+            " 0° cw");
 }
 
 TEST(PolarityOffsetText, RoundingAndSenseTable) {
@@ -69,7 +67,10 @@ TEST(PolarityOffsetText, RoundingAndSenseTable) {
       {"equal_angles", 33.0, 33.0, " 0° cw"},
   };
   for (const Row& r : rows) {
-    EXPECT_EQ(PolarityOffsetText(r.p1, r.p2), r.text) << r.name;
+    const PolarityOffset offset = PolarityOffsetBetween(r.p1, r.p2);
+    EXPECT_EQ(offset.homeAngle, r.p1) << r.name;
+    EXPECT_EQ(offset.station2Angle, r.p2) << r.name;
+    EXPECT_EQ(PolarityOffsetText(offset), r.text) << r.name;
   }
 }
 
@@ -124,9 +125,11 @@ TEST(PolarityAngle, DegeneratePointsGiveANumber) {
     EXPECT_TRUE(std::isfinite(p)) << r.name;
     EXPECT_GE(p, 0.0) << r.name;
     EXPECT_LE(p, 180.0) << r.name;
-    const std::string text = ComputePolarityOffset(r.hourAngle, r.dec, 29.42, 95.36, r.lat, r.lon);
+    const std::string text =
+        PolarityOffsetText(ComputePolarityOffset(r.hourAngle, r.dec, 29.42, 95.36, r.lat, r.lon));
     EXPECT_TRUE(IsOffsetText(text)) << r.name << ": " << text;
-    const std::string swapped = ComputePolarityOffset(r.hourAngle, r.dec, r.lat, r.lon, 29.42, 95.36);
+    const std::string swapped =
+        PolarityOffsetText(ComputePolarityOffset(r.hourAngle, r.dec, r.lat, r.lon, 29.42, 95.36));
     EXPECT_TRUE(IsOffsetText(swapped)) << r.name << ": " << swapped;
   }
 }
@@ -143,10 +146,10 @@ TEST(ComputePolarityOffset, SwappingStationsReversesTheSense) {
     if (std::fabs(diff - 90.0) < 0.6 || diff < 0.6 || diff > 179.4) {
       continue;  // a value of 0 or 90 keeps its sense word
     }
-    std::string there = ComputePolarityOffset(2.0, 0.1, a, b, c, d);
-    std::string back = ComputePolarityOffset(2.0, 0.1, c, d, a, b);
-    ASSERT_EQ(there.substr(0, 4), back.substr(0, 4));
-    ASSERT_NE(there.ends_with("ccw"), back.ends_with("ccw"));
+    const PolarityOffset there = ComputePolarityOffset(2.0, 0.1, a, b, c, d);
+    const PolarityOffset back = ComputePolarityOffset(2.0, 0.1, c, d, a, b);
+    ASSERT_EQ(there.degrees, back.degrees);
+    ASSERT_NE(there.clockwise, back.clockwise);
   }
 }
 

@@ -125,7 +125,7 @@ TEST(TickCommandsSource, MarkGoesToTheChosenItemOnly) {
     TrackerModel model;
     model.home.latitude = 29.42;
     model.home.longitude = 95.36;
-    model.texts[19] = "old";
+    model.texts[TextId::kSourceLine] = "old";
     const CommandOutcome outcome = SelectSource(model, row.code, kNoonJ2000);
     EXPECT_EQ(model.tracking.trackedSource, row.code) << row.name;
     ASSERT_EQ(outcome.menuChecks.size(), 7u) << row.name;
@@ -133,9 +133,9 @@ TEST(TickCommandsSource, MarkGoesToTheChosenItemOnly) {
       EXPECT_EQ(checked, command == row.command) << row.name << " " << command;
     }
     if (row.linePrefix != nullptr) {
-      EXPECT_THAT(model.texts[19], testing::StartsWith(row.linePrefix)) << row.name;
+      EXPECT_THAT(model.texts[TextId::kSourceLine], testing::StartsWith(row.linePrefix)) << row.name;
     } else {
-      EXPECT_EQ(model.texts[19], "old") << row.name;
+      EXPECT_EQ(model.texts[TextId::kSourceLine], "old") << row.name;
     }
   }
 }
@@ -223,8 +223,8 @@ TEST_F(StartUpTest, LocatorComesFromTheLoadedPosition) {
   EXPECT_EQ(model.home.gmtOffsetHours, -5);
   EXPECT_EQ(model.home.distanceUnit, 0);
   const TickOutcome outcome = RunTick(model, kTickTimerId, kNoonJ2000);
-  EXPECT_EQ((*outcome.exchanged)[10], "Home: IO91WM");
-  EXPECT_EQ((*outcome.exchanged)[4], "Sat Jan  1 07:00:00 2000");
+  EXPECT_EQ((*outcome.exchanged)[TextId::kHomeLocator], "Home: IO91WM");
+  EXPECT_EQ((*outcome.exchanged)[TextId::kClock], "Sat Jan  1 07:00:00 2000");
 }
 
 }  // namespace

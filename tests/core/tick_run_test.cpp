@@ -51,14 +51,14 @@ TEST(TickStatusTimer, AlternatesOnlyTheStatusText) {
   // A clock value years away: the status timer must not look at it.
   const TickOutcome first = RunTick(model, kStatusTimerId, kNoonJ2000 + 400 * 86400);
   ASSERT_TRUE(first.exchanged.has_value());
-  EXPECT_EQ(model.texts[20], "  ");
-  for (int number = 1; number <= kDisplayTextCount; ++number) {
-    if (number != 20) {
-      EXPECT_EQ(model.texts[number], before[number]) << "text " << number;
+  EXPECT_EQ(model.texts[TextId::kStatusLine], "  ");
+  for (const DisplayTextInfo& info : kDisplayTextTable) {
+    if (info.id != TextId::kStatusLine) {
+      EXPECT_EQ(model.texts[info.id], before[info.id]) << info.label;
     }
   }
-  EXPECT_EQ((*first.exchanged)[20], "  ");
-  EXPECT_EQ((*first.exchanged)[1], before[1]);
+  EXPECT_EQ((*first.exchanged)[TextId::kStatusLine], "  ");
+  EXPECT_EQ((*first.exchanged)[TextId::kMoonAzimuth], before[TextId::kMoonAzimuth]);
   EXPECT_FALSE(first.invalidateAll);
   EXPECT_TRUE(first.invalidate.empty());
   EXPECT_EQ(first.checkedSourceCommand, 0);
@@ -66,9 +66,9 @@ TEST(TickStatusTimer, AlternatesOnlyTheStatusText) {
   EXPECT_EQ(model.tracking.phaseIndex, phase);
 
   RunTick(model, kStatusTimerId, 0);
-  EXPECT_EQ(model.texts[20], " ");
+  EXPECT_EQ(model.texts[TextId::kStatusLine], " ");
   RunTick(model, kStatusTimerId, 0);
-  EXPECT_EQ(model.texts[20], "  ");
+  EXPECT_EQ(model.texts[TextId::kStatusLine], "  ");
   EXPECT_EQ(model.tracking.statusCounter, 3);
 }
 
@@ -83,7 +83,7 @@ TEST(TickTimers, StepTimerClearsPendingStepOthersKeepIt) {
   EXPECT_FALSE(model.tracking.stepPending);
   // ... and then runs the full tick.
   ASSERT_TRUE(outcome.exchanged.has_value());
-  EXPECT_FALSE((*outcome.exchanged)[1].empty());
+  EXPECT_FALSE((*outcome.exchanged)[TextId::kMoonAzimuth].empty());
 }
 
 TEST(TickTexts, FollowTheHomeAndSecondStationFixes) {
@@ -99,24 +99,24 @@ TEST(TickTexts, FollowTheHomeAndSecondStationFixes) {
   const auto home = MoonPosition(29.42, 95.36, kNoonJ2000, base);
   const auto far = MoonPosition(51.5, 0.1, kNoonJ2000, base);
   ASSERT_TRUE(home && far);
-  EXPECT_EQ(shown[1], Fixed("%4.2f deg.", home->azimuth));
-  EXPECT_EQ(shown[5], Fixed("%4.2f deg.", home->elevation));
-  EXPECT_EQ(shown[2], Fixed("%4.2f deg", home->declination * kRadToDeg));
-  EXPECT_EQ(shown[3], Fixed("%8.1fKm", home->distance));
-  EXPECT_EQ(shown[16], Fixed("%3.1f deg", far->azimuth));
-  EXPECT_EQ(shown[17], Fixed("%3.1f deg", far->elevation));
+  EXPECT_EQ(shown[TextId::kMoonAzimuth], Fixed("%4.2f deg.", home->azimuth));
+  EXPECT_EQ(shown[TextId::kMoonElevation], Fixed("%4.2f deg.", home->elevation));
+  EXPECT_EQ(shown[TextId::kMoonDeclination], Fixed("%4.2f deg", home->declination * kRadToDeg));
+  EXPECT_EQ(shown[TextId::kMoonRange], Fixed("%8.1fKm", home->distance));
+  EXPECT_EQ(shown[TextId::kStation2Azimuth], Fixed("%3.1f deg", far->azimuth));
+  EXPECT_EQ(shown[TextId::kStation2Elevation], Fixed("%3.1f deg", far->elevation));
   EXPECT_EQ(model.tracking.moonUpStation2, far->elevation > 0.0);
   EXPECT_EQ(model.tracking.moonUpHome, home->elevation > 0.0);
-  // The home call comes last, so the shared moon values are the home's.
+  // The shared moon values are the home station's.
   EXPECT_EQ(model.tracking.moonHourAngle, home->hourAngle);
   EXPECT_EQ(model.tracking.moonDayCount, home->dayCount);
   EXPECT_EQ(model.tracking.moonRange, home->distance);
 
-  EXPECT_EQ(shown[4], "Sat Jan  1 12:00:00 2000");
-  EXPECT_EQ(shown[10], "Home: EL29HK");
-  EXPECT_EQ(shown[11], "IO91WM");
-  EXPECT_EQ(shown[13], PathLossText(PathLoss(home->distance)));
-  EXPECT_THAT(shown[15], testing::AnyOf(testing::EndsWith("° cw"), testing::EndsWith("° ccw")));
+  EXPECT_EQ(shown[TextId::kClock], "Sat Jan  1 12:00:00 2000");
+  EXPECT_EQ(shown[TextId::kHomeLocator], "Home: EL29HK");
+  EXPECT_EQ(shown[TextId::kStation2Locator], "IO91WM");
+  EXPECT_EQ(shown[TextId::kPathLoss], PathLossText(PathLoss(home->distance)));
+  EXPECT_THAT(shown[TextId::kPolarityOffset], testing::AnyOf(testing::EndsWith("° cw"), testing::EndsWith("° ccw")));
 }
 
 TEST(TickTexts, SecondStationUnsetShowsNotAvailableAndKeepsItsFlag) {
@@ -124,10 +124,10 @@ TEST(TickTexts, SecondStationUnsetShowsNotAvailableAndKeepsItsFlag) {
     TrackerModel model = HomeModel();
     model.tracking.moonUpStation2 = flag;
     RunTick(model, kTickTimerId, kNoonJ2000);
-    EXPECT_EQ(model.texts[16], "N/A");
-    EXPECT_EQ(model.texts[17], "N/A");
-    EXPECT_EQ(model.texts[11], "None");
-    EXPECT_EQ(model.texts[15], "N/A");
+    EXPECT_EQ(model.texts[TextId::kStation2Azimuth], "N/A");
+    EXPECT_EQ(model.texts[TextId::kStation2Elevation], "N/A");
+    EXPECT_EQ(model.texts[TextId::kStation2Locator], "None");
+    EXPECT_EQ(model.texts[TextId::kPolarityOffset], "N/A");
     EXPECT_EQ(model.tracking.moonUpStation2, flag);
   }
 }
@@ -148,7 +148,7 @@ TEST(TickTexts, SecondStationLocatorShownOnlyWithSixCharacters) {
     model.station2.longitude = -0.1;
     model.station2.locator = row.locator;
     RunTick(model, kTickTimerId, kNoonJ2000);
-    EXPECT_EQ(model.texts[11], row.text) << row.name;
+    EXPECT_EQ(model.texts[TextId::kStation2Locator], row.text) << row.name;
   }
 }
 
@@ -171,7 +171,7 @@ TEST(TickTexts, ClockIncludesGmtOffsetAndTimeOffset) {
     model.home.gmtOffsetHours = row.gmtOffsetHours;
     model.tracking.timeOffset = row.timeOffset;
     RunTick(model, kTickTimerId, kNoonJ2000);
-    EXPECT_EQ(model.texts[4], row.clock) << row.name;
+    EXPECT_EQ(model.texts[TextId::kClock], row.clock) << row.name;
   }
 }
 
@@ -183,9 +183,7 @@ TEST(TickTexts, TimeOffsetMovesClockAndPositionsTogether) {
   TrackerModel later = HomeModel();
   RunTick(stepped, kTickTimerId, kNoonJ2000);
   RunTick(later, kTickTimerId, kNoonJ2000 + kOffset);
-  for (int number = 1; number <= kDisplayTextCount; ++number) {
-    EXPECT_EQ(stepped.texts[number], later.texts[number]) << "text " << number;
-  }
+  EXPECT_EQ(stepped.texts.text, later.texts.text);
   EXPECT_EQ(stepped.tracking.moonMarker, later.tracking.moonMarker);
   EXPECT_EQ(stepped.tracking.sunMarker, later.tracking.sunMarker);
   EXPECT_EQ(stepped.tracking.phaseIndex, later.tracking.phaseIndex);
@@ -193,22 +191,22 @@ TEST(TickTexts, TimeOffsetMovesClockAndPositionsTogether) {
   // And it does move them: three days on, the moon is elsewhere.
   TrackerModel live = HomeModel();
   RunTick(live, kTickTimerId, kNoonJ2000);
-  EXPECT_NE(live.texts[4], stepped.texts[4]);
-  EXPECT_NE(live.texts[2], stepped.texts[2]);
+  EXPECT_NE(live.texts[TextId::kClock], stepped.texts[TextId::kClock]);
+  EXPECT_NE(live.texts[TextId::kMoonDeclination], stepped.texts[TextId::kMoonDeclination]);
 }
 
 TEST(TickSourceLine, ReachesTheWindowOneExchangeLate) {
   TrackerModel model = HomeModel();
   const TickOutcome first = RunTick(model, kTickTimerId, kNoonJ2000);
   ASSERT_TRUE(first.exchanged.has_value());
-  EXPECT_EQ((*first.exchanged)[19], "");
-  EXPECT_THAT(model.texts[19], testing::StartsWith("Quiet Sky   Az: "));
+  EXPECT_EQ((*first.exchanged)[TextId::kSourceLine], "");
+  EXPECT_THAT(model.texts[TextId::kSourceLine], testing::StartsWith("Quiet Sky   Az: "));
   // The first tick puts the mark on "&Quiet Sky".
   EXPECT_EQ(first.checkedSourceCommand, kCmdQuietSky);
 
-  const std::string formed = model.texts[19];
+  const std::string formed = model.texts[TextId::kSourceLine];
   const TickOutcome second = RunTick(model, kTickTimerId, kNoonJ2000 + 60);
-  EXPECT_EQ((*second.exchanged)[19], formed);
+  EXPECT_EQ((*second.exchanged)[TextId::kSourceLine], formed);
 }
 
 TEST(TickSourceLine, EachTrackedSource) {
@@ -233,12 +231,12 @@ TEST(TickSourceLine, EachTrackedSource) {
     model.tracking.trackedSource = row.code;
     model.tracking.userStarRa = "5.5";
     model.tracking.userStarDec = "22.0";
-    model.texts[19] = "previous line";
+    model.texts[TextId::kSourceLine] = "previous line";
     const TickOutcome outcome = RunTick(model, kTickTimerId, kNoonJ2000);
     if (*row.prefix == '\0') {
-      EXPECT_EQ(model.texts[19], "previous line") << row.name;
+      EXPECT_EQ(model.texts[TextId::kSourceLine], "previous line") << row.name;
     } else {
-      EXPECT_THAT(model.texts[19], testing::StartsWith(row.prefix)) << row.name;
+      EXPECT_THAT(model.texts[TextId::kSourceLine], testing::StartsWith(row.prefix)) << row.name;
     }
     EXPECT_EQ(outcome.checkedSourceCommand, row.checkedCommand) << row.name;
     EXPECT_EQ(model.tracking.trackedSource, row.code) << row.name;
@@ -256,7 +254,7 @@ TEST(TickPerigee, CountsMatchADirectCountAtEveryTick) {
     direct = UpdatePerigeeApogee(model.tracking.moonDayCount, direct);
     ASSERT_EQ(model.tracking.perigeeDays, direct.perigeeDays) << clock;
     ASSERT_EQ(model.tracking.apogeeDays, direct.apogeeDays) << clock;
-    ASSERT_EQ(model.texts[6], PerigeeDaysText(direct.perigeeDays)) << clock;
+    ASSERT_EQ(model.texts[TextId::kPerigee], PerigeeDaysText(direct.perigeeDays)) << clock;
   }
 }
 
@@ -385,13 +383,17 @@ TEST(TickOutsideSupportedYears, ShowsPlaceholdersAndKeepsRunning) {
   SelectSkyMap(model);
   const TickOutcome outcome = RunTick(model, kTickTimerId, kYear2150);
   ASSERT_TRUE(outcome.exchanged.has_value());
-  for (const int number : {1, 2, 3, 4, 5, 6, 7, 12, 13, 14, 16, 17, 18}) {
-    EXPECT_EQ(model.texts[number], kNoFigureText) << "text " << number;
+  for (const TextId id :
+       {TextId::kMoonAzimuth, TextId::kMoonDeclination, TextId::kMoonRange, TextId::kClock,
+        TextId::kMoonElevation, TextId::kPerigee, TextId::kApogee, TextId::kSkyTemperature,
+        TextId::kPathLoss, TextId::kDegradation, TextId::kStation2Azimuth,
+        TextId::kStation2Elevation, TextId::kEchoDoppler}) {
+    EXPECT_EQ(model.texts[id], kNoFigureText) << TextInfo(id).label;
   }
   EXPECT_EQ(model.tracking.moonRange, moonRange);
   // The sun needs no calendar and is still shown.
-  EXPECT_THAT(model.texts[8], testing::EndsWith(" deg"));
-  EXPECT_EQ(model.texts[10], "Home: EL29HK");
+  EXPECT_THAT(model.texts[TextId::kSunAzimuth], testing::EndsWith(" deg"));
+  EXPECT_EQ(model.texts[TextId::kHomeLocator], "Home: EL29HK");
 }
 
 }  // namespace

@@ -118,8 +118,8 @@ TEST_F(WindowTest, ClientAreaCheckBoxAndStatusLine) {
 
 TEST_F(WindowTest, TickTextsReachTheirBoxes) {
   dialog->HandleTimer(kTickTimerId);
-  for (std::size_t i = 0; i < kDisplayControlIds.size(); ++i) {
-    const int id = kDisplayControlIds[i];
+  for (std::size_t i = 0; i < kDisplayTextTable.size(); ++i) {
+    const int id = kDisplayTextTable[i].controlId;
     if (id == 1100 || id == 1099) continue;  // status line; source line comes one exchange later
     SCOPED_TRACE(id);
     EXPECT_EQ(BoxText(id).toStdString(), model.texts.text[i]);
@@ -224,8 +224,8 @@ TEST_F(WindowTest, TitleShowsTheMoonWhenRestored) {
   EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Kelvora Win"));
   dialog->showNormal();
   const QString expected = QStringLiteral("Az: %1, El: %2")
-                               .arg(QString::fromStdString(model.texts[1]),
-                                    QString::fromStdString(model.texts[5]));
+                               .arg(QString::fromStdString(model.texts[TextId::kMoonAzimuth]),
+                                    QString::fromStdString(model.texts[TextId::kMoonElevation]));
   EXPECT_EQ(dialog->windowTitle(), expected);
   EXPECT_TRUE(expected.contains(QStringLiteral(" deg., El: ")));
   // Later ticks leave the title as it is.

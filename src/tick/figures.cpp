@@ -1,0 +1,126 @@
+#include "tick/figures.h"
+
+#include <cmath>
+
+#include "astro/time_helpers.h"
+#include "link/doppler.h"
+
+namespace kelvora {
+
+namespace {
+
+// Path loss against a moon 348030 km away from the surface point under it
+// (356140 km centre to centre less 8110 km), fourth power of the ratio.
+constexpr double kPathLossSurfaceKm = 8110.0;
+constexpr double kInvPathLossReferenceKm = 2.873315518777117e-06;  // 1 / 348030
+constexpr double kPathLossFactor = 40.0;
+// Degradation: sky temperature plus 80 K against 245.64 K, in decibels.
+constexpr double kSkyNoiseAddedK = 80.0;
+constexpr double kInvReferenceNoiseK = 0.004070998208760788;  // 1 / 245.64
+constexpr double kDecibelFactor = 10.0;
+
+// The day count of the last moon calculation: the sky-map track's last
+// evaluation when there is one, else the home moon's.
+const MoonFix& LastMoonFix(const TickFigures& figures) {
+  return figures.moonTrack ? figures.moonTrack->current : *figures.homeMoon;
+}
+
+}  // namespace
+
+TickFigures ComputeFigures(const TrackerModel& model, std::int64_t clock) {
+  const HomeStation& home = model.home;
+  const SecondStation& station2 = model.station2;
+  const TrackingState& tracking = model.tracking;
+  // Every astronomy routine adds the two offsets to the clock itself.
+  const TimeBase base{home.gmtOffsetHours, tracking.timeOffset};
+
+  TickFigures figures;
+  figures.clock = clock;
+  figures.utcSeconds = base.Adjust(clock);
+  figures.sun = SunPosition(home.sunLatitude, home.sunLongitude, clock, base);
+  figures.station2Set = station2.IsSet();
+  if (figures.station2Set) {
+    figures.station2Moon = MoonPosition(station2.latitude, station2.longitude, clock, base);
+  }
+  figures.homeMoon = MoonPosition(home.latitude, home.longitude, clock, base);
+  if (!figures.homeMoon) return figures;
+  const MoonFix& moon = *figures.homeMoon;
+  const double declinationDegrees = moon.declination * kRadToDeg;
+
+  const double skyTemperature = SkyTemperature(moon.rightAscension * kRadToRaHours);
+  const double pathLoss = PathLoss(moon.distance);
+  figures.skyTemperatureK = skyTemperature;
+  figures.pathLossDb = pathLoss;
+  figures.degradationDb = Degradation(skyTemperature, pathLoss);
+  if (figures.station2Set) {
+    figures.polarityOffset = ComputePolarityOffset(moon.hourAngle, moon.declination, home.latitude,
+                                                   home.longitude, station2.latitude,
+                                                   station2.longitude);
+  }
+
+  // A second station without a fix keeps the flag of its last one.
+  const bool moonUpStation2 =
+      figures.station2Moon ? figures.station2Moon->elevation > 0.0 : tracking.moonUpStation2;
+  const DopplerHz doppler = ComputeDoppler(DopplerInput{
+      home.latitude, home.longitude, station2.latitude, station2.longitude, moon.hourAngle,
+      declinationDegrees, figures.sun.moonRangeRate, moon.elevation > 0.0,
+      moonUpStation2 && station2.CountsForTwoStationDoppler()});
+  figures.echoDopplerHz = doppler.echo;
+  figures.station2DopplerHz = doppler.twoStation;
+
+  if (model.view.skyMap) {
+    figures.moonTrack = MoonTrack(home.latitude, home.longitude, clock, base);
+  }
+
+  // Perigee and apogee for the day of the last moon calculation. The counts
+  // come from daily distance samples, so within one day a second count gives
+  // the same figures: skip it (it is most of a tick's work).
+  const double dayCount = LastMoonFix(figures).dayCount;
+  const PerigeeApogee previous{tracking.perigeeDays, tracking.apogeeDays};
+  figures.perigeeApogee = tracking.perigeeCountsDay != std::floor(dayCount)
+                              ? UpdatePerigeeApogee(dayCount, previous)
+                              : previous;
+  return figures;
+}
+
+void KeepFigures(TrackingState& tracking, const TickFigures& figures) {
+  const SunFix& sun = figures.sun;
+  tracking.sunAzimuth = sun.azimuth;
+  tracking.sunElevation = sun.elevation;
+  tracking.sunDeclination = sun.declination;
+  tracking.sunHourAngle = sun.hourAngle;
+  tracking.sunRightAscension = sun.rightAscension;
+  tracking.sunSkyPoint = MapPoint{sun.skyColumn, sun.skyRow};
+  tracking.moonRangeRate = sun.moonRangeRate;
+  if (figures.station2Moon) tracking.moonUpStation2 = figures.station2Moon->elevation > 0.0;
+  if (!figures.homeMoon) return;
+
+  const MoonFix& moon = *figures.homeMoon;
+  tracking.moonDeclination = moon.declination * kRadToDeg;
+  tracking.moonRange = moon.distance;
+  tracking.moonUpHome = moon.elevation > 0.0;
+  if (figures.moonTrack) {
+    tracking.moonTrack = figures.moonTrack->points;
+    tracking.moonSkyPoint =
+        MapPoint{figures.moonTrack->currentColumn, figures.moonTrack->currentRow};
+  }
+  const MoonFix& last = LastMoonFix(figures);
+  tracking.moonHourAngle = last.hourAngle;
+  tracking.moonDayCount = last.dayCount;
+  tracking.perigeeDays = figures.perigeeApogee->perigeeDays;
+  tracking.apogeeDays = figures.perigeeApogee->apogeeDays;
+  tracking.perigeeCountsDay = std::floor(last.dayCount);
+}
+
+double PathLoss(double moonDistanceKm) {
+  return kPathLossFactor *
+         std::log10((moonDistanceKm - kPathLossSurfaceKm) * kInvPathLossReferenceKm);
+}
+
+double Degradation(double skyTemperatureK, double pathLossDb) {
+  return kDecibelFactor *
+             std::log10((skyTemperatureK + kSkyNoiseAddedK) * kInvReferenceNoiseK) +
+         pathLossDb;
+}
+
+}  // namespace kelvora
