@@ -118,9 +118,7 @@ TrackerModel BuildModel(const StateOptions& options) {
   StartUp(model, std::filesystem::current_path());
   if (!options.home.empty()) {
     const LatLon home = ParseLatLonPair(options.home, "--home");
-    model.home.latitude = model.home.sunLatitude = home.latitude;
-    model.home.longitude = model.home.sunLongitude = home.longitude;
-    model.home.locator = PositionToLocator(home.latitude, home.longitude);
+    SetHomeAtStartUp(model, home.latitude, home.longitude);
   }
   if (options.gmtOffset) {
     if (*options.gmtOffset < -24 || *options.gmtOffset > 24) {
@@ -134,20 +132,16 @@ TrackerModel BuildModel(const StateOptions& options) {
   }
   if (!options.station2.empty()) {
     const LatLon station2 = ParseLatLonPair(options.station2, "--station2");
-    if (station2.latitude == 0.0 && station2.longitude == 0.0) {
+    PlaceStation2(model, station2.latitude, station2.longitude);
+    if (!model.station2.IsSet()) {
       throw UsageError("--station2 0,0 means no second station; leave the option out");
     }
-    model.station2.latitude = station2.latitude;
-    model.station2.longitude = station2.longitude;
-    model.station2.locator = PositionToLocator(station2.latitude, station2.longitude);
   }
   if (!options.station2Grid.empty()) {
     const std::string locator = ParseLocator(options.station2Grid);
-    const std::optional<GeoPosition> position = LocatorToPosition(locator);
-    if (!position) throw UsageError("--station2-grid: cannot place '" + locator + "'");
-    model.station2.latitude = RoundToHundredths(position->latitude);
-    model.station2.longitude = RoundToHundredths(position->longitude);
-    model.station2.locator = locator;
+    if (!PlaceStation2AtLocator(model, locator)) {
+      throw UsageError("--station2-grid: cannot place '" + locator + "'");
+    }
   }
   if (!options.star.empty()) {
     const std::size_t comma = options.star.find(',');

@@ -1,13 +1,13 @@
-// The read-out line under the earth map: what lies under the pointer, the
-// moon's elevation there and the great-circle path from the home station.
+// The read-out line under the earth map, as the window shows it: the zones of
+// the map that answer the pointer, and the texts of the line formed from the
+// core's figures (tick/map_readout.h).
 #pragma once
 
 #include <QString>
 
 #include <array>
-#include <cstdint>
 
-#include "state/records.h"
+#include "tick/map_readout.h"
 
 namespace kelvora::gui {
 
@@ -29,9 +29,6 @@ struct ReadoutText {
 // The seven texts of the line, left to right, each with its column.
 using MapReadoutLine = std::array<ReadoutText, 7>;
 
-// Computes the line for the pointer at window pixel (x, y) on the earth map,
-// with the moon for `clock` and the model's time base. Writes the moon's hour
-// angle there into tracking.moonHourAngle, as the tick does.
-MapReadoutLine ComputeMapReadout(TrackerModel& model, int x, int y, std::int64_t clock);
+MapReadoutLine ReadoutLine(const MapReadout& readout);
 
 }  // namespace kelvora::gui

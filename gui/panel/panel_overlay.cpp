@@ -42,12 +42,6 @@ QRect PointerTextArea(const QString& text, const QFont& defaultFont) {
 
 QRect PlacedCrossArea(QPoint at) { return QRect(at.x() - 6, at.y() - 6, 13, 13); }
 
-QString ReadoutLineText(const MapReadoutLine& line) {
-  QString text;
-  for (const ReadoutText& part : line) text += part.text;
-  return text;
-}
-
 void PaintOverlay(QPainter& painter, PanelOverlayState& state, const DrawingResources& resources,
                   const QFont& defaultFont, const QRegion& region, bool consume) {
   painter.setRenderHint(QPainter::Antialiasing, false);

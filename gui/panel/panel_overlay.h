@@ -63,7 +63,4 @@ QRect PlacedCrossArea(QPoint at);
 void PaintOverlay(QPainter& painter, PanelOverlayState& state, const DrawingResources& resources,
                   const QFont& defaultFont, const QRegion& region, bool consume);
 
-// The text of the read-out line, joined, for checks.
-QString ReadoutLineText(const MapReadoutLine& line);
-
 }  // namespace kelvora::gui

@@ -11,7 +11,6 @@
 #include "astro/time_helpers.h"
 #include "panel/panel_painter.h"
 #include "panel/step_buttons.h"
-#include "stations/locator.h"
 #include "tick/commands.h"
 
 namespace kelvora::gui {
@@ -131,7 +130,9 @@ void PanelWidget::mouseMoveEvent(QMouseEvent* event) {
     if (OnEarthMapForReadout(x, y)) {
       d.host.RestartStatusTimer();
       overlay.mapReadoutShown = true;
-      overlay.readoutLine = ComputeMapReadout(d.model, x, y, d.host.Clock());
+      const MapReadout readout = ComputeMapReadout(d.model, x, y, d.host.Clock());
+      KeepReadoutMoon(d.model.tracking, readout);
+      overlay.readoutLine = ReadoutLine(readout);
       overlay.readout.Request();
       d.layer->update(ReadoutArea(overlay.readoutLine, d.resources));
       d.host.PushTexts();
@@ -194,13 +195,11 @@ void PanelWidget::mousePressEvent(QMouseEvent* event) {
 
   if (event->button() == Qt::RightButton) {
     if (d.model.view.mapBitmap == kEarthMapBitmap && OnEarthMapForRemoval(x, y)) {
-      d.model.station2.latitude = 0.0;
-      d.model.station2.longitude = 0.0;
-      d.model.station2.locator.clear();
+      RemoveStation2(d.model);
       InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
     }
     if (clicked == StepButton::kRiseClear) {
-      d.model.tracking.timeOffset = 0;
+      ReturnToLiveTime(d.model);
       InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
       d.host.RunTickNow();
     } else if (clicked == StepButton::kOneMinute) {
@@ -227,14 +226,10 @@ void PanelWidget::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     if (d.model.view.mapBitmap == kEarthMapBitmap && OnEarthMapForReadout(x, y)) {
       InvalidateRect(0, kMapAreaTop, 431, kMapAreaBottom);
-      SecondStation& station2 = d.model.station2;
-      station2.latitude = MapLatitudeForY(y);
-      station2.longitude = MapLongitudeForX(x);
-      station2.locator = PositionToLocator(station2.latitude, station2.longitude);
+      PlaceStation2OnMap(d.model, x, y);
       d.overlay.placedAt = at;
       d.overlay.placedCross.Request();
       d.layer->update(PlacedCrossArea(at));
-      station2.callReset = true;
     }
     d.host.RunTickNow();
   } else if (event->button() == Qt::RightButton) {

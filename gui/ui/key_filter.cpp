@@ -34,10 +34,7 @@ KeyAction PreTranslateKey(TrackerModel& model, const KeyMessage& message, std::i
       action.consumed = true;
       return action;
     case Qt::Key_Escape:
-      if (tracking.timeOffset != 0) {
-        tracking.timeOffset = 0;
-        action.invalidate.push_back(kLiveTimeRect);
-      }
+      if (ReturnToLiveTime(model)) action.invalidate.push_back(kLiveTimeRect);
       break;
     case Qt::Key_M:
     case Qt::Key_T:

@@ -466,9 +466,7 @@ void TrackerDialog::ShowAbout() {
 }
 
 void TrackerDialog::OpenStation2() {
-  SecondStation& station2 = model_.station2;
-  station2.savedLocator = station2.locator;
-  station2.locator.clear();
+  ParkStation2Locator(model_);
   Invalidate(kStation2Rect);
   RunStation2Dialog(station2Dialog_);
 }

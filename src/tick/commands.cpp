@@ -3,6 +3,8 @@
 #include "app/clock.h"
 #include "astro/rise_set.h"
 #include "astro/sources.h"
+#include "stations/directory.h"
+#include "stations/local_time.h"
 #include "stations/locator.h"
 
 namespace kelvora {
@@ -37,6 +39,13 @@ void ShowMap(TrackerModel& model, bool skyMap, CommandOutcome& outcome) {
   model.view.skyMap = skyMap;
   outcome.pushTexts = true;
   outcome.invalidate.push_back(kMapRect);
+}
+
+std::string ToUpperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
 }
 
 }  // namespace
@@ -143,8 +152,124 @@ bool JumpToHorizonCrossing(TrackerModel& model, double latitude, double longitud
   return true;
 }
 
+bool ReturnToLiveTime(TrackerModel& model) {
+  if (model.tracking.timeOffset == 0) return false;
+  model.tracking.timeOffset = 0;
+  return true;
+}
+
 void ToggleDistanceUnit(TrackerModel& model) {
   model.home.distanceUnit = model.home.distanceUnit == 0 ? 1 : 0;
+}
+
+void PlaceStation2(TrackerModel& model, double latitude, double longitude) {
+  SecondStation& station = model.station2;
+  station.latitude = latitude;
+  station.longitude = longitude;
+  station.locator = PositionToLocator(station.latitude, station.longitude);
+}
+
+void PlaceStation2OnMap(TrackerModel& model, int x, int y) {
+  PlaceStation2(model, MapLatitudeForY(y), MapLongitudeForX(x));
+  model.station2.callReset = true;
+}
+
+bool PlaceStation2AtLocator(TrackerModel& model, std::string_view locator) {
+  const std::optional<GeoPosition> position = LocatorToPosition(locator);
+  if (!position) return false;
+  PlaceStation2(model, RoundToHundredths(position->latitude),
+                RoundToHundredths(position->longitude));
+  return true;
+}
+
+void PlaceStation2AtGridEntry(TrackerModel& model, std::string_view entry) {
+  std::string completed(entry);
+  if (completed.size() == 4) completed += "MM";
+  if (!IsAcceptedStation2Grid(completed) || !PlaceStation2AtLocator(model, completed)) {
+    PlaceStation2AtLocator(model, kFallbackStation2Locator);
+  }
+}
+
+bool PlaceStation2FromDirectory(TrackerModel& model, const std::filesystem::path& directory,
+                                std::string_view call) {
+  const DirectoryResult found = ReadDirectory(directory, call, DirectoryMode::Record);
+  if (found.status != DirectoryStatus::Found) return false;
+  const std::string locator = ToUpperAscii(DirectoryLocatorColumns(found.text));
+  if (!IsAcceptedDirectoryLocator(locator)) return false;
+  return PlaceStation2AtLocator(model, locator);
+}
+
+void RemoveStation2(TrackerModel& model) {
+  SecondStation& station = model.station2;
+  station.latitude = 0.0;
+  station.longitude = 0.0;
+  station.locator.clear();
+  station.savedLocator.clear();
+}
+
+void ParkStation2Locator(TrackerModel& model) {
+  SecondStation& station = model.station2;
+  station.savedLocator = station.locator;
+  station.locator.clear();
+}
+
+void UnparkStation2Locator(TrackerModel& model) {
+  SecondStation& station = model.station2;
+  if (!station.locator.empty()) {
+    station.savedLocator = station.locator;
+  } else {
+    station.locator = station.savedLocator;
+  }
+  model.tracking.fullRepaintRequest = true;
+}
+
+Station2Refresh RefreshStation2(TrackerModel& model, std::int64_t clock) {
+  SecondStation& station = model.station2;
+  station.latitude = RoundToHundredths(station.latitude);
+  station.longitude = RoundToHundredths(station.longitude);
+  if (station.locator.empty()) station.locator = station.savedLocator;
+  Station2Refresh refresh;
+  refresh.clearCall = station.locator.empty() || station.callReset;
+  station.callReset = false;
+  station.localTimeText = LocalTimeText(station.longitude, clock, model.home.gmtOffsetHours,
+                                        model.tracking.timeOffset)
+                              .value_or(std::string());
+  refresh.path = BearingAndDistance(model.home.latitude, model.home.longitude, station.latitude,
+                                    station.longitude, model.home.distanceUnit);
+  return refresh;
+}
+
+void SetHomeLatitude(TrackerModel& model, double latitude) {
+  model.home.latitude = latitude;
+  model.settings.latitude = latitude;
+  model.home.locator = PositionToLocator(latitude, model.home.longitude);
+}
+
+void SetHomeLongitude(TrackerModel& model, double longitude) {
+  model.home.longitude = longitude;
+  model.settings.longitude = longitude;
+  model.home.locator = PositionToLocator(model.home.latitude, longitude);
+}
+
+bool SetHomeFromLocator(TrackerModel& model, std::string_view locator) {
+  const std::optional<GeoPosition> position = LocatorToPosition(locator);
+  if (!position) return false;
+  const double longitude = RoundToHundredths(position->longitude);
+  model.settings.longitude = longitude;
+  model.home.longitude = longitude;
+  const double latitude = RoundToHundredths(position->latitude);
+  model.settings.latitude = latitude;
+  model.home.latitude = latitude;
+  model.home.locator = PositionToLocator(model.home.latitude, model.home.longitude);
+  return true;
+}
+
+void SetHomeAtStartUp(TrackerModel& model, double latitude, double longitude) {
+  model.settings.latitude = latitude;
+  model.settings.longitude = longitude;
+  model.home.latitude = model.home.sunLatitude = latitude;
+  model.home.longitude = model.home.sunLongitude = longitude;
+  model.home.locator = PositionToLocator(latitude, longitude);
 }
 
 void StartUp(TrackerModel& model, const std::filesystem::path& folder) {

@@ -1,13 +1,18 @@
-// The window's view, map, source and time-step commands as operations on the
-// shared state. Each says what the window must repaint and which menu marks
-// to set; the window itself only carries that out.
+// The window's commands as operations on the shared state: view, map,
+// source and time steps, the second station and the home station. Each says
+// what the window must repaint and which menu marks to set; the window and
+// its dialogs only carry that out and mirror their fields.
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "state/records.h"
+#include "stations/bearing.h"
 #include "tick/tick.h"
 
 namespace kelvora {
@@ -66,8 +71,83 @@ void StepTime(TrackerModel& model, std::int64_t seconds, std::int64_t clock);
 bool JumpToHorizonCrossing(TrackerModel& model, double latitude, double longitude,
                            std::int64_t clock);
 
+// Esc, and a right click on Rise/Clear: back to live time. Returns whether
+// the time offset was not 0 before.
+bool ReturnToLiveTime(TrackerModel& model);
+
 // Ctrl+K: 0 becomes 1, anything else 0. The settings record is not changed.
 void ToggleDistanceUnit(TrackerModel& model);
+
+// ---- The second station ----
+
+// A position as typed or clicked: the locator is made from it, nothing is
+// rounded. (The Station2 dialog's LAT and LON, kelvora-cli --station2.)
+void PlaceStation2(TrackerModel& model, double latitude, double longitude);
+
+// A left click on the earth map at window pixel (x, y): the station goes to
+// the point under the pointer, and the Station2 dialog is asked to forget
+// the call it showed.
+void PlaceStation2OnMap(TrackerModel& model, int x, int y);
+
+// The centre of a locator's subsquare, rounded to hundredths of a degree; the
+// locator is made anew from that position (for every six-character locator
+// it is the locator given, upper-cased). False, with nothing changed, when the
+// text names no subsquare. (kelvora-cli --station2-grid, and the two below.)
+bool PlaceStation2AtLocator(TrackerModel& model, std::string_view locator);
+
+// What the Station2 dialog's GRID field does with an entry: four characters
+// get "MM"; an entry the field's rule refuses (IsAcceptedStation2Grid) places
+// the station at kFallbackStation2Locator instead.
+void PlaceStation2AtGridEntry(TrackerModel& model, std::string_view entry);
+inline constexpr const char* kFallbackStation2Locator = "EL29HK";
+
+// What the dialog's CALL field does: the call (or its beginning) looked up in
+// the EME directory file, and the station placed at the record's locator.
+// False, with nothing changed, when the directory is missing, the call is not
+// in it or its record has no usable locator.
+bool PlaceStation2FromDirectory(TrackerModel& model, const std::filesystem::path& directory,
+                                std::string_view call);
+
+// The dialog's "&Delete Stn2" and a right click on the earth map: no second
+// station, no locator, nothing parked.
+void RemoveStation2(TrackerModel& model);
+
+// The parking pair around the Station2 dialog. The Station2 command parks the
+// locator before the dialog opens (the map then shows no cross for it); the
+// dialog's end parks the locator the dialog leaves, or takes the parked one
+// back when it leaves none, and asks for a full repaint.
+void ParkStation2Locator(TrackerModel& model);
+void UnparkStation2Locator(TrackerModel& model);
+
+// The Station2 dialog's refresh, which every one of its handlers runs: the
+// position rounded to hundredths, the parked locator taken back while there
+// is none, the local-time text formed for the tracked moment, and the path
+// from home. `clearCall`: the dialog's call field is to be emptied (there is
+// no locator, or a map click placed the station; the click's request is
+// served here).
+struct Station2Refresh {
+  bool clearCall = false;
+  BearingDistance path{};
+};
+Station2Refresh RefreshStation2(TrackerModel& model, std::int64_t clock);
+
+// ---- The home station ----
+
+// The setup dialog's LAT and LON: the home station and the settings record
+// take the value, and the locator follows. (The sun keeps the position it
+// was loaded for at start-up.)
+void SetHomeLatitude(TrackerModel& model, double latitude);
+void SetHomeLongitude(TrackerModel& model, double longitude);
+
+// The setup dialog's GRID: home and the settings record to the centre of the
+// locator's subsquare, rounded to hundredths, the locator made anew. False,
+// with nothing changed, when the text names no subsquare (one, three or five
+// characters).
+bool SetHomeFromLocator(TrackerModel& model, std::string_view locator);
+
+// kelvora-cli --home: as though the settings file had held this position (the
+// home station, the sun's copy, the settings record and the locator).
+void SetHomeAtStartUp(TrackerModel& model, double latitude, double longitude);
 
 // Runs at start-up after the window exists: settings from `folder`, the home
 // locator from the loaded position.

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/settings.h"
-#include "stations/locator.h"
+#include "tick/commands.h"
 
 namespace kelvora::gui {
 
@@ -90,18 +90,14 @@ void SetupDialog::PushUnitButtons() {
 void SetupDialog::LatitudeKillFocus() {
   // A refused text leaves the member as it was; the handler goes on with it.
   Pull();
-  model_.home.latitude = latitude_;
-  model_.settings.latitude = latitude_;
-  model_.home.locator = PositionToLocator(latitude_, model_.home.longitude);
+  SetHomeLatitude(model_, latitude_);
   grid_ = QString::fromStdString(model_.home.locator);
   Push();
 }
 
 void SetupDialog::LongitudeKillFocus() {
   Pull();
-  model_.home.longitude = longitude_;
-  model_.settings.longitude = longitude_;
-  model_.home.locator = PositionToLocator(model_.home.latitude, longitude_);
+  SetHomeLongitude(model_, longitude_);
   grid_ = QString::fromStdString(model_.home.locator);
   Push();
 }
@@ -111,17 +107,9 @@ void SetupDialog::GridKillFocus() {
   if (grid_.isEmpty()) return;
   // One, three or five characters cannot be completed to a subsquare: such
   // an entry changes nothing.
-  const auto position = LocatorToPosition(grid_.toStdString());
-  if (!position) return;
-  const double longitude = RoundToHundredths(position->longitude);
-  model_.settings.longitude = longitude;
-  model_.home.longitude = longitude;
-  longitude_ = longitude;
-  const double latitude = RoundToHundredths(position->latitude);
-  model_.settings.latitude = latitude;
-  model_.home.latitude = latitude;
-  latitude_ = latitude;
-  model_.home.locator = PositionToLocator(model_.home.latitude, model_.home.longitude);
+  if (!SetHomeFromLocator(model_, grid_.toStdString())) return;
+  longitude_ = model_.home.longitude;
+  latitude_ = model_.home.latitude;
   grid_ = QString::fromStdString(model_.home.locator);
   Push();
   update();

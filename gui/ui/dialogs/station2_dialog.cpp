@@ -10,9 +10,7 @@
 #include <string>
 
 #include "app/clock.h"
-#include "stations/directory.h"
-#include "stations/local_time.h"
-#include "stations/locator.h"
+#include "tick/commands.h"
 
 namespace kelvora::gui {
 
@@ -21,16 +19,8 @@ namespace {
 constexpr int kGridMaxLength = 6;
 constexpr double kLatitudeLimit = 89.99;    // degrees either side of the equator
 constexpr double kLongitudeLimit = 179.99;  // degrees either side of Greenwich
-// What a GRID entry that is not a locator becomes.
-constexpr const char* kFallbackLocator = "EL29HK";
-constexpr const char* kCallNotAccepted = "N/A";
-
-std::string ToUpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
+// The CALL field's text when the call gave no station.
+constexpr const char* kCallNotAccepted = kNotApplicableText;
 
 }  // namespace
 
@@ -91,29 +81,20 @@ void Station2Dialog::Push() {
 }
 
 void Station2Dialog::RecomputeStation2() {
-  SecondStation& station = model_.station2;
   Push();
-  station.latitude = RoundToHundredths(station.latitude);
-  station.longitude = RoundToHundredths(station.longitude);
-  // The Station2 command parks the locator while the dialog opens.
-  if (station.locator.empty()) station.locator = station.savedLocator;
+  const Station2Refresh refresh = RefreshStation2(model_, clock_());
+  MirrorStation();
+  if (refresh.clearCall) call_.clear();
+  figures_ = refresh.path;
+  Push();
+  update();
+}
+
+void Station2Dialog::MirrorStation() {
+  const SecondStation& station = model_.station2;
   grid_ = QString::fromStdString(station.locator);
   latitude_ = station.latitude;
   longitude_ = station.longitude;
-  if (station.locator.empty()) call_.clear();
-  // A click on the earth map placed the station: the old call is stale.
-  if (station.callReset) {
-    call_.clear();
-    station.callReset = false;
-  }
-  station.localTimeText =
-      LocalTimeText(station.longitude, clock_(), model_.home.gmtOffsetHours,
-                    model_.tracking.timeOffset)
-          .value_or(std::string());
-  figures_ = BearingAndDistance(model_.home.latitude, model_.home.longitude, station.latitude,
-                                station.longitude, model_.home.distanceUnit);
-  Push();
-  update();
 }
 
 // A refused value stops each handler: the user's text stays in its field,
@@ -122,21 +103,8 @@ void Station2Dialog::RecomputeStation2() {
 void Station2Dialog::CallKillFocus() {
   if (!Pull()) return;
   const std::filesystem::path file(QFile::encodeName(directoryFile_).toStdString());
-  const DirectoryResult found = ReadDirectory(file, call_.toStdString(), DirectoryMode::Record);
-  std::string locator;
-  if (found.status == DirectoryStatus::Found) {
-    locator = ToUpperAscii(DirectoryLocatorColumns(found.text));
-    if (!IsAcceptedDirectoryLocator(locator)) locator.clear();
-  }
-  const auto position = locator.empty() ? std::nullopt : LocatorToPosition(locator);
-  if (position) {
-    SecondStation& station = model_.station2;
-    station.longitude = RoundToHundredths(position->longitude);
-    longitude_ = station.longitude;
-    station.latitude = RoundToHundredths(position->latitude);
-    latitude_ = station.latitude;
-    station.locator = PositionToLocator(station.latitude, station.longitude);
-    grid_ = QString::fromStdString(station.locator);
+  if (PlaceStation2FromDirectory(model_, file, call_.toStdString())) {
+    MirrorStation();
   } else {
     call_ = QString::fromLatin1(kCallNotAccepted);
   }
@@ -148,22 +116,8 @@ void Station2Dialog::CallKillFocus() {
 void Station2Dialog::GridKillFocus() {
   if (!Pull()) return;
   if (grid_.isEmpty()) return;
-  std::string copy = grid_.toStdString();
-  if (copy.size() == 4) copy += "MM";
-  std::optional<GeoPosition> position;
-  if (IsAcceptedStation2Grid(copy)) position = LocatorToPosition(copy);
-  if (!position) {
-    copy = kFallbackLocator;
-    grid_ = QString::fromLatin1(kFallbackLocator);
-    position = LocatorToPosition(copy);
-  }
-  SecondStation& station = model_.station2;
-  station.longitude = RoundToHundredths(position->longitude);
-  longitude_ = station.longitude;
-  station.latitude = RoundToHundredths(position->latitude);
-  latitude_ = station.latitude;
-  station.locator = PositionToLocator(station.latitude, station.longitude);
-  grid_ = QString::fromStdString(station.locator);
+  PlaceStation2AtGridEntry(model_, grid_.toStdString());
+  MirrorStation();
   Push();
   RecomputeStation2();
   update();
@@ -173,24 +127,21 @@ void Station2Dialog::GridKillFocus() {
 // tabbing through an empty dialog would place a station at 0, 0.
 
 void Station2Dialog::LatitudeKillFocus() {
-  CoordinateKillFocus(latitudeEdit_->text() == shownLatitude_, &SecondStation::latitude, latitude_);
+  if (latitudeEdit_->text() == shownLatitude_) return;
+  if (!Pull()) return;
+  PlaceStation2(model_, latitude_, model_.station2.longitude);
+  CoordinateChanged();
 }
 
 void Station2Dialog::LongitudeKillFocus() {
-  CoordinateKillFocus(longitudeEdit_->text() == shownLongitude_, &SecondStation::longitude,
-                      longitude_);
+  if (longitudeEdit_->text() == shownLongitude_) return;
+  if (!Pull()) return;
+  PlaceStation2(model_, model_.station2.latitude, longitude_);
+  CoordinateChanged();
 }
 
-// LAT and LON alike: the pulled member becomes the station's coordinate and
-// the locator is made anew from the position.
-void Station2Dialog::CoordinateKillFocus(bool unchanged, double SecondStation::*coordinate,
-                                         const double& member) {
-  if (unchanged) return;
-  if (!Pull()) return;
-  SecondStation& station = model_.station2;
-  station.*coordinate = member;
-  station.locator = PositionToLocator(station.latitude, station.longitude);
-  grid_ = QString::fromStdString(station.locator);
+void Station2Dialog::CoordinateChanged() {
+  grid_ = QString::fromStdString(model_.station2.locator);
   Push();
   RecomputeStation2();
   update();
@@ -201,11 +152,7 @@ void Station2Dialog::DeleteClicked() {
   longitude_ = 0.0;
   grid_.clear();
   call_.clear();
-  SecondStation& station = model_.station2;
-  station.latitude = 0.0;
-  station.longitude = 0.0;
-  station.locator.clear();
-  station.savedLocator.clear();
+  RemoveStation2(model_);
   Push();
   RecomputeStation2();
   update();
@@ -230,15 +177,9 @@ void Station2Dialog::showEvent(QShowEvent* event) {
 }
 
 void Station2Dialog::done(int result) {
-  // However the dialog ends, the locator is parked in the saved locator (or
-  // comes back from it) and the main window is redrawn in full.
-  SecondStation& station = model_.station2;
-  if (!station.locator.empty()) {
-    station.savedLocator = station.locator;
-  } else {
-    station.locator = station.savedLocator;
-  }
-  model_.tracking.fullRepaintRequest = true;
+  // However the dialog ends, the locator is parked (or comes back) and the
+  // main window is redrawn in full.
+  UnparkStation2Locator(model_);
   FormDialog::done(result);
 }
 

@@ -58,8 +58,8 @@ class Station2Dialog : public FormDialog {
   void GridKillFocus();
   void LatitudeKillFocus();
   void LongitudeKillFocus();
-  void CoordinateKillFocus(bool unchanged, double SecondStation::*coordinate,
-                           const double& member);
+  void CoordinateChanged();
+  void MirrorStation();  // the position and locator fields from the station
   void DeleteClicked();
   void CloseClicked();
 
