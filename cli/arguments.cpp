@@ -30,15 +30,6 @@ std::optional<double> ParseNumber(std::string_view text) {
   return value;
 }
 
-std::optional<std::int64_t> ParseInteger(std::string_view text) {
-  text = StripPlus(text);
-  if (text.empty() || text.front() == '+') return std::nullopt;
-  std::int64_t value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
-
 double ParseLatitude(std::string_view text, const std::string& what) {
   const std::optional<double> value = ParseNumber(text);
   if (!value) throw UsageError(what + ": '" + std::string(text) + "' is not a number");

@@ -19,7 +19,6 @@ class UsageError : public std::runtime_error {
 // The whole text must be one finite decimal number (an optional sign, no
 // trailing characters).
 std::optional<double> ParseNumber(std::string_view text);
-std::optional<std::int64_t> ParseInteger(std::string_view text);
 
 struct LatLon {
   double latitude;   // degrees, north positive

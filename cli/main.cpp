@@ -3,7 +3,8 @@
 // "EME.DTA" from the current folder like it.
 //
 // Exit status: 0 done, 1 nothing found (no crossing, call not in the
-// directory, directory missing), 2 bad arguments.
+// directory, directory missing), 2 bad arguments (a moment outside the
+// supported years included), 3 an unexpected failure.
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
@@ -28,9 +29,7 @@
 #include "arguments.h"
 #include "astro/moon.h"
 #include "astro/rise_set.h"
-#include "astro/sky.h"
 #include "astro/sources.h"
-#include "astro/sun.h"
 #include "astro/time_helpers.h"
 #include "state/records.h"
 #include "stations/bearing.h"
@@ -45,8 +44,10 @@ namespace {
 
 using nlohmann::json;
 
+constexpr int kExitDone = 0;
 constexpr int kExitNotFound = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitFailure = 3;
 
 constexpr const char* kDescription =
     "Kelvora Win tracking figures for the terminal.\n"
@@ -348,7 +349,7 @@ int RunTickCommand(const StateOptions& options, std::optional<std::int64_t> cloc
   } else {
     PrintTexts(model.texts, std::cout);
   }
-  return 0;
+  return kExitDone;
 }
 
 volatile sig_atomic_t gInterrupted = 0;
@@ -366,12 +367,7 @@ int RunWatch(const StateOptions& options, std::optional<std::int64_t> count) {
   const bool terminal = isatty(STDOUT_FILENO) == 1;
   for (std::int64_t shown = 0; !gInterrupted && (!count || shown < *count); ++shown) {
     const std::int64_t clock = ClockValue();
-    const TimeBase base{model.home.gmtOffsetHours, model.tracking.timeOffset};
-    const std::int64_t moment = base.Adjust(clock);
-    if (moment < FirstSupportedSecond() || moment > LastSupportedSecond()) {
-      std::cerr << "kelvora-cli: error: the tracked moment is outside the supported years\n";
-      return kExitUsage;
-    }
+    CheckSupportedMoment(clock, TimeBase{model.home.gmtOffsetHours, model.tracking.timeOffset});
     RunTick(model, kTickTimerId, clock);
     if (terminal) std::cout << "\033[H\033[2J";
     PrintTexts(model.texts, std::cout);
@@ -386,7 +382,7 @@ int RunWatch(const StateOptions& options, std::optional<std::int64_t> count) {
     }
   }
   if (terminal) std::cout << '\n';
-  return 0;
+  return kExitDone;
 }
 
 const char* BodyName(Body body) { return body == Body::Sun ? "Sun" : "Moon"; }
@@ -441,7 +437,7 @@ int RunNextCrossing(std::optional<std::int64_t> clockOption, const std::string& 
                 BodyName(body), event, latitude, longitude, utcText.c_str(),
                 model.tracking.timeOffset);
   }
-  return 0;
+  return kExitDone;
 }
 
 int RunLocator(const std::string& text) {
@@ -450,14 +446,14 @@ int RunLocator(const std::string& text) {
   if (!position) throw UsageError("cannot place locator '" + text + "'");
   std::printf("%s  latitude %.2f  longitude %.2f (west positive)\n", locator.c_str(),
               RoundToHundredths(position->latitude), RoundToHundredths(position->longitude));
-  return 0;
+  return kExitDone;
 }
 
 int RunGrid(const std::string& latitudeText, const std::string& longitudeText) {
   const double latitude = ParseLatitude(latitudeText, "LAT");
   const double longitude = ParseLongitude(longitudeText, "LON");
   std::printf("%s\n", PositionToLocator(latitude, longitude).c_str());
-  return 0;
+  return kExitDone;
 }
 
 std::string Trimmed(const std::string& text) {
@@ -478,7 +474,7 @@ int RunBearing(const std::vector<std::string>& values, bool km) {
   } else {
     std::printf("distance  %s mi\n", Trimmed(result.mileText).c_str());
   }
-  return 0;
+  return kExitDone;
 }
 
 int RunDirectory(const std::string& call, const std::string& file) {
@@ -489,7 +485,7 @@ int RunDirectory(const std::string& call, const std::string& file) {
   switch (result.status) {
     case DirectoryStatus::Found:
       std::cout << result.text << '\n';
-      return 0;
+      return kExitDone;
     case DirectoryStatus::NoCallEntered:
       throw UsageError(result.text);
     case DirectoryStatus::FileNotFound:
@@ -509,7 +505,7 @@ int Main(int argc, char** argv) {
   CLI::App app(kDescription, "kelvora-cli");
   app.require_subcommand(1);
   app.footer(
-      "Exit status: 0 done, 1 nothing found, 2 bad arguments.\n"
+      "Exit status: 0 done, 1 nothing found, 2 bad arguments, 3 unexpected failure.\n"
       "Longitudes are west positive: 95.36 is 95.36 W, -151.21 is 151.21 E.");
 
   std::function<int()> action;
@@ -599,8 +595,8 @@ int Main(int argc, char** argv) {
     std::cerr << "kelvora-cli: error: " << e.what() << '\n';
     return kExitUsage;
   } catch (const std::exception& e) {
-    std::cerr << "kelvora-cli: " << e.what() << '\n';
-    return kExitNotFound;
+    std::cerr << "kelvora-cli: unexpected failure: " << e.what() << '\n';
+    return kExitFailure;
   }
 }
 

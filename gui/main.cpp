@@ -6,6 +6,7 @@
 #include <clocale>
 
 #include "state/records.h"
+#include "ui/program.h"
 #include "ui/tracker_dialog.h"
 
 int main(int argc, char* argv[]) {
@@ -13,7 +14,7 @@ int main(int argc, char* argv[]) {
   // Qt adopts the user's locale for the C library; every figure of ours is
   // formatted and read with the C library, always with a decimal point.
   std::setlocale(LC_NUMERIC, "C");
-  QApplication::setApplicationName(QStringLiteral("Kelvora Win"));
+  QApplication::setApplicationName(QString::fromLatin1(kelvora::gui::kProgramName));
   kelvora::TrackerModel model;
   kelvora::gui::TrackerDialogOptions options;
   options.settingsFolder = QDir::currentPath();

@@ -1,6 +1,6 @@
-// The read-out line under the earth map, as the window shows it: the zones of
-// the map that answer the pointer, and the texts of the line formed from the
-// core's figures (tick/map_readout.h).
+// The read-out line under the earth map, as the window shows it: its texts,
+// formed from the core's figures (tick/map_readout.h). The zones of the map
+// that answer the pointer and the line's row are in state/window_layout.h.
 #pragma once
 
 #include <QString>
@@ -10,16 +10,6 @@
 #include "tick/map_readout.h"
 
 namespace kelvora::gui {
-
-// The pointer is on the earth map (exclusive limits).
-inline bool OnEarthMapForReadout(int x, int y) { return x > 0 && x < 428 && y > 169 && y < 476; }
-
-// A right press here removes the second station (inclusive limits).
-inline bool OnEarthMapForRemoval(int x, int y) {
-  return x >= 1 && x <= 430 && y >= 171 && y <= 473;
-}
-
-inline constexpr int kReadoutRow = 477;
 
 struct ReadoutText {
   int x;

@@ -70,10 +70,7 @@ void PaintOverlay(QPainter& painter, PanelOverlayState& state, const DrawingReso
   }
 
   if (DrawNow(state.placedCross, PlacedCrossArea(state.placedAt), region, consume)) {
-    const int x = state.placedAt.x();
-    const int y = state.placedAt.y();
-    GdiPenLine(painter, resources.redPen2, x - 4, y, x + 4, y);
-    GdiPenLine(painter, resources.redPen2, x, y - 4, x, y + 4);
+    PaintStation2Cross(painter, resources, state.placedAt.x(), state.placedAt.y());
   }
 }
 

@@ -19,7 +19,7 @@
 
 #include "panel/map_readout.h"
 #include "panel/step_buttons.h"
-#include "ui/drawing_resources.h"
+#include "panel/drawing_resources.h"
 
 namespace kelvora::gui {
 
@@ -47,8 +47,6 @@ struct PanelOverlayState {
 };
 
 inline const QColor kPointerTextColour{0, 0, 200};
-inline constexpr int kPointerTextX = 410;
-inline constexpr int kPointerTextY = 5;
 
 // The window area each item covers.
 QRect CaptionArea(StepButton button, const DrawingResources& resources);

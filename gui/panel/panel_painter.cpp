@@ -24,25 +24,6 @@ const QColor kWhite{255, 255, 255};
 const QColor kEdgeShadow{128, 128, 128};
 const QColor kEdgeLight{255, 255, 255};
 
-struct Label {
-  const char* text;
-  int x;
-  int y;
-};
-
-// The painted captions of the right-hand value boxes.
-constexpr std::array<Label, 9> kLabels = {{
-    {"Stn2 Grid", 445, 278},
-    {"Stn2 Polarity", 435, 319},
-    {"Stn2 Azim", 445, 363},
-    {"Stn2 Elev.", 445, 405},
-    {"Sky Temp", 445, 71},
-    {"Path Loss", 445, 116},
-    {"Degradation", 435, 158},
-    {"My Doppler", 440, 198},
-    {"Stn2 Doppler", 435, 237},
-}};
-
 // The phase picture's ellipse box.
 constexpr int kDiscLeft = 230;
 constexpr int kDiscTop = 33;
@@ -151,12 +132,14 @@ void PaintEarthOverlay(QPainter& painter, const TrackerModel& model,
   }
 
   // A stored position without a locator text is no second station.
-  if (!model.station2.locator.empty()) {
-    const int x = tracking.station2Marker.x;
-    const int y = tracking.station2Marker.y;
-    GdiPenLine(painter, resources.redPen2, x - 4, y, x + 4, y);
-    GdiPenLine(painter, resources.redPen2, x, y - 4, x, y + 4);
+  if (model.station2.HasLocator()) {
+    PaintStation2Cross(painter, resources, tracking.station2Marker.x, tracking.station2Marker.y);
   }
+}
+
+void PaintStation2Cross(QPainter& painter, const DrawingResources& resources, int x, int y) {
+  GdiPenLine(painter, resources.redPen2, x - 4, y, x + 4, y);
+  GdiPenLine(painter, resources.redPen2, x, y - 4, x, y + 4);
 }
 
 void PaintSkyOverlay(QPainter& painter, const TrackerModel& model,
@@ -243,9 +226,9 @@ void PaintPanel(QPainter& painter, const TrackerModel& model, const DrawingResou
                             std::min(kMapShownHeight, map->height())));
   }
 
-  for (const Label& label : kLabels) {
+  for (const PaintedLabel& label : kPaintedLabels) {
     GdiText(painter, resources.labelFont, kLabelColour, label.x, label.y,
-            QString::fromLatin1(label.text));
+            QString::fromLatin1(TextInfo(label.text).label));
   }
 
   if (model.view.sunView) {

@@ -9,7 +9,7 @@
 #include <QPalette>
 
 #include "state/records.h"
-#include "ui/drawing_resources.h"
+#include "panel/drawing_resources.h"
 
 namespace kelvora::gui {
 
@@ -20,10 +20,6 @@ struct PanelPictures {
   QImage skyMap;    // 434 x 308
 };
 PanelPictures LoadPanelPictures();
-
-inline constexpr int kMapTop = 170;
-inline constexpr int kMapShownWidth = 431;
-inline constexpr int kMapShownHeight = 305;
 
 // Everything the paint handler draws, in its order, onto a raster device
 // (widget backing store or QImage) of the client area's size. The background
@@ -38,6 +34,10 @@ void PaintSkyOverlay(QPainter& painter, const TrackerModel& model,
                      const DrawingResources& resources);
 void PaintPhasePicture(QPainter& painter, const DrawingResources& resources, int phaseIndex,
                        bool stepCaptionShown);
+
+// The second station's red cross at (x, y): its marker on the earth map, and
+// the cross a click on the map leaves at once.
+void PaintStation2Cross(QPainter& painter, const DrawingResources& resources, int x, int y);
 
 // The word under the phase picture ("" where none is painted) and its colour.
 struct PhaseWord {

@@ -16,12 +16,6 @@
 namespace kelvora::gui {
 namespace {
 
-// The panel part of the window that a time step or a station change repaints.
-constexpr int kMapAreaLeft = 1;
-constexpr int kMapAreaTop = 165;
-constexpr int kMapAreaRight = 430;
-constexpr int kMapAreaBottom = 475;
-
 constexpr int kIconSize = 32;
 
 // A transparent layer above the value boxes: the mouse handlers' drawings go
@@ -79,8 +73,8 @@ PanelWidget::~PanelWidget() {
 
 const PanelOverlayState& PanelWidget::OverlayState() const { return impl_->overlay; }
 
-void PanelWidget::InvalidateRect(int left, int top, int right, int bottom) {
-  update(QRect(left, top, right - left, bottom - top));
+void PanelWidget::InvalidateRect(const PixelRect& rect) {
+  update(QRect(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top));
 }
 
 QImage PanelWidget::RenderToImage() {
@@ -138,7 +132,7 @@ void PanelWidget::mouseMoveEvent(QMouseEvent* event) {
       d.host.PushTexts();
     } else if (overlay.mapReadoutShown) {
       overlay.mapReadoutShown = false;
-      InvalidateRect(4, kReadoutRow, 508, 490);
+      InvalidateRect(kReadoutRepaintRect);
     }
   }
 
@@ -172,9 +166,9 @@ void PanelWidget::mousePressEvent(QMouseEvent* event) {
 
   if (event->button() == Qt::LeftButton) {
     if (clicked == StepButton::kOneMinute) {
-      StepTime(d.model, DefOf(StepButton::kOneMinute).stepSeconds, d.host.Clock());
+      StepTime(d.model, StepSecondsForButton(StepButton::kOneMinute), d.host.Clock());
       d.host.RunTickNow();
-      InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
+      InvalidateRect(kMapInsideRepaintRect);
       event->accept();
       return;
     }
@@ -183,7 +177,7 @@ void PanelWidget::mousePressEvent(QMouseEvent* event) {
         JumpToHorizonCrossing(d.model, d.model.home.latitude, d.model.home.longitude,
                               d.host.Clock());
       } else {
-        StepTime(d.model, DefOf(*clicked).stepSeconds, d.host.Clock());
+        StepTime(d.model, StepSecondsForButton(*clicked), d.host.Clock());
       }
       d.host.RunTickNow();
       event->accept();
@@ -196,18 +190,18 @@ void PanelWidget::mousePressEvent(QMouseEvent* event) {
   if (event->button() == Qt::RightButton) {
     if (d.model.view.mapBitmap == kEarthMapBitmap && OnEarthMapForRemoval(x, y)) {
       RemoveStation2(d.model);
-      InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
+      InvalidateRect(kMapInsideRepaintRect);
     }
     if (clicked == StepButton::kRiseClear) {
       ReturnToLiveTime(d.model);
-      InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
+      InvalidateRect(kMapInsideRepaintRect);
       d.host.RunTickNow();
     } else if (clicked == StepButton::kOneMinute) {
-      StepTime(d.model, -DefOf(StepButton::kOneMinute).stepSeconds, d.host.Clock());
+      StepTime(d.model, -StepSecondsForButton(StepButton::kOneMinute), d.host.Clock());
       d.host.RunTickNow();
-      InvalidateRect(kMapAreaLeft, kMapAreaTop, kMapAreaRight, kMapAreaBottom);
+      InvalidateRect(kMapInsideRepaintRect);
     } else if (clicked) {
-      StepTime(d.model, -DefOf(*clicked).stepSeconds, d.host.Clock());
+      StepTime(d.model, -StepSecondsForButton(*clicked), d.host.Clock());
       d.host.RunTickNow();
     } else {
       QWidget::mousePressEvent(event);
@@ -225,7 +219,7 @@ void PanelWidget::mouseReleaseEvent(QMouseEvent* event) {
 
   if (event->button() == Qt::LeftButton) {
     if (d.model.view.mapBitmap == kEarthMapBitmap && OnEarthMapForReadout(x, y)) {
-      InvalidateRect(0, kMapAreaTop, 431, kMapAreaBottom);
+      InvalidateRect(kMapRepaintRect);
       PlaceStation2OnMap(d.model, x, y);
       d.overlay.placedAt = at;
       d.overlay.placedCross.Request();
@@ -234,7 +228,7 @@ void PanelWidget::mouseReleaseEvent(QMouseEvent* event) {
     d.host.RunTickNow();
   } else if (event->button() == Qt::RightButton) {
     d.host.RunTickNow();
-    InvalidateRect(410, 6, 506, 23);
+    InvalidateRect(kPointerTextRepaintRect);
   }
   QWidget::mouseReleaseEvent(event);
 }

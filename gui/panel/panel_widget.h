@@ -10,7 +10,7 @@
 
 #include "panel/panel_overlay.h"
 #include "state/records.h"
-#include "ui/drawing_resources.h"
+#include "panel/drawing_resources.h"
 
 namespace kelvora::gui {
 
@@ -24,9 +24,6 @@ class PanelHost {
   virtual std::int64_t Clock() const = 0;  // the clock value
 };
 
-inline constexpr int kClientWidth = 510;
-inline constexpr int kClientHeight = 496;
-
 class PanelWidget : public QWidget {
   Q_OBJECT
  public:
@@ -34,9 +31,8 @@ class PanelWidget : public QWidget {
               QWidget* parent = nullptr);
   ~PanelWidget() override;
 
-  // Invalidate a window rectangle given by its corners (right and bottom
-  // exclusive), with erasing.
-  void InvalidateRect(int left, int top, int right, int bottom);
+  // Invalidates a window rectangle, with erasing.
+  void InvalidateRect(const PixelRect& rect);
 
   // Paints what paintEvent paints into an image of the client area's size,
   // with the mouse handlers' captions, read-out and pointer texts on top.

@@ -12,33 +12,26 @@ constexpr QRect Corners(int left, int top, int right, int bottom) {
   return QRect(left, top, right - left, bottom - top);
 }
 
-constexpr std::int64_t kMinute = 60;
-constexpr std::int64_t kHour = 3600;
-constexpr std::int64_t kDay = 86400;
-constexpr std::int64_t kWeek = 7 * kDay;
-constexpr std::int64_t kMonth = 30 * kDay;  // the button's month is 30 days
-constexpr std::int64_t kYear = 365 * kDay;
-
 // Click zones span rows 58-66 and hover zones rows 59-65, except the 1 Min.
 // button, which takes clicks only where it shows its caption.
 const std::array<StepButtonDef, kStepButtonCount> kButtons = {{
-    {StepButton::kRiseClear, 16, Inclusive(16, 58, 24, 66), Inclusive(17, 59, 23, 65), 0,
+    {StepButton::kRiseClear, 16, Inclusive(16, 58, 24, 66), Inclusive(17, 59, 23, 65),
      "Rise/Clear", Corners(24, 57, 71, 71), 25, 58, Corners(24, 57, 71, 71)},
-    {StepButton::kWeek, 64, Inclusive(64, 58, 72, 66), Inclusive(65, 59, 71, 65), kWeek,
+    {StepButton::kWeek, 64, Inclusive(64, 58, 72, 66), Inclusive(65, 59, 71, 65),
      " +/- 1 Week", Corners(71, 57, 124, 71), 72, 58, Corners(71, 57, 124, 71)},
     // The month zone sits two pixels right of its painted frame.
-    {StepButton::kMonth, 40, Inclusive(42, 58, 50, 66), Inclusive(43, 59, 49, 65), kMonth,
+    {StepButton::kMonth, 40, Inclusive(42, 58, 50, 66), Inclusive(43, 59, 49, 65),
      " +/- 1 Month", Corners(51, 57, 104, 71), 52, 58, Corners(51, 57, 104, 71)},
-    {StepButton::kDay, 88, Inclusive(88, 58, 96, 66), Inclusive(89, 59, 95, 65), kDay,
+    {StepButton::kDay, 88, Inclusive(88, 58, 96, 66), Inclusive(89, 59, 95, 65),
      " +/- 1 Day ", Corners(95, 57, 143, 71), 96, 58, Corners(95, 57, 143, 71)},
-    {StepButton::kHour, 108, Inclusive(108, 58, 116, 66), Inclusive(109, 59, 115, 65), kHour,
+    {StepButton::kHour, 108, Inclusive(108, 58, 116, 66), Inclusive(109, 59, 115, 65),
      " +/- 1 Hour ", Corners(115, 57, 165, 71), 116, 58, Corners(115, 57, 168, 71)},
     {StepButton::kTenMinutes, 126, Inclusive(126, 58, 134, 66), Inclusive(127, 59, 133, 65),
-     10 * kMinute, " +/- 10 Min. ", Corners(133, 57, 186, 71), 134, 58,
+     " +/- 10 Min. ", Corners(133, 57, 186, 71), 134, 58,
      Corners(133, 57, 186, 71)},
     {StepButton::kOneMinute, 156, Inclusive(157, 59, 163, 65), Inclusive(157, 59, 163, 65),
-     kMinute, " +/- 1 Min. ", Corners(165, 57, 212, 71), 166, 58, Corners(165, 57, 212, 71)},
-    {StepButton::kYear, 184, Inclusive(184, 58, 192, 66), Inclusive(185, 59, 191, 65), kYear,
+     " +/- 1 Min. ", Corners(165, 57, 212, 71), 166, 58, Corners(165, 57, 212, 71)},
+    {StepButton::kYear, 184, Inclusive(184, 58, 192, 66), Inclusive(185, 59, 191, 65),
      " +/- 1 Year ", Corners(191, 57, 242, 71), 192, 58, Corners(191, 57, 244, 71)},
 }};
 

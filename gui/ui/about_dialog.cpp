@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "ui/dialog_units.h"
+#include "ui/program.h"
 
 namespace kelvora::gui {
 
@@ -31,7 +32,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   font.setPixelSize(11);
   font.setStyleHint(QFont::SansSerif);
   setFont(font);
-  const QIcon icon(QStringLiteral(":/kelvora/kelvora.png"));
+  const QIcon icon(QString::fromLatin1(kIconPath));
   setWindowIcon(icon);
   setFixedSize(DialogRect(kSansSerifDialogScale, 0, 0, 153, 31).size());
 

@@ -2,35 +2,35 @@
 
 namespace kelvora::gui {
 
-ControlColours ColoursForControl(int controlId, bool stepped) {
-  switch (controlId) {
-    case 1006:  // clock
+ControlColours ColoursForControl(TextId text, bool stepped) {
+  switch (text) {
+    case TextId::kClock:
       return {kEditBackColour, stepped ? kSteppedTextColour : kClockTextColour};
-    case 1099:  // tracked source line
+    case TextId::kSourceLine:
       return {kEditBackColour, stepped ? std::optional<QColor>(kSteppedTextColour) : std::nullopt};
-    case 1004:
-    case 1005:
-    case 1021:
-    case 1022:
-    case 1074:
-    case 1075:
-    case 1076:
-    case 1097:
+    case TextId::kMoonDeclination:
+    case TextId::kMoonRange:
+    case TextId::kPerigee:
+    case TextId::kApogee:
+    case TextId::kSkyTemperature:
+    case TextId::kPathLoss:
+    case TextId::kDegradation:
+    case TextId::kEchoDoppler:
       return {kEditBackColour, std::nullopt};
-    case 1079:
-    case 1092:
-    case 1093:
-    case 1077:
-    case 1114:
+    case TextId::kStation2Locator:
+    case TextId::kStation2Azimuth:
+    case TextId::kStation2Elevation:
+    case TextId::kPolarityOffset:
+    case TextId::kStation2Doppler:
       return {kEditBackColour, kStation2TextColour};
     default:
       return {};
   }
 }
 
-QPalette PaletteForControl(const QPalette& base, int controlId, bool stepped) {
+QPalette PaletteForControl(const QPalette& base, TextId text, bool stepped) {
   QPalette palette = base;
-  const ControlColours colours = ColoursForControl(controlId, stepped);
+  const ControlColours colours = ColoursForControl(text, stepped);
   for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
     if (colours.background) palette.setColor(group, QPalette::Base, *colours.background);
     if (colours.text) palette.setColor(group, QPalette::Text, *colours.text);

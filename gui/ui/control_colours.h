@@ -8,6 +8,8 @@
 
 #include <optional>
 
+#include "state/display_texts.h"
+
 namespace kelvora::gui {
 
 inline const QColor kEditBackColour(224, 224, 224);
@@ -21,14 +23,14 @@ struct ControlColours {
   std::optional<QColor> text;
 };
 
-// The colours of edit control `controlId`; `stepped` is true while the time
+// The colours of the value box of `text`; `stepped` is true while the time
 // offset is not 0. Boxes whose text is drawn transparently over the grey
 // brush show that brush all over, so they count as grey too.
-ControlColours ColoursForControl(int controlId, bool stepped);
+ControlColours ColoursForControl(TextId text, bool stepped);
 
-// `base` with the colours of `controlId` applied to the Base and Text roles of
+// `base` with the colours of the box of `text` applied to the Base and Text roles of
 // the active and inactive groups (the boxes look the same whether or not the
 // window has the focus).
-QPalette PaletteForControl(const QPalette& base, int controlId, bool stepped);
+QPalette PaletteForControl(const QPalette& base, TextId text, bool stepped);
 
 }  // namespace kelvora::gui

@@ -2,20 +2,9 @@
 
 #include <Qt>
 
-namespace kelvora::gui {
+#include "panel/step_buttons.h"
 
-std::int64_t StepSecondsForKey(int key) {
-  switch (key) {
-    case Qt::Key_M: return 60;
-    case Qt::Key_T: return 600;
-    case Qt::Key_H: return 3600;
-    case Qt::Key_D: return 86400;
-    case Qt::Key_W: return 604800;
-    case Qt::Key_O: return 2678400;   // 31 days
-    case Qt::Key_Y: return 31536000;  // 365 days
-    default: return 0;
-  }
-}
+namespace kelvora::gui {
 
 KeyAction PreTranslateKey(TrackerModel& model, const KeyMessage& message, std::int64_t clock) {
   KeyAction action;
@@ -34,7 +23,7 @@ KeyAction PreTranslateKey(TrackerModel& model, const KeyMessage& message, std::i
       action.consumed = true;
       return action;
     case Qt::Key_Escape:
-      if (ReturnToLiveTime(model)) action.invalidate.push_back(kLiveTimeRect);
+      if (ReturnToLiveTime(model)) action.invalidate.push_back(kMapInsideRepaintRect);
       break;
     case Qt::Key_M:
     case Qt::Key_T:

@@ -31,12 +31,6 @@ struct KeyAction {
   bool consumed = false;                  // the key goes no further
 };
 
-// Seconds one press of a time-step key adds (M T H D W O Y), 0 for any other key.
-std::int64_t StepSecondsForKey(int key);
-
-// The rectangle Esc repaints when it returns to live time.
-inline constexpr PixelRect kLiveTimeRect{1, 165, 430, 475};
-
 // Applies the keyboard rules to `model` for one key message at clock value
 // `clock` and says what the window must do.
 KeyAction PreTranslateKey(TrackerModel& model, const KeyMessage& message, std::int64_t clock);

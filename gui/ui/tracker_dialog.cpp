@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -19,99 +18,22 @@
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
 
-#include <filesystem>
-
 #include "app/clock.h"
 #include "app/settings.h"
+#include "astro/sources.h"
 #include "ui/about_dialog.h"
 #include "ui/control_colours.h"
 #include "ui/dialog_units.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/program.h"
 
 namespace kelvora::gui {
 
 namespace {
 
-constexpr const char* kWindowTitle = "Kelvora Win";
-constexpr const char* kIconPath = ":/kelvora/kelvora.png";
-constexpr const char* kDirectoryFileName = "EME.DTA";
-
-// Where the window opens, in dialog units from the screen's corner.
-constexpr int kDialogX = 125;
-constexpr int kDialogY = 10;
-
-// The rectangle the Station2 command repaints before its dialog opens.
-constexpr PixelRect kStation2Rect{1, 171, 430, 475};
-
-// A value box of the window template, in dialog units.
-struct ValueBoxLayout {
-  int id;
-  int x, y, width, height;
-  bool multiLine;
-  bool border;
-};
-
-constexpr ValueBoxLayout kValueBoxes[] = {
-    {1006, 4, 15, 92, 12, true, true},     // clock
-    {1007, 4, 44, 44, 12, true, true},     // moon azimuth
-    {1002, 5, 68, 43, 12, true, true},     // moon elevation
-    {1004, 56, 44, 45, 12, true, true},    // declination
-    {1005, 56, 68, 45, 12, true, true},    // range
-    {1021, 110, 44, 47, 12, true, true},   // perigee
-    {1022, 110, 68, 46, 12, true, true},   // apogee
-    {1028, 167, 44, 45, 12, true, false},  // sun azimuth
-    {1029, 166, 68, 47, 12, true, true},   // sun elevation
-    {1040, 5, 3, 54, 12, false, false},    // home locator
-    {1099, 130, 15, 124, 12, false, true}, // tracked source line
-    {1074, 217, 44, 37, 12, true, true},   // sky temperature
-    {1075, 218, 65, 37, 12, true, true},   // path loss
-    {1076, 218, 86, 37, 12, true, true},   // degradation
-    {1097, 217, 106, 37, 12, false, true}, // home Doppler
-    {1114, 217, 126, 37, 12, false, true}, // second-station Doppler
-    {1079, 217, 146, 37, 12, true, false}, // second-station locator
-    {1077, 217, 166, 37, 12, true, true},  // polarity offset
-    {1092, 217, 188, 37, 12, false, true}, // second-station azimuth
-    {1093, 217, 210, 37, 12, false, true}, // second-station elevation
-};
-
-constexpr int kHomeLocatorBox = 1040;
-constexpr int kStatusLine = 1100;
-constexpr int kClockBox = 1006;
-constexpr int kSourceLineBox = 1099;
-
-struct GroupBoxLayout {
-  const char* caption;
-  int x, y, width, height;
-};
-
-constexpr GroupBoxLayout kGroupBoxes[] = {
-    {"Moon Az.", 1, 34, 49, 24},     {"Moon El.", 1, 58, 49, 25},
-    {"Declination", 54, 34, 49, 24}, {"Range", 54, 58, 49, 25},
-    {"Perigee", 107, 34, 51, 24},    {"Apogee", 107, 58, 51, 25},
-    {"Sun Az.", 164, 34, 52, 24},    {"Sun El.", 164, 58, 52, 25},
-};
-
-QRect Units(int x, int y, int width, int height) {
-  return DialogRect(kMainDialogScale, x, y, width, height);
+QRect Units(const TemplateRect& rect) {
+  return DialogRect(kMainDialogScale, rect.x, rect.y, rect.width, rect.height);
 }
-
-std::filesystem::path LocalPath(const QString& folder) {
-  return std::filesystem::path(QFile::encodeName(folder).toStdString());
-}
-
-// The source items of "&Track another star" in their menu order, with the
-// source code each selects.
-struct SourceItem {
-  int command;
-  int code;
-  const char* text;
-};
-
-constexpr SourceItem kSourceItems[] = {
-    {kCmdQuietSky, 1, "&Quiet Sky"},       {kCmdCassiopeiaA, 2, "C&assiopeia A"},
-    {kCmdCentaurusA, 3, "C&entarus A"},    {kCmdCygnusA, 4, "C&ygnus A"},
-    {kCmdGalacticCentre, 5, "&Galactic Center"}, {kCmdTaurusA, 6, "&Taurus A"},
-};
 
 bool IsMouseEvent(QEvent::Type type) {
   switch (type) {
@@ -134,7 +56,7 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
   if (options_.settingsFolder.isEmpty()) options_.settingsFolder = QDir::currentPath();
   if (!options_.showMessage) {
     options_.showMessage = [this](const QString& text) {
-      QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kWindowTitle), text, QMessageBox::Ok,
+      QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kProgramName), text, QMessageBox::Ok,
                       this);
       box.exec();
     };
@@ -142,22 +64,22 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
 
   // The window and its template: caption, system menu and minimise box,
   // fixed size, its own task-bar entry.
-  setWindowTitle(QString::fromUtf8(kWindowTitle));
+  setWindowTitle(QString::fromUtf8(kProgramName));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  const QRect origin = Units(kDialogX, kDialogY, 0, 0);
+  const QRect origin = Units(TemplateRect{kMainWindowX, kMainWindowY, 0, 0});
   move(origin.topLeft());
   BuildMenu();
 
   // Start-up, in order: icon, drawing resources, the controls that paint
   // with them, the two timers, the settings and the home locator. The
   // circle tables were built with the model.
-  setWindowIcon(QIcon(QString::fromUtf8(kIconPath)));
+  setWindowIcon(QIcon(QString::fromLatin1(kIconPath)));
   resources_ = CreateDrawingResources();
   BuildControls();
-  station2Dialog_ = CreateStation2Dialog(
-      model_, QDir(options_.settingsFolder).filePath(QString::fromUtf8(kDirectoryFileName)), this);
+  station2Dialog_ =
+      CreateStation2Dialog(model_, DirectoryFileIn(options_.settingsFolder), this);
 
   tickTimer_ = new QTimer(this);
   statusTimer_ = new QTimer(this);
@@ -201,8 +123,9 @@ void TrackerDialog::BuildMenu() {
   QMenu* file = menuBar_->addMenu(QStringLiteral("&File"));
   add(file, kCmdPrimarySetup, "&Primary Stn Setup", false);
   QMenu* sources = file->addMenu(QStringLiteral("&Track another star"));
-  for (const SourceItem& item : kSourceItems) add(sources, item.command, item.text, true);
-  add(sources, kCmdOtherStar, "&Other (enter ra && dec)", true);
+  for (const RadioSource& source : RadioSources()) {
+    add(sources, source.commandId, source.menuText, true);
+  }
   file->addSeparator();
   add(file, kCmdSave, "S&ave", false);
   add(file, kCmdExit, "E&xit", false);
@@ -240,22 +163,23 @@ void TrackerDialog::BuildControls() {
   // and stay enabled.
   int groupIndex = 0;
   for (const GroupBoxLayout& group : kGroupBoxes) {
-    auto* box = new QGroupBox(QString::fromUtf8(group.caption), panel_);
+    auto* box = new QGroupBox(QString::fromUtf8(TextInfo(group.text).label), panel_);
     box->setObjectName(QStringLiteral("group%1").arg(++groupIndex));
     box->setAlignment(Qt::AlignHCenter);
     box->setEnabled(false);
-    box->setGeometry(Units(group.x, group.y, group.width, group.height));
+    box->setGeometry(Units(group.rect));
   }
 
   for (const ValueBoxLayout& layoutOf : kValueBoxes) {
+    const int id = ControlIdOf(layoutOf.text);
     auto* edit = new QLineEdit(panel_);
-    edit->setObjectName(QStringLiteral("edit%1").arg(layoutOf.id));
-    edit->setGeometry(Units(layoutOf.x, layoutOf.y, layoutOf.width, layoutOf.height));
+    edit->setObjectName(QStringLiteral("edit%1").arg(id));
+    edit->setGeometry(Units(layoutOf.rect));
     edit->setFrame(layoutOf.border);
     edit->setProperty("multiLine", layoutOf.multiLine);
     // Multi-line boxes keep their one line at the top, as such boxes do.
     const Qt::Alignment vertical = layoutOf.multiLine ? Qt::AlignTop : Qt::AlignVCenter;
-    if (layoutOf.id == kHomeLocatorBox) {
+    if (layoutOf.text == TextId::kHomeLocator) {
       edit->setAlignment(Qt::AlignLeft | vertical);
       edit->setReadOnly(true);
       // A read-only box shows the window's own background.
@@ -264,27 +188,28 @@ void TrackerDialog::BuildControls() {
       edit->setPalette(palette);
     } else {
       edit->setAlignment(Qt::AlignHCenter | vertical);
-      edit->setPalette(PaletteForControl(QApplication::palette(edit), layoutOf.id, false));
+      edit->setPalette(PaletteForControl(QApplication::palette(edit), layoutOf.text, false));
     }
-    valueBoxes_[layoutOf.id] = edit;
+    valueBoxes_[id] = edit;
   }
 
   skyViewBox_ = new QCheckBox(panel_);
   skyViewBox_->setObjectName(QStringLiteral("check%1").arg(kSkyViewCheckBox));
-  skyViewBox_->setGeometry(Units(217, 226, 8, 8));
+  skyViewBox_->setGeometry(Units(kSkyViewCheckBoxRect));
   connect(skyViewBox_, &QCheckBox::clicked, this, [this] { ToggleSkyViewBox(); });
   auto* skyViewText = new QLabel(QStringLiteral("SkyView"), panel_);
   skyViewText->setObjectName(QStringLiteral("staticSkyView"));
-  skyViewText->setGeometry(Units(225, 226, 28, 9));
+  skyViewText->setGeometry(Units(kSkyViewTextRect));
 
   auto* status = new QLabel(panel_);
-  status->setObjectName(QStringLiteral("static%1").arg(kStatusLine));
+  status->setObjectName(QStringLiteral("static%1").arg(ControlIdOf(TextId::kStatusLine)));
   status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-  status->setGeometry(Units(0, 237, 255, 10));
+  status->setGeometry(Units(kStatusLineRect));
 
   for (std::size_t i = 0; i < kDisplayTextTable.size(); ++i) {
-    const int id = kDisplayTextTable[i].controlId;
-    textControls_[i] = id == kStatusLine ? static_cast<QWidget*>(status) : valueBoxes_.at(id);
+    const DisplayTextInfo& info = kDisplayTextTable[i];
+    textControls_[i] = info.id == TextId::kStatusLine ? static_cast<QWidget*>(status)
+                                                       : valueBoxes_.at(info.controlId);
   }
 }
 
@@ -324,7 +249,7 @@ void TrackerDialog::HandleTimer(unsigned timerId) {
 
 void TrackerDialog::Invalidate(const PixelRect& rect) {
   if (options_.recordInvalidations) invalidations_.push_back(rect);
-  panel_->InvalidateRect(rect.left, rect.top, rect.right, rect.bottom);
+  panel_->InvalidateRect(rect);
 }
 
 void TrackerDialog::PushTextSet(const DisplayTexts& texts) {
@@ -345,8 +270,9 @@ void TrackerDialog::SetMenuCheck(int commandId, bool checked) {
 }
 
 void TrackerDialog::CheckSourceItem(int commandId) {
-  for (const SourceItem& item : kSourceItems) SetMenuCheck(item.command, item.command == commandId);
-  SetMenuCheck(kCmdOtherStar, commandId == kCmdOtherStar);
+  for (const RadioSource& source : RadioSources()) {
+    SetMenuCheck(source.commandId, source.commandId == commandId);
+  }
 }
 
 void TrackerDialog::ApplyCommand(const CommandOutcome& outcome, bool setsSkyViewBox) {
@@ -360,10 +286,10 @@ void TrackerDialog::UpdateSteppedColours() {
   const bool stepped = model_.tracking.timeOffset != 0;
   if (stepped == shownStepped_) return;
   shownStepped_ = stepped;
-  for (const int id : {kClockBox, kSourceLineBox}) {
-    QLineEdit* edit = valueBoxes_.at(id);
+  for (const TextId text : {TextId::kClock, TextId::kSourceLine}) {
+    QLineEdit* edit = valueBoxes_.at(ControlIdOf(text));
     // From the style's own palette, so "default" colours really come back.
-    edit->setPalette(PaletteForControl(QApplication::palette(edit), id, stepped));
+    edit->setPalette(PaletteForControl(QApplication::palette(edit), text, stepped));
   }
 }
 
@@ -406,11 +332,11 @@ void TrackerDialog::RunCommand(int commandId) {
   // message, so the window is brought up to date before it runs.
   HandleTimer(kRefreshTimerId);
 
-  for (const SourceItem& item : kSourceItems) {
-    if (item.command == commandId) {
-      ApplyCommand(SelectSource(model_, item.code, Clock()), false);
-      return;
-    }
+  // The catalogue's sources; the user star comes through its dialog below.
+  if (const RadioSource* source = FindSourceByCommand(commandId);
+      source != nullptr && source->code != kSourceUserStar) {
+    ApplyCommand(SelectSource(model_, source->code, Clock()), false);
+    return;
   }
   switch (commandId) {
     case kCmdPrimarySetup:
@@ -427,8 +353,7 @@ void TrackerDialog::RunCommand(int commandId) {
       accept();
       break;
     case kCmdEmeDir:
-      RunDirectorySearchDialog(
-          QDir(options_.settingsFolder).filePath(QString::fromUtf8(kDirectoryFileName)), this);
+      RunDirectorySearchDialog(DirectoryFileIn(options_.settingsFolder), this);
       break;
     case kCmdStation2:
       OpenStation2();
@@ -455,9 +380,8 @@ void TrackerDialog::RunCommand(int commandId) {
 }
 
 void TrackerDialog::SaveCopy() {
-  const std::optional<std::string> failure =
-      SaveSettingsCopy(LocalPath(options_.settingsFolder), model_.settings);
-  if (failure) ShowMessage(QString::fromStdString(*failure));
+  const WriteResult result = SaveSettingsCopy(LocalPath(options_.settingsFolder), model_.settings);
+  if (!result.written) ShowMessage(QString::fromStdString(result.message));
 }
 
 void TrackerDialog::ShowAbout() {
@@ -467,7 +391,7 @@ void TrackerDialog::ShowAbout() {
 
 void TrackerDialog::OpenStation2() {
   ParkStation2Locator(model_);
-  Invalidate(kStation2Rect);
+  Invalidate(kStation2RepaintRect);
   RunStation2Dialog(station2Dialog_);
 }
 
@@ -540,7 +464,7 @@ void TrackerDialog::changeEvent(QEvent* event) {
   if (event->type() != QEvent::WindowStateChange) return;
   const auto* change = static_cast<QWindowStateChangeEvent*>(event);
   if (windowState().testFlag(Qt::WindowMinimized)) {
-    setWindowTitle(QString::fromUtf8(kWindowTitle));
+    setWindowTitle(QString::fromUtf8(kProgramName));
   } else if (change->oldState().testFlag(Qt::WindowMinimized)) {
     setWindowTitle(QStringLiteral("Az: %1, El: %2")
                        .arg(QString::fromStdString(model_.texts[TextId::kMoonAzimuth]),

@@ -15,7 +15,7 @@
 #include "state/records.h"
 #include "tick/commands.h"
 #include "tick/tick.h"
-#include "ui/drawing_resources.h"
+#include "panel/drawing_resources.h"
 #include "ui/key_filter.h"
 
 class QAction;

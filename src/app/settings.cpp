@@ -72,9 +72,9 @@ std::optional<StationSettings> ReadRecord(const std::filesystem::path& file) {
   return s;
 }
 
-std::string FailureMessage(const std::filesystem::path& file, int error) {
-  return "Cannot save \"" + file.filename().string() + "\": " + std::strerror(error) +
-         ". The file was not changed.";
+WriteResult Failed(const std::filesystem::path& file, int error) {
+  return WriteResult{false, "Cannot save \"" + file.filename().string() + "\": " +
+                                std::strerror(error) + ". The file was not changed."};
 }
 
 // Writes all of `bytes` to `fd`, retrying short writes.
@@ -119,8 +119,7 @@ void LoadSettings(const std::filesystem::path& file, StationSettings& record, Ho
   home.gmtOffsetHours = 0;
 }
 
-std::optional<std::string> WriteSettingsRecord(const std::filesystem::path& file,
-                                               const StationSettings& record) {
+WriteResult WriteSettingsRecord(const std::filesystem::path& file, const StationSettings& record) {
   RecordBytes bytes{};
   EncodeField(bytes, 0, record.latitude);
   EncodeField(bytes, 1, record.longitude);
@@ -134,7 +133,7 @@ std::optional<std::string> WriteSettingsRecord(const std::filesystem::path& file
   std::string name = (folder / (file.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkstemp(name.data());
   if (fd < 0) {
-    return FailureMessage(file, errno);
+    return Failed(file, errno);
   }
   // Keep the old file's permissions; a new file gets the usual 0644.
   struct stat old {};
@@ -152,19 +151,18 @@ std::optional<std::string> WriteSettingsRecord(const std::filesystem::path& file
   }
   if (error != 0) {
     ::unlink(name.c_str());
-    return FailureMessage(file, error);
+    return Failed(file, error);
   }
-  return std::nullopt;
+  return WriteResult{true, {}};
 }
 
-std::optional<std::string> SaveSettingsCopy(const std::filesystem::path& folder,
-                                            const StationSettings& record) {
+WriteResult SaveSettingsCopy(const std::filesystem::path& folder, const StationSettings& record) {
   return WriteSettingsRecord(folder / kSettingsCopyFileName, record);
 }
 
-std::optional<std::string> SaveHomeSettings(const std::filesystem::path& folder, double latitude,
-                                            double longitude, int gmtOffsetHours,
-                                            StationSettings& record, HomeStation& home) {
+WriteResult SaveHomeSettings(const std::filesystem::path& folder, double latitude,
+                             double longitude, int gmtOffsetHours, StationSettings& record,
+                             HomeStation& home) {
   record.latitude = latitude;
   home.latitude = latitude;
   record.longitude = longitude;

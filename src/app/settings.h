@@ -6,26 +6,24 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 
-namespace kelvora {
+#include "state/records.h"
 
-struct HomeStation;
+namespace kelvora {
 
 inline constexpr const char* kSettingsFileName = "Dorvakin.dat";
 inline constexpr const char* kSettingsCopyFileName = "MyData.dat";
 inline constexpr double kDefaultLatitude = 29.42;
 inline constexpr double kDefaultLongitude = 95.36;
 
-struct StationSettings {
-  double latitude = 0.0;
-  double longitude = 0.0;
-  double gmtOffset = 0.0;
-  double distanceUnit = 0.0;
-};
-
 inline constexpr std::size_t kSettingsRecordBytes = 32;
+
+// What a write came to: written, or not, with the message for the user.
+struct WriteResult {
+  bool written = false;
+  std::string message;  // empty when written
+};
 
 // Fills the record and the home station from the file, or from the defaults
 // when it is missing, unreadable or holds a value that is not finite. A short
@@ -33,20 +31,18 @@ inline constexpr std::size_t kSettingsRecordBytes = 32;
 void LoadSettings(const std::filesystem::path& file, StationSettings& record, HomeStation& home);
 
 // Writes the 32-byte record through a temporary file renamed over the old
-// one, so a failure never leaves a half-written file. Returns a message for
-// the user when the write failed (the old file is then untouched).
-std::optional<std::string> WriteSettingsRecord(const std::filesystem::path& file,
-                                               const StationSettings& record);
+// one, so a failure never leaves a half-written file (the old file is then
+// untouched).
+WriteResult WriteSettingsRecord(const std::filesystem::path& file, const StationSettings& record);
 
 // File > Save: the in-memory record to "MyData.dat" in `folder`.
-std::optional<std::string> SaveSettingsCopy(const std::filesystem::path& folder,
-                                            const StationSettings& record);
+WriteResult SaveSettingsCopy(const std::filesystem::path& folder, const StationSettings& record);
 
 // The setup dialog's "&Save and  Exit": copies the dialog's values into the
 // record and the home station field by field, in the dialog's order, then writes
 // "Dorvakin.dat" in `folder`.
-std::optional<std::string> SaveHomeSettings(const std::filesystem::path& folder, double latitude,
-                                            double longitude, int gmtOffsetHours,
-                                            StationSettings& record, HomeStation& home);
+WriteResult SaveHomeSettings(const std::filesystem::path& folder, double latitude,
+                             double longitude, int gmtOffsetHours, StationSettings& record,
+                             HomeStation& home);
 
 }  // namespace kelvora

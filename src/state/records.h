@@ -6,16 +6,24 @@
 #include <optional>
 #include <string>
 
-#include "app/settings.h"
 #include "astro/footprint.h"
 #include "astro/time_helpers.h"
 #include "state/display_texts.h"
+#include "state/window_layout.h"
 
 namespace kelvora {
 
-inline constexpr int kEarthMapBitmap = 141;
-inline constexpr int kSkyMapBitmap = 142;
 inline constexpr std::size_t kUserStarTextMaxLength = 11;
+
+// The station settings record as the settings files hold it (app/settings.h
+// reads and writes them): latitude, longitude (west positive), GMT offset in
+// hours, distance unit (1 miles, 0 kilometres).
+struct StationSettings {
+  double latitude = 0.0;
+  double longitude = 0.0;
+  double gmtOffset = 0.0;
+  double distanceUnit = 0.0;
+};
 
 struct HomeStation {
   double latitude = 0.0;   // degrees, north positive

@@ -1,6 +1,7 @@
 #include "tick/commands.h"
 
 #include "app/clock.h"
+#include "app/settings.h"
 #include "astro/rise_set.h"
 #include "astro/sources.h"
 #include "stations/directory.h"
@@ -10,12 +11,6 @@
 namespace kelvora {
 
 namespace {
-
-// The part of the panel holding the view picture, and the whole panel with
-// both maps. Ctrl+S repaints from the row under the top value boxes.
-constexpr PixelRect kViewRect{1, 167, 430, 475};
-constexpr PixelRect kMapRect{0, 165, 431, 475};
-constexpr PixelRect kCtrlSViewRect{1, 67, 430, 475};
 
 void CheckViewItems(CommandOutcome& outcome, bool sunView) {
   outcome.menuChecks = {{kCmdFromSun, sunView}, {kCmdFromMoon, !sunView}};
@@ -38,7 +33,7 @@ void ShowMap(TrackerModel& model, bool skyMap, CommandOutcome& outcome) {
   model.view.mapBitmap = skyMap ? kSkyMapBitmap : kEarthMapBitmap;
   model.view.skyMap = skyMap;
   outcome.pushTexts = true;
-  outcome.invalidate.push_back(kMapRect);
+  outcome.invalidate.push_back(kMapRepaintRect);
 }
 
 std::string ToUpperAscii(std::string text) {
@@ -56,7 +51,7 @@ CommandOutcome SelectSunView(TrackerModel& model) {
   if (!model.view.sunView) {
     model.view.sunView = true;
     model.view.sunViewRefresh = true;
-    outcome.invalidate.push_back(kViewRect);
+    outcome.invalidate.push_back(kViewRepaintRect);
   }
   outcome.skyViewBox = model.view.skyMap;
   return outcome;
@@ -68,7 +63,7 @@ CommandOutcome SelectMoonView(TrackerModel& model) {
   if (model.view.sunView) {
     model.view.sunView = false;
     model.view.moonViewRefresh = true;
-    outcome.invalidate.push_back(kViewRect);
+    outcome.invalidate.push_back(kViewRepaintRect);
   }
   outcome.skyViewBox = model.view.skyMap;
   return outcome;
@@ -108,7 +103,7 @@ CommandOutcome ToggleSunView(TrackerModel& model) {
     model.view.moonViewRefresh = true;
   }
   CheckViewItems(outcome, model.view.sunView);
-  outcome.invalidate.push_back(kCtrlSViewRect);
+  outcome.invalidate.push_back(kSunViewKeyRepaintRect);
   outcome.skyViewBox = model.view.skyMap;
   return outcome;
 }

@@ -17,31 +17,10 @@
 
 namespace kelvora {
 
-// Menu command ids.
-inline constexpr int kCmdPrimarySetup = 32771;
-inline constexpr int kCmdSave = 32772;
-inline constexpr int kCmdAbout = 32775;
-inline constexpr int kCmdExit = 32776;
-inline constexpr int kCmdEmeDir = 32778;
-inline constexpr int kCmdStation2 = 32779;
-inline constexpr int kCmdQuietSky = 32782;
-inline constexpr int kCmdCassiopeiaA = 32783;
-inline constexpr int kCmdCentaurusA = 32784;
-inline constexpr int kCmdCygnusA = 32785;
-inline constexpr int kCmdGalacticCentre = 32786;
-inline constexpr int kCmdTaurusA = 32787;
-inline constexpr int kCmdOtherStar = 32788;
-inline constexpr int kCmdFromMoon = 32793;
-inline constexpr int kCmdFromSun = 32794;
-inline constexpr int kCmdSkyMap = 32795;
-inline constexpr int kCmdEarthMap = 32797;
-inline constexpr int kCmdHelp = 57670;
-inline constexpr int kSkyViewCheckBox = 1055;
-
 struct CommandOutcome {
   std::vector<PixelRect> invalidate;  // each with erasing
   bool pushTexts = false;             // push the 21 texts to the controls
-  bool skyViewBox = false;            // state of check box 1055 after the command
+  bool skyViewBox = false;            // state of the SkyView box after the command
   std::vector<std::pair<int, bool>> menuChecks;  // (command id, checked)
 };
 

@@ -13,6 +13,11 @@ namespace {
 constexpr double kFootprintDegToRad = 0.01745327777777778;
 constexpr double kSunFootprintDistanceKm = 1000000.0;
 
+// The phase picture's index: 0 and 40 full moon, 20 new moon, a step for
+// every 9 degrees of the moon's hour angle ahead of (or behind) the sun's.
+constexpr int kNewMoonPhase = 20;
+constexpr int kPhaseStepsPerHalfTurn = 20;
+
 // Status line texts: the two alternate so that the line visibly changes.
 constexpr const char* kStatusEven = "  ";
 constexpr const char* kStatusOdd = " ";
@@ -89,7 +94,7 @@ void UpdateMarks(TrackerModel& model, bool moonKnown, TickOutcome& outcome) {
     StoreFootprint(tracking,
                    VisibilityFootprint(kSunFootprintDistanceKm, tracking.sunDeclination,
                                        tracking.sunHourAngle, model.circles));
-    outcome.invalidate.push_back(kPanelRect);
+    outcome.invalidate.push_back(kOutlineRepaintRect);
   }
 
   // The moon's marker (where it was last known), and its outline in Moon View.
@@ -102,7 +107,7 @@ void UpdateMarks(TrackerModel& model, bool moonKnown, TickOutcome& outcome) {
     StoreFootprint(tracking, VisibilityFootprint(tracking.moonRange,
                                                  tracking.moonDeclination * kFootprintDegToRad,
                                                  tracking.moonHourAngle, model.circles));
-    outcome.invalidate.push_back(kPanelRect);
+    outcome.invalidate.push_back(kOutlineRepaintRect);
   }
 
   tracking.phaseIndex = PhaseIndex(moonDegrees, sunDegrees);
@@ -155,7 +160,7 @@ int PhaseIndex(int moonWholeDegrees, int sunWholeDegrees) {
   int d = moonWholeDegrees - sunWholeDegrees;
   if (d > 180) d -= 360;
   if (d <= -180) d += 360;
-  return (d * 20) / 180 + 20;
+  return (d * kPhaseStepsPerHalfTurn) / 180 + kNewMoonPhase;
 }
 
 }  // namespace kelvora

@@ -12,27 +12,6 @@
 
 namespace kelvora {
 
-inline constexpr unsigned kRefreshTimerId = 0;  // direct calls from keys and mouse
-inline constexpr unsigned kTickTimerId = 1;     // 1000 ms
-inline constexpr unsigned kStatusTimerId = 2;   // 5000 ms
-inline constexpr unsigned kStepTimerId = 3;     // 500 ms, single shot
-
-inline constexpr int kTickTimerPeriodMs = 1000;
-inline constexpr int kStatusTimerPeriodMs = 5000;
-inline constexpr int kStepTimerPeriodMs = 500;
-
-// A window rectangle, corners as given (right and bottom exclusive).
-struct PixelRect {
-  int left;
-  int top;
-  int right;
-  int bottom;
-  bool operator==(const PixelRect&) const = default;
-};
-
-// The panel rectangle the tick invalidates for footprint changes.
-inline constexpr PixelRect kPanelRect{0, 165, 431, 476};
-
 struct TickOutcome {
   // The texts as the tick's data exchange pushed them (the source line is
   // formed after the exchange, so it reaches the window one exchange later).

@@ -84,6 +84,31 @@ class CliTest : public testing::Test {
 
   RunResult Run(const std::vector<std::string>& args) { return Finish(Start(args)); }
 
+  // The same in a working folder that no longer exists: the program cannot
+  // learn where it is, which nothing in its arguments can cause.
+  RunResult RunInRemovedFolder(const std::vector<std::string>& args) {
+    const fs::path gone = folder_ / "gone";
+    fs::create_directory(gone);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      if (chdir(gone.c_str()) != 0 || rmdir(gone.c_str()) != 0) _exit(127);
+      const int out = open((folder_ / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int err = open((folder_ / "err.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (out < 0 || err < 0) _exit(127);
+      dup2(out, STDOUT_FILENO);
+      dup2(err, STDERR_FILENO);
+      std::vector<char*> argv;
+      std::string program = KELVORA_CLI_PATH;
+      argv.push_back(program.data());
+      std::vector<std::string> copies = args;
+      for (std::string& arg : copies) argv.push_back(arg.data());
+      argv.push_back(nullptr);
+      execv(program.c_str(), argv.data());
+      _exit(127);
+    }
+    return Finish(pid);
+  }
+
   void WriteSettings(std::initializer_list<double> values) {
     std::ofstream out(folder_ / "Dorvakin.dat", std::ios::binary);
     for (const double value : values) {
@@ -344,6 +369,20 @@ TEST_F(CliTest, BadArgumentsGiveOneLineAndStatusTwo) {
     EXPECT_THAT(run.err, testing::StartsWith("kelvora-cli: error: ")) << line;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << line << run.err;
   }
+}
+
+// Exit status 3 is for what no argument can cause; 1 stays "nothing found".
+TEST_F(CliTest, UnexpectedFailureHasItsOwnStatusAndMessage) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"tick", "--clock", kNoonJ2000},
+        std::vector<std::string>{"watch", "--count", "1"}}) {
+    const RunResult run = RunInRemovedFolder(args);
+    EXPECT_EQ(run.status, 3) << args[0] << ": " << run.err;
+    EXPECT_THAT(run.err, testing::StartsWith("kelvora-cli: unexpected failure: ")) << args[0];
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+  const RunResult help = Run({"--help"});
+  EXPECT_THAT(help.out, HasSubstr("3 unexpected failure"));
 }
 
 TEST_F(CliTest, HelpSaysLongitudesAreWestPositive) {

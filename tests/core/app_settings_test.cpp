@@ -155,12 +155,12 @@ TEST_F(SettingsTest, WritesThirtyTwoLittleEndianBytesUnchanged) {
   std::memcpy(&cr, &crBits, 8);
   std::memcpy(&eof, &eofBits, 8);
   const StationSettings written{lf, cr, eof, 1.0};
-  ASSERT_EQ(WriteSettingsRecord(file_, written), std::nullopt);
+  ASSERT_TRUE(WriteSettingsRecord(file_, written).written);
 
   const Bytes onDisk = ReadBytes(file_);
   EXPECT_EQ(onDisk, LittleEndian({lf, cr, eof, 1.0}));
   // Known image of 29.42 written the same way: 0x403D6B851EB851EC.
-  ASSERT_EQ(WriteSettingsRecord(file_, StationSettings{29.42, 95.36, 0.0, 0.0}), std::nullopt);
+  ASSERT_TRUE(WriteSettingsRecord(file_, StationSettings{29.42, 95.36, 0.0, 0.0}).written);
   const Bytes home = ReadBytes(file_);
   ASSERT_EQ(home.size(), 32u);
   EXPECT_EQ(home[0], 0xEC);
@@ -180,7 +180,7 @@ TEST_F(SettingsTest, FirstStartThenSaveWritesTheDefaultsCopy) {
   StationSettings record;
   HomeStation home;
   LoadSettings(file_, record, home);
-  ASSERT_EQ(SaveSettingsCopy(folder_, record), std::nullopt);
+  ASSERT_TRUE(SaveSettingsCopy(folder_, record).written);
   EXPECT_EQ(ReadBytes(folder_ / kSettingsCopyFileName), LittleEndian({29.42, 95.36, 0.0, 0.0}));
   EXPECT_FALSE(fs::exists(file_));  // the copy never touches the settings file
 }
@@ -189,7 +189,7 @@ TEST_F(SettingsTest, SaveAndExitStoresTheDialogValuesInOrder) {
   StationSettings record{1.0, 2.0, 3.0, 1.0};
   HomeStation home;
   home.distanceUnit = 0;  // toggled to kilometres before the dialog
-  ASSERT_EQ(SaveHomeSettings(folder_, 42.52, 70.96, 5, record, home), std::nullopt);
+  ASSERT_TRUE(SaveHomeSettings(folder_, 42.52, 70.96, 5, record, home).written);
   EXPECT_EQ(home.latitude, 42.52);
   EXPECT_EQ(home.longitude, 70.96);
   EXPECT_EQ(home.gmtOffsetHours, 5);
@@ -218,20 +218,20 @@ TEST_F(SettingsTest, FailedWriteReportsAndKeepsTheOldFile) {
   rlimit small = saved;
   small.rlim_cur = 16;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const auto message = WriteSettingsRecord(file_, StationSettings{1.0, 2.0, 3.0, 0.0});
+  const WriteResult result = WriteSettingsRecord(file_, StationSettings{1.0, 2.0, 3.0, 0.0});
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
   std::signal(SIGXFSZ, SIG_DFL);
 
-  ASSERT_TRUE(message.has_value());
-  EXPECT_NE(message->find("Dorvakin.dat"), std::string::npos) << *message;
+  ASSERT_FALSE(result.written);
+  EXPECT_NE(result.message.find("Dorvakin.dat"), std::string::npos) << result.message;
   EXPECT_EQ(ReadBytes(file_), old);
   EXPECT_EQ(FolderEntries(), std::vector<fs::path>{kSettingsFileName});
 }
 
 TEST_F(SettingsTest, MissingFolderReports) {
-  const auto missing = SaveSettingsCopy(folder_ / "no_such_folder", StationSettings{});
-  ASSERT_TRUE(missing.has_value());
-  EXPECT_NE(missing->find("MyData.dat"), std::string::npos) << *missing;
+  const WriteResult missing = SaveSettingsCopy(folder_ / "no_such_folder", StationSettings{});
+  ASSERT_FALSE(missing.written);
+  EXPECT_NE(missing.message.find("MyData.dat"), std::string::npos) << missing.message;
 }
 
 TEST_F(SettingsTest, UnwritableFolderReportsAndKeepsTheOldFile) {
@@ -247,12 +247,12 @@ TEST_F(SettingsTest, UnwritableFolderReportsAndKeepsTheOldFile) {
   }
   StationSettings record;
   HomeStation home;
-  const auto message = SaveHomeSettings(folder_, 1.0, 2.0, 3, record, home);
+  const WriteResult result = SaveHomeSettings(folder_, 1.0, 2.0, 3, record, home);
   if (superuser) {
     ASSERT_EQ(seteuid(0), 0);
   }
   fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
-  ASSERT_TRUE(message.has_value());
+  ASSERT_FALSE(result.written);
   EXPECT_EQ(ReadBytes(file_), old);
 }
 

@@ -21,15 +21,35 @@ using testing::Pair;
 
 constexpr std::int64_t kNoonJ2000 = 946728000;  // 2000-01-01 12:00:00 UTC
 
-constexpr PixelRect kViewRect{1, 167, 430, 475};
-constexpr PixelRect kMapRect{0, 165, 431, 475};
+// The map picture, columns 0-430 and rows 170-474.
+bool Covers(const PixelRect& rect, int left, int top, int right, int bottom) {
+  return rect.left <= left && rect.top <= top && rect.right >= right && rect.bottom >= bottom;
+}
+
+// What a command repaints lies in the window, and covers the map below its
+// caption row, but for its outermost columns; the map commands, which change
+// the picture, cover all of it.
+TEST(TickCommandsRepaints, RectanglesCoverTheMapPicture) {
+  const int mapBottom = kMapTop + kMapShownHeight;  // exclusive
+  for (const PixelRect& rect : {kMapRepaintRect, kOutlineRepaintRect, kMapInsideRepaintRect,
+                                kViewRepaintRect, kStation2RepaintRect, kSunViewKeyRepaintRect}) {
+    EXPECT_TRUE(Covers(PixelRect{0, 0, kClientWidth, kClientHeight}, rect.left, rect.top,
+                       rect.right, rect.bottom));
+    EXPECT_TRUE(Covers(rect, 1, kMapTop + 1, kMapShownWidth - 1, mapBottom));
+  }
+  for (const PixelRect& rect : {kMapRepaintRect, kOutlineRepaintRect}) {
+    EXPECT_TRUE(Covers(rect, 0, kMapTop, kMapShownWidth, mapBottom));
+  }
+  TrackerModel model;
+  EXPECT_TRUE(Covers(SelectSkyMap(model).invalidate.at(0), 0, kMapTop, kMapShownWidth, mapBottom));
+}
 
 TEST(TickCommandsView, SunAndMoonViewSelection) {
   TrackerModel model;
   const CommandOutcome toSun = SelectSunView(model);
   EXPECT_TRUE(model.view.sunView);
   EXPECT_TRUE(model.view.sunViewRefresh);
-  EXPECT_THAT(toSun.invalidate, ElementsAre(kViewRect));
+  EXPECT_THAT(toSun.invalidate, ElementsAre(kViewRepaintRect));
   EXPECT_THAT(toSun.menuChecks, ElementsAre(Pair(kCmdFromSun, true), Pair(kCmdFromMoon, false)));
 
   // Again: the marks are set once more, nothing else happens.
@@ -42,7 +62,7 @@ TEST(TickCommandsView, SunAndMoonViewSelection) {
   const CommandOutcome toMoon = SelectMoonView(model);
   EXPECT_FALSE(model.view.sunView);
   EXPECT_TRUE(model.view.moonViewRefresh);
-  EXPECT_THAT(toMoon.invalidate, ElementsAre(kViewRect));
+  EXPECT_THAT(toMoon.invalidate, ElementsAre(kViewRepaintRect));
   EXPECT_THAT(toMoon.menuChecks, ElementsAre(Pair(kCmdFromSun, false), Pair(kCmdFromMoon, true)));
 
   model.view.moonViewRefresh = false;
@@ -55,13 +75,13 @@ TEST(TickCommandsView, CtrlSTogglesAndRepaintsFromTheValueRows) {
   const CommandOutcome on = ToggleSunView(model);
   EXPECT_TRUE(model.view.sunView);
   EXPECT_TRUE(model.view.sunViewRefresh);
-  EXPECT_THAT(on.invalidate, ElementsAre(PixelRect{1, 67, 430, 475}));
+  EXPECT_THAT(on.invalidate, ElementsAre(kSunViewKeyRepaintRect));
   EXPECT_THAT(on.menuChecks, ElementsAre(Pair(kCmdFromSun, true), Pair(kCmdFromMoon, false)));
 
   const CommandOutcome off = ToggleSunView(model);
   EXPECT_FALSE(model.view.sunView);
   EXPECT_TRUE(model.view.moonViewRefresh);
-  EXPECT_THAT(off.invalidate, ElementsAre(PixelRect{1, 67, 430, 475}));
+  EXPECT_THAT(off.invalidate, ElementsAre(kSunViewKeyRepaintRect));
   EXPECT_THAT(off.menuChecks, ElementsAre(Pair(kCmdFromSun, false), Pair(kCmdFromMoon, true)));
 }
 
@@ -72,7 +92,7 @@ TEST(TickCommandsMap, SkyMapTwiceRepaintsOnce) {
   EXPECT_TRUE(model.view.skyMap);
   EXPECT_TRUE(first.skyViewBox);
   EXPECT_TRUE(first.pushTexts);
-  EXPECT_THAT(first.invalidate, ElementsAre(kMapRect));
+  EXPECT_THAT(first.invalidate, ElementsAre(kMapRepaintRect));
   EXPECT_THAT(first.menuChecks,
               ElementsAre(Pair(kCmdSkyMap, true), Pair(kCmdEarthMap, false)));
 
@@ -86,7 +106,7 @@ TEST(TickCommandsMap, SkyMapTwiceRepaintsOnce) {
   EXPECT_EQ(model.view.mapBitmap, kEarthMapBitmap);
   EXPECT_FALSE(model.view.skyMap);
   EXPECT_FALSE(earth.skyViewBox);
-  EXPECT_THAT(earth.invalidate, ElementsAre(kMapRect));
+  EXPECT_THAT(earth.invalidate, ElementsAre(kMapRepaintRect));
   EXPECT_THAT(earth.menuChecks,
               ElementsAre(Pair(kCmdSkyMap, false), Pair(kCmdEarthMap, true)));
   EXPECT_TRUE(SelectEarthMap(model).invalidate.empty());
@@ -100,7 +120,7 @@ TEST(TickCommandsMap, CheckBoxTogglesEveryTime) {
     EXPECT_EQ(model.view.mapBitmap, expectSky ? kSkyMapBitmap : kEarthMapBitmap);
     EXPECT_EQ(outcome.skyViewBox, expectSky);
     EXPECT_TRUE(outcome.pushTexts);
-    EXPECT_THAT(outcome.invalidate, ElementsAre(kMapRect));
+    EXPECT_THAT(outcome.invalidate, ElementsAre(kMapRepaintRect));
     EXPECT_THAT(outcome.menuChecks,
                 ElementsAre(Pair(kCmdSkyMap, expectSky), Pair(kCmdEarthMap, !expectSky)));
   }

@@ -32,7 +32,7 @@ TrackerModel HomeModel() {
 }
 
 bool HasPanelInvalidation(const TickOutcome& outcome) {
-  return std::count(outcome.invalidate.begin(), outcome.invalidate.end(), kPanelRect) > 0;
+  return std::count(outcome.invalidate.begin(), outcome.invalidate.end(), kOutlineRepaintRect) > 0;
 }
 
 std::string Fixed(const char* format, double value) {
@@ -309,7 +309,7 @@ TEST(TickFootprint, SunViewChosenTwiceRecomputesOnce) {
   SelectSunView(model);
   SelectSunView(model);
   const TickOutcome first = RunTick(model, kTickTimerId, kNoonJ2000);
-  EXPECT_EQ(std::count(first.invalidate.begin(), first.invalidate.end(), kPanelRect), 1);
+  EXPECT_EQ(std::count(first.invalidate.begin(), first.invalidate.end(), kOutlineRepaintRect), 1);
   const TickOutcome second = RunTick(model, kTickTimerId, kNoonJ2000);
   EXPECT_FALSE(HasPanelInvalidation(second));
 }

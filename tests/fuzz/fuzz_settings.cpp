@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // whole usable record.
   if (size >= kelvora::kSettingsRecordBytes && record.latitude != kelvora::kDefaultLatitude) {
     const auto copy = SettingsFile().parent_path() / kelvora::kSettingsCopyFileName;
-    Check(!kelvora::SaveSettingsCopy(SettingsFile().parent_path(), record).has_value());
+    Check(kelvora::SaveSettingsCopy(SettingsFile().parent_path(), record).written);
     std::FILE* in = std::fopen(copy.c_str(), "rb");
     Check(in != nullptr);
     unsigned char back[kelvora::kSettingsRecordBytes];

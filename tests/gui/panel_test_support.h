@@ -9,7 +9,7 @@
 
 #include "panel/panel_widget.h"
 #include "state/records.h"
-#include "ui/drawing_resources.h"
+#include "panel/drawing_resources.h"
 
 namespace kelvora::gui::testing {
 

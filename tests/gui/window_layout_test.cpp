@@ -7,9 +7,9 @@
 #include <QMenuBar>
 #include <QWindowStateChangeEvent>
 
-#include <optional>
-
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "gui_test_support.h"
 #include "ui/control_colours.h"
@@ -17,55 +17,50 @@
 namespace kelvora::gui::test {
 namespace {
 
-// Each value box at twice its dialog-unit rectangle (the "System" 8 font's
-// 2 pixels a unit), with its border and alignment.
-struct BoxRow {
-  int id;
-  QRect pixels;
-  bool multiLine;
-  bool border;
-  Qt::Alignment horizontal;
-};
-
-const BoxRow kBoxes[] = {
-    {1006, QRect(8, 30, 184, 24), true, true, Qt::AlignHCenter},
-    {1007, QRect(8, 88, 88, 24), true, true, Qt::AlignHCenter},
-    {1002, QRect(10, 136, 86, 24), true, true, Qt::AlignHCenter},
-    {1004, QRect(112, 88, 90, 24), true, true, Qt::AlignHCenter},
-    {1005, QRect(112, 136, 90, 24), true, true, Qt::AlignHCenter},
-    {1021, QRect(220, 88, 94, 24), true, true, Qt::AlignHCenter},
-    {1022, QRect(220, 136, 92, 24), true, true, Qt::AlignHCenter},
-    {1028, QRect(334, 88, 90, 24), true, false, Qt::AlignHCenter},
-    {1029, QRect(332, 136, 94, 24), true, true, Qt::AlignHCenter},
-    {1040, QRect(10, 6, 108, 24), false, false, Qt::AlignLeft},
-    {1099, QRect(260, 30, 248, 24), false, true, Qt::AlignHCenter},
-    {1074, QRect(434, 88, 74, 24), true, true, Qt::AlignHCenter},
-    {1075, QRect(436, 130, 74, 24), true, true, Qt::AlignHCenter},
-    {1076, QRect(436, 172, 74, 24), true, true, Qt::AlignHCenter},
-    {1097, QRect(434, 212, 74, 24), false, true, Qt::AlignHCenter},
-    {1114, QRect(434, 252, 74, 24), false, true, Qt::AlignHCenter},
-    {1079, QRect(434, 292, 74, 24), true, false, Qt::AlignHCenter},
-    {1077, QRect(434, 332, 74, 24), true, true, Qt::AlignHCenter},
-    {1092, QRect(434, 376, 74, 24), false, true, Qt::AlignHCenter},
-    {1093, QRect(434, 420, 74, 24), false, true, Qt::AlignHCenter},
-};
-
-TEST_F(WindowTest, ValueBoxesSitAtTheirTemplateRectangles) {
+// Each text's box, as the layout table has it, at twice its dialog-unit
+// rectangle (the "System" 8 font's 2 pixels a unit).
+TEST_F(WindowTest, ValueBoxesFollowTheLayoutTable) {
   const auto edits = dialog->Panel()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly);
   EXPECT_EQ(edits.size(), 20);  // the 21st text is the status line
-  for (const BoxRow& row : kBoxes) {
-    SCOPED_TRACE(row.id);
-    QLineEdit* box = dialog->ValueBox(row.id);
+  for (const ValueBoxLayout& layout : kValueBoxes) {
+    const int id = ControlIdOf(layout.text);
+    SCOPED_TRACE(id);
+    QLineEdit* box = dialog->ValueBox(id);
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->objectName(), QStringLiteral("edit%1").arg(row.id));
+    EXPECT_EQ(box->objectName(), QStringLiteral("edit%1").arg(id));
     EXPECT_EQ(box->parentWidget(), dialog->Panel());
-    EXPECT_EQ(box->geometry(), row.pixels);
-    EXPECT_EQ(box->property("multiLine").toBool(), row.multiLine);
-    EXPECT_EQ(box->hasFrame(), row.border);
-    EXPECT_EQ(box->alignment() & Qt::AlignHorizontal_Mask, row.horizontal);
-    EXPECT_EQ(box->isReadOnly(), row.id == 1040);
+    EXPECT_EQ(box->geometry(), QRect(2 * layout.rect.x, 2 * layout.rect.y, 2 * layout.rect.width,
+                                     2 * layout.rect.height));
+    EXPECT_EQ(box->property("multiLine").toBool(), layout.multiLine);
+    EXPECT_EQ(box->hasFrame(), layout.border);
+    EXPECT_EQ(box->alignment() & Qt::AlignHorizontal_Mask,
+              layout.text == TextId::kHomeLocator ? Qt::AlignLeft : Qt::AlignHCenter);
+    EXPECT_EQ(box->isReadOnly(), layout.text == TextId::kHomeLocator);
     EXPECT_TRUE(box->isEnabled());
   }
+}
+
+// No two value boxes overlap, every one lies in the window, none over the map.
+TEST_F(WindowTest, ValueBoxesNeitherOverlapNorCoverTheMap) {
+  const QRect client(0, 0, kClientWidth, kClientHeight);
+  const QRect map(0, kMapTop, kMapShownWidth, kMapShownHeight);
+  std::vector<QRect> seen;
+  for (const ValueBoxLayout& layout : kValueBoxes) {
+    const QRect box = dialog->ValueBox(ControlIdOf(layout.text))->geometry();
+    SCOPED_TRACE(TextInfo(layout.text).label);
+    EXPECT_TRUE(client.contains(box));
+    EXPECT_FALSE(box.intersects(map));
+    for (const QRect& other : seen) EXPECT_FALSE(box.intersects(other));
+    seen.push_back(box);
+  }
+}
+
+// A few boxes where the window has always had them.
+TEST_F(WindowTest, ValueBoxSpotChecks) {
+  EXPECT_EQ(dialog->ValueBox(1006)->geometry(), QRect(8, 30, 184, 24));    // clock
+  EXPECT_EQ(dialog->ValueBox(1040)->geometry(), QRect(10, 6, 108, 24));    // home locator
+  EXPECT_EQ(dialog->ValueBox(1099)->geometry(), QRect(260, 30, 248, 24));  // source line
+  EXPECT_EQ(dialog->ValueBox(1093)->geometry(), QRect(434, 420, 74, 24));  // station-2 elevation
 }
 
 struct GroupRow {
@@ -157,7 +152,7 @@ TEST_F(WindowTest, TypedTextGivesWayToTheNextTick) {
 // navy clock, red clock and source line while stepped.
 struct ColourRow {
   const char* name;
-  int id;
+  TextId box;
   bool stepped;
   std::optional<QColor> background;
   std::optional<QColor> text;
@@ -172,22 +167,23 @@ class ColourTableTest : public ::testing::TestWithParam<ColourRow> {};
 
 TEST_P(ColourTableTest, MatchesTheTable) {
   const ColourRow& row = GetParam();
-  const ControlColours colours = ColoursForControl(row.id, row.stepped);
+  const ControlColours colours = ColoursForControl(row.box, row.stepped);
   EXPECT_EQ(colours.background, row.background);
   EXPECT_EQ(colours.text, row.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Boxes, ColourTableTest,
-    ::testing::Values(ColourRow{"clock_live", 1006, false, kGrey, kNavy},
-                      ColourRow{"clock_stepped", 1006, true, kGrey, kRed},
-                      ColourRow{"source_live", 1099, false, kGrey, std::nullopt},
-                      ColourRow{"source_stepped", 1099, true, kGrey, kRed},
-                      ColourRow{"range_stepped_stays", 1005, true, kGrey, std::nullopt},
-                      ColourRow{"stn2_grid_blue", 1079, false, kGrey, kPaleBlue},
-                      ColourRow{"polarity_on_brush", 1077, false, kGrey, kPaleBlue},
-                      ColourRow{"stn2_doppler_on_brush", 1114, true, kGrey, kPaleBlue},
-                      ColourRow{"moon_az_default", 1007, true, std::nullopt, std::nullopt}),
+    ::testing::Values(
+        ColourRow{"clock_live", TextId::kClock, false, kGrey, kNavy},
+        ColourRow{"clock_stepped", TextId::kClock, true, kGrey, kRed},
+        ColourRow{"source_live", TextId::kSourceLine, false, kGrey, std::nullopt},
+        ColourRow{"source_stepped", TextId::kSourceLine, true, kGrey, kRed},
+        ColourRow{"range_stepped_stays", TextId::kMoonRange, true, kGrey, std::nullopt},
+        ColourRow{"stn2_grid_blue", TextId::kStation2Locator, false, kGrey, kPaleBlue},
+        ColourRow{"polarity_on_brush", TextId::kPolarityOffset, false, kGrey, kPaleBlue},
+        ColourRow{"stn2_doppler_on_brush", TextId::kStation2Doppler, true, kGrey, kPaleBlue},
+        ColourRow{"moon_az_default", TextId::kMoonAzimuth, true, std::nullopt, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, ClockAndSourceTurnRedWhileStepped) {

@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "gui_test_support.h"
+#include "astro/sources.h"
 #include "tick/commands.h"
 #include "ui/about_dialog.h"
 
@@ -27,17 +28,10 @@ struct MenuItemRow {
   bool checkedAtStart;
 };
 
-// Every command of the menu with its text; only the moon view and the earth
-// map are checked before the first tick.
+// Every command of the menu outside the source submenu, with its text; only
+// the moon view and the earth map are checked before the first tick.
 constexpr MenuItemRow kMenuItems[] = {
     {32771, "&Primary Stn Setup", false},
-    {32782, "&Quiet Sky", false},
-    {32783, "C&assiopeia A", false},
-    {32784, "C&entarus A", false},
-    {32785, "C&ygnus A", false},
-    {32786, "&Galactic Center", false},
-    {32787, "&Taurus A", false},
-    {32788, "&Other (enter ra && dec)", false},
     {32772, "S&ave", false},
     {32776, "E&xit", false},
     {32778, "&EME Dir", false},
@@ -66,9 +60,37 @@ TEST_F(WindowTest, MenuHoldsEveryCommandWithItsTextAndStartingMark) {
     return menu->title() == QStringLiteral("&Track another star");
   });
   ASSERT_NE(submenu, sources.end());
-  int items = 0;
-  for (QAction* action : (*submenu)->actions()) items += action->isSeparator() ? 0 : 1;
-  EXPECT_EQ(items, 7);
+  // The submenu is the source catalogue, in its order, with its texts.
+  const QList<QAction*> items = (*submenu)->actions();
+  ASSERT_EQ(items.size(), static_cast<qsizetype>(RadioSources().size()));
+  for (std::size_t i = 0; i < RadioSources().size(); ++i) {
+    const RadioSource& source = RadioSources()[i];
+    QAction* item = items[static_cast<qsizetype>(i)];
+    EXPECT_EQ(item, dialog->ActionFor(source.commandId));
+    EXPECT_EQ(item->text(), QString::fromUtf8(source.menuText));
+    EXPECT_TRUE(item->isCheckable());
+    EXPECT_FALSE(item->isChecked());
+  }
+}
+
+// Every source's command is an item of the menu, and choosing it puts the
+// mark on it alone (the user star through its dialog).
+TEST_F(WindowTest, ChoosingEachSourceChecksOnlyIt) {
+  Settle();
+  for (const RadioSource& chosen : RadioSources()) {
+    SCOPED_TRACE(chosen.menuText);
+    ASSERT_NE(dialog->ActionFor(chosen.commandId), nullptr);
+    if (chosen.code == kSourceUserStar) {
+      QTimer::singleShot(0, [] {
+        if (QWidget* shown = QApplication::activeModalWidget()) shown->close();
+      });
+    }
+    dialog->ActionFor(chosen.commandId)->trigger();
+    for (const RadioSource& source : RadioSources()) {
+      EXPECT_EQ(IsChecked(source.commandId), source.commandId == chosen.commandId)
+          << source.menuText;
+    }
+  }
 }
 
 TEST_F(WindowTest, FirstTickChecksQuietSky) {
@@ -99,7 +121,7 @@ TEST_F(WindowTest, SourceCommandMovesTheMarkAndTheLine) {
 TEST_F(WindowTest, SkyMapTwiceRepaintsOnce) {
   Settle();
   auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("check1055"));
-  const PixelRect mapRect{0, 165, 431, 475};
+  const PixelRect mapRect = kMapRepaintRect;
   dialog->ActionFor(kCmdSkyMap)->trigger();
   dialog->ActionFor(kCmdSkyMap)->trigger();
   EXPECT_EQ(CountInvalidations(mapRect), 1);
@@ -327,7 +349,7 @@ TEST_F(WindowTest, Station2CommandKeepsTheLocatorAside) {
   });
   dialog->RunCommand(kCmdStation2);
   EXPECT_EQ(model.station2.savedLocator, "JO65HP");
-  EXPECT_EQ(CountInvalidations(PixelRect{1, 171, 430, 475}), 1);
+  EXPECT_EQ(CountInvalidations(kStation2RepaintRect), 1);
 }
 
 }  // namespace

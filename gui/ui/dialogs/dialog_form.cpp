@@ -15,6 +15,7 @@
 #include <string>
 
 #include "ui/dialog_units.h"
+#include "ui/program.h"
 
 namespace kelvora::gui {
 

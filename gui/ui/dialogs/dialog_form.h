@@ -18,9 +18,6 @@ class QRadioButton;
 
 namespace kelvora::gui {
 
-// Caption of every message box the dialogs show.
-inline constexpr const char* kProgramName = "Kelvora Win";
-
 // The refusal messages of the number exchange.
 inline constexpr const char* kEnterNumberMessage = "Please enter a number.";
 inline constexpr const char* kEnterIntegerMessage = "Please enter an integer.";

@@ -1,12 +1,11 @@
 #include "ui/dialogs/directory_search_dialog.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include <filesystem>
-
+#include "state/window_layout.h"
 #include "stations/directory.h"
+#include "ui/program.h"
 
 namespace kelvora::gui {
 
@@ -15,8 +14,8 @@ DirectorySearchDialog::DirectorySearchDialog(const QString& directoryFile, QWidg
                  QStringLiteral("Arial")),
       directoryFile_(directoryFile) {
   AddLabel(QStringLiteral("Enter Stn Call"), 11, 2, 55, 8, Qt::AlignHCenter | Qt::AlignTop);
-  callEdit_ = AddEdit(kCallId, 13, 13, 52, 14, true);
-  searchButton_ = AddButton(kSearchId, QStringLiteral("&Search"), 12, 30, 53, 13);
+  callEdit_ = AddEdit(kDirectoryCallId, 13, 13, 52, 14, true);
+  searchButton_ = AddButton(kDirectorySearchId, QStringLiteral("&Search"), 12, 30, 53, 13);
   searchButton_->setDefault(true);
   setTabOrder(callEdit_, searchButton_);
   connect(searchButton_, &QPushButton::clicked, this, [this] { SearchClicked(); });
@@ -25,8 +24,8 @@ DirectorySearchDialog::DirectorySearchDialog(const QString& directoryFile, QWidg
 
 void DirectorySearchDialog::SearchClicked() {
   call_ = callEdit_->text();
-  const std::filesystem::path file(QFile::encodeName(directoryFile_).toStdString());
-  const DirectoryResult result = ReadDirectory(file, call_.toStdString(), DirectoryMode::Display);
+  const DirectoryResult result =
+      ReadDirectory(LocalPath(directoryFile_), call_.toStdString(), DirectoryMode::Display);
   ShowMessage(QMessageBox::NoIcon, QString::fromStdString(result.text));
   callEdit_->setText(call_);
 }

@@ -15,9 +15,6 @@ class DirectorySearchDialog : public FormDialog {
   Q_OBJECT
 
  public:
-  static constexpr int kCallId = 1081;
-  static constexpr int kSearchId = 1067;
-
   DirectorySearchDialog(const QString& directoryFile, QWidget* parent = nullptr);
 
   // "&Search": the record's display text, or why there is none, in a message

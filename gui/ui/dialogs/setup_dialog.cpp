@@ -1,15 +1,14 @@
 #include "ui/dialogs/setup_dialog.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
-#include <filesystem>
 #include <string>
 
 #include "app/settings.h"
 #include "tick/commands.h"
+#include "ui/program.h"
 
 namespace kelvora::gui {
 
@@ -27,17 +26,17 @@ SetupDialog::SetupDialog(TrackerModel& model, const QString& settingsFolder, QWi
       grid_(QString::fromStdString(model.home.locator)) {
   const auto right = Qt::AlignRight | Qt::AlignTop;
   AddLabel(QStringLiteral("Latitude:"), 15, 3, 31, 11, right);
-  latitudeEdit_ = AddEdit(kLatitudeId, 46, 2, 38, 14, true);
+  latitudeEdit_ = AddEdit(kSetupLatitudeId, 46, 2, 38, 14, true);
   AddLabel(QStringLiteral("Longitude:"), 9, 19, 36, 10, right);
-  longitudeEdit_ = AddEdit(kLongitudeId, 45, 18, 38, 13, true);
+  longitudeEdit_ = AddEdit(kSetupLongitudeId, 45, 18, 38, 13, true);
   AddLabel(QStringLiteral("GMT Offset:"), 5, 35, 40, 10, right);
-  gmtOffsetEdit_ = AddEdit(kGmtOffsetId, 45, 34, 37, 13, true);
+  gmtOffsetEdit_ = AddEdit(kSetupGmtOffsetId, 45, 34, 37, 13, true);
   AddLabel(QStringLiteral("Grid:"), 25, 49, 18, 14, right);
-  gridEdit_ = AddEdit(kGridId, 45, 51, 37, 13, true);
+  gridEdit_ = AddEdit(kSetupGridId, 45, 51, 37, 13, true);
   gridEdit_->setMaxLength(kGridMaxLength);
-  milesButton_ = AddRadio(kMilesId, QStringLiteral("Show dist. in Miles"), 5, 66, 79, 9);
-  kmButton_ = AddRadio(kKmId, QStringLiteral("Show dist. in Km."), 5, 76, 75, 9);
-  saveButton_ = AddButton(kSaveId, QStringLiteral("&Save and  Exit"), 17, 94, 67, 14);
+  milesButton_ = AddRadio(kSetupMilesId, QStringLiteral("Show dist. in Miles"), 5, 66, 79, 9);
+  kmButton_ = AddRadio(kSetupKmId, QStringLiteral("Show dist. in Km."), 5, 76, 75, 9);
+  saveButton_ = AddButton(kSetupSaveId, QStringLiteral("&Save and  Exit"), 17, 94, 67, 14);
 
   setTabOrder(latitudeEdit_, longitudeEdit_);
   setTabOrder(longitudeEdit_, gmtOffsetEdit_);
@@ -136,13 +135,12 @@ void SetupDialog::SaveAndExitClicked() {
   // A refused field has been handed back to the user: nothing is stored or
   // written until it holds a number.
   if (!Pull()) return;
-  const std::filesystem::path folder(QFile::encodeName(settingsFolder_).toStdString());
-  const auto failure =
-      SaveHomeSettings(folder, latitude_, longitude_, gmtOffset_, model_.settings, model_.home);
-  if (failure) {
+  const WriteResult result = SaveHomeSettings(LocalPath(settingsFolder_), latitude_, longitude_,
+                                              gmtOffset_, model_.settings, model_.home);
+  if (!result.written) {
     // The values are already in memory; the dialog stays open so that the
     // user can try again (or keep them for this run).
-    ShowMessage(QMessageBox::Warning, QString::fromStdString(*failure));
+    ShowMessage(QMessageBox::Warning, QString::fromStdString(result.message));
     return;
   }
   accept();

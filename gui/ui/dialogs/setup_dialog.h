@@ -17,15 +17,6 @@ class SetupDialog : public FormDialog {
   Q_OBJECT
 
  public:
-  // Control ids of the template.
-  static constexpr int kLatitudeId = 1000;
-  static constexpr int kLongitudeId = 1001;
-  static constexpr int kGmtOffsetId = 1008;
-  static constexpr int kGridId = 1040;
-  static constexpr int kMilesId = 1112;
-  static constexpr int kKmId = 1113;
-  static constexpr int kSaveId = 1068;
-
   // settingsFolder is where "Dorvakin.dat" is written.
   SetupDialog(TrackerModel& model, const QString& settingsFolder, QWidget* parent = nullptr);
 

@@ -13,11 +13,11 @@ StarDataDialog::StarDataDialog(TrackerModel& model, QWidget* parent)
       ra_(QString::fromStdString(model.tracking.userStarRa)),
       dec_(QString::fromStdString(model.tracking.userStarDec)) {
   AddLabel(QStringLiteral("RA:"), 6, 5, 17, 11, Qt::AlignRight | Qt::AlignTop);
-  raEdit_ = AddEdit(kRaId, 27, 3, 46, 14, false);
+  raEdit_ = AddEdit(kStarRaId, 27, 3, 46, 14, false);
   AddLabel(QStringLiteral("DEC:"), 6, 22, 18, 13, Qt::AlignRight | Qt::AlignTop);
-  decEdit_ = AddEdit(kDecId, 26, 22, 46, 13, false);
-  auto* ok = AddButton(kOkId, QStringLiteral("&OK"), 6, 40, 33, 12);
-  auto* cancel = AddButton(kCancelId, QStringLiteral("&Cancel"), 48, 40, 34, 12);
+  decEdit_ = AddEdit(kStarDecId, 26, 22, 46, 13, false);
+  auto* ok = AddButton(kStarOkId, QStringLiteral("&OK"), 6, 40, 33, 12);
+  auto* cancel = AddButton(kStarCancelId, QStringLiteral("&Cancel"), 48, 40, 34, 12);
   setTabOrder(raEdit_, decEdit_);
   setTabOrder(decEdit_, ok);
   setTabOrder(ok, cancel);

@@ -18,11 +18,6 @@ class StarDataDialog : public FormDialog {
   Q_OBJECT
 
  public:
-  static constexpr int kRaId = 1103;
-  static constexpr int kDecId = 1105;
-  static constexpr int kOkId = 1106;
-  static constexpr int kCancelId = 1107;
-
   // Opens with the stored user-star texts.
   explicit StarDataDialog(TrackerModel& model, QWidget* parent = nullptr);
 

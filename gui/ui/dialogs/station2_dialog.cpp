@@ -1,16 +1,15 @@
 #include "ui/dialogs/station2_dialog.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
 
-#include <filesystem>
 #include <string>
 
 #include "app/clock.h"
 #include "tick/commands.h"
+#include "ui/program.h"
 
 namespace kelvora::gui {
 
@@ -34,16 +33,16 @@ Station2Dialog::Station2Dialog(TrackerModel& model, const QString& directoryFile
       latitude_(model.station2.latitude),
       longitude_(model.station2.longitude) {
   AddLabel(QStringLiteral("CALL:"), 6, 17, 23, 11);
-  callEdit_ = AddEdit(kCallId, 30, 15, 37, 13, true);
+  callEdit_ = AddEdit(kStation2CallId, 30, 15, 37, 13, true);
   AddLabel(QStringLiteral("GRID:"), 6, 30, 20, 14, Qt::AlignLeft | Qt::AlignVCenter);
-  gridEdit_ = AddEdit(kGridId, 30, 30, 37, 14, true);
+  gridEdit_ = AddEdit(kStation2GridId, 30, 30, 37, 14, true);
   gridEdit_->setMaxLength(kGridMaxLength);
   AddLabel(QStringLiteral("LAT:"), 10, 49, 16, 12);
-  latitudeEdit_ = AddEdit(kLatitudeId, 29, 47, 38, 13, true);
+  latitudeEdit_ = AddEdit(kStation2LatitudeId, 29, 47, 38, 13, true);
   AddLabel(QStringLiteral("LON:"), 9, 65, 18, 10);
-  longitudeEdit_ = AddEdit(kLongitudeId, 29, 63, 37, 13, true);
-  deleteButton_ = AddButton(kDeleteId, QStringLiteral("&Delete Stn2"), 12, 79, 55, 14);
-  closeButton_ = AddButton(kCloseId, QStringLiteral("&Close"), 74, 78, 50, 14);
+  longitudeEdit_ = AddEdit(kStation2LongitudeId, 29, 63, 37, 13, true);
+  deleteButton_ = AddButton(kStation2DeleteId, QStringLiteral("&Delete Stn2"), 12, 79, 55, 14);
+  closeButton_ = AddButton(kStation2CloseId, QStringLiteral("&Close"), 74, 78, 50, 14);
 
   setTabOrder(callEdit_, gridEdit_);
   setTabOrder(gridEdit_, latitudeEdit_);
@@ -102,8 +101,7 @@ void Station2Dialog::MirrorStation() {
 
 void Station2Dialog::CallKillFocus() {
   if (!Pull()) return;
-  const std::filesystem::path file(QFile::encodeName(directoryFile_).toStdString());
-  if (PlaceStation2FromDirectory(model_, file, call_.toStdString())) {
+  if (PlaceStation2FromDirectory(model_, LocalPath(directoryFile_), call_.toStdString())) {
     MirrorStation();
   } else {
     call_ = QString::fromLatin1(kCallNotAccepted);
@@ -187,10 +185,13 @@ void Station2Dialog::paintEvent(QPaintEvent* event) {
   FormDialog::paintEvent(event);
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing, false);
-  // The panel's frame covers (110, 50) up to but not including (200, 125).
+  // The panel's frame: its outline's right and bottom edges lie on the last
+  // column and row inside kStation2DataPanel.
+  const PixelRect& frame = kStation2DataPanel;
   painter.setPen(QPen(Qt::black, 1));
   painter.setBrush(Qt::white);
-  painter.drawRect(110, 50, 89, 74);
+  painter.drawRect(frame.left, frame.top, frame.right - frame.left - 1,
+                   frame.bottom - frame.top - 1);
 
   // Arial with a 13-pixel character cell: an em of 13 / 1.15 pixels, as
   // Arial's cell is 1.15 em tall.
@@ -212,7 +213,7 @@ void Station2Dialog::paintEvent(QPaintEvent* event) {
   text(113, 80, QStringLiteral("Stn2 AZ:"));
   text(113, 96, QStringLiteral("Appx. Local Time"));
 
-  if (model_.station2.locator.empty()) return;
+  if (!model_.station2.HasLocator()) return;
   painter.setPen(QColor(0, 0, 255));
   text(116, 108, QString::fromStdString(model_.station2.localTimeText));
   text(158, 52, QString::fromStdString(figures_.kmText));

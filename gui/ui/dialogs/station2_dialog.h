@@ -21,13 +21,6 @@ class Station2Dialog : public FormDialog {
   Q_OBJECT
 
  public:
-  static constexpr int kCallId = 1094;
-  static constexpr int kGridId = 1060;
-  static constexpr int kLatitudeId = 1069;
-  static constexpr int kLongitudeId = 1070;
-  static constexpr int kDeleteId = 1080;
-  static constexpr int kCloseId = 1096;
-
   // Built once with the main window; directoryFile is the EME directory.
   Station2Dialog(TrackerModel& model, const QString& directoryFile, QWidget* parent);
 

@@ -1,4 +1,4 @@
-#include "ui/drawing_resources.h"
+#include "panel/drawing_resources.h"
 
 #include <QFontMetrics>
 
