@@ -57,7 +57,9 @@ struct LinkStatus {
   int failures = 0;    // failed connection attempts in a row
 };
 
-enum class SubmitResult { Accepted, Busy, NotConnected };
+// Invalid is for wrappers that refuse a command before it reaches the client
+// (a value that is NaN or outside the device's limits).
+enum class SubmitResult { Accepted, Busy, NotConnected, Invalid };
 
 struct HamlibClientTiming {
   std::chrono::milliseconds connectTimeout{3000};
