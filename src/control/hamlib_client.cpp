@@ -36,7 +36,6 @@ std::string Endpoint(const std::string& host, int port) {
 
 HamlibClient::HamlibClient(std::string host, int port, HamlibClientTiming timing)
     : host_(std::move(host)), port_(port), timing_(timing) {
-  reason_ = "not tried yet";
   worker_ = std::thread([this] { Run(); });
 }
 

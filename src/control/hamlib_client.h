@@ -121,7 +121,7 @@ class HamlibClient {
   bool inFlight_ = false;
   bool quit_ = false;
   std::deque<HamlibReply> replies_;
-  LinkState state_ = LinkState::NotConnected;
+  LinkState state_ = LinkState::Connecting;  // the first attempt starts at once
   std::string reason_;  // why the last attempt or connection failed
   int failures_ = 0;
   std::chrono::steady_clock::time_point nextAttempt_{};
