@@ -259,8 +259,9 @@ int RunOnce(const RotatorOptions& o, RotatorCommand command) {
          std::chrono::steady_clock::now() < connectBy) {
     std::this_thread::sleep_for(10ms);
   }
-  if (client.Status().state != LinkState::Connected) {
-    std::cerr << "kelvora-cli: " << where << ": " << client.Status().text << '\n';
+  if (const LinkStatus link = client.Status(); link.state != LinkState::Connected) {
+    std::cerr << "kelvora-cli: " << where << ": not connected ("
+              << (link.reason.empty() ? "no answer" : link.reason) << ")\n";
     return kExitUnreachable;
   }
   SubmitResult submitted = SubmitResult::Invalid;

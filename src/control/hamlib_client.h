@@ -54,6 +54,7 @@ enum class LinkState { NotConnected, Connecting, Connected };
 struct LinkStatus {
   LinkState state = LinkState::NotConnected;
   std::string text;    // "not connected (connection refused), retry in 4 s", "connected to ..."
+  std::string reason;  // why it is not connected ("Connection refused"), else empty
   int failures = 0;    // failed connection attempts in a row
 };
 
