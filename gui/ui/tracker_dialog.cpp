@@ -23,6 +23,7 @@
 
 #include "app/clock.h"
 #include "app/settings.h"
+#include "station/station_control_window.h"
 #include "ui/about_dialog.h"
 #include "ui/control_colours.h"
 #include "ui/dialog_units.h"
@@ -210,6 +211,8 @@ void TrackerDialog::BuildMenu() {
   QMenu* station = menuBar_->addMenu(QStringLiteral("&Station"));
   add(station, kCmdEmeDir, "&EME Dir", false);
   add(station, kCmdStation2, "Station&2", false);
+  station->addSeparator();
+  AddStationControlItem(station, this, model_, [this] { return Clock(); });
 
   QMenu* view = menuBar_->addMenu(QStringLiteral("&View"));
   add(view, kCmdFromMoon, "From &Moon", true)->setChecked(true);
