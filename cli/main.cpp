@@ -26,6 +26,7 @@
 
 #include "app/clock.h"
 #include "arguments.h"
+#include "astro/map_projection.h"
 #include "astro/moon.h"
 #include "astro/rise_set.h"
 #include "astro/sky.h"

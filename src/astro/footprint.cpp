@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "astro/astro_internal.h"
+#include "astro/map_projection.h"
 #include "astro/time_helpers.h"
 
 namespace kelvora {

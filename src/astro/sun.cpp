@@ -1,3 +1,4 @@
+#include "astro/map_projection.h"
 #include "astro/sun.h"
 
 #include <cmath>
@@ -6,6 +7,13 @@
 #include "astro/moon.h"
 
 namespace kelvora {
+
+namespace {
+
+// Radians of right ascension to hours for the sun's sky-map mark (12 / pi).
+constexpr double kSunRaToHours = 3.8197186342052367;
+
+}  // namespace
 
 namespace internal {
 
@@ -86,8 +94,10 @@ SunFix SunPosition(double sunLatitude, double sunLongitude, std::int64_t clock,
   fix.elevation = place.elevation;
   fix.azimuth = place.azimuth;
   fix.eclipticLongitude = place.eclipticLongitude;
-  fix.skyColumn = static_cast<int>((24 - place.rightAscension * 3.8197186342052367) * 17.75);
-  fix.skyRow = static_cast<int>(322 - place.declination * kMapRadToDeg * 1.7);
+  const SkyMapPoint sky =
+      SkyMapPlacement(place.rightAscension * kSunRaToHours, place.declination * kMapRadToDeg);
+  fix.skyColumn = static_cast<int>(sky.column);
+  fix.skyRow = static_cast<int>(sky.row);
 
   // Range rate from the distance series one minute apart: earth radii per
   // minute to metres per second is 6378.16 * 1000 / 60.

@@ -1,4 +1,4 @@
-// Time, angle and map helpers shared by the astronomy routines.
+// Time and angle helpers shared by the astronomy routines.
 //
 // Conventions: latitude in degrees, north positive; longitude in degrees, WEST
 // positive; hour angles in radians in [0, 2pi]; time as 64-bit seconds since
@@ -17,7 +17,6 @@ inline constexpr double kTwoPi = 6.28318530718;
 inline constexpr double kInvTwoPi = 0.15915494309188485;
 inline constexpr double kDegToRad = 0.017453292519944444;
 inline constexpr double kRadToDeg = 57.29577951307855;
-inline constexpr double kMapRadToDeg = 57.29582790879778;   // earth and sky map conversions
 inline constexpr double kHoursToRad = 0.26179938779916667;  // source and sun hour angles
 inline constexpr double kSiderealHoursToRad = 0.2617994;     // sidereal time to hour angle
 inline constexpr double kRadToRaHours = 3.819721860586519;   // 12 / 3.14159
@@ -69,22 +68,5 @@ double FullArcTangent(double y, double x);
 
 // (x - trunc x) * 2pi: revolutions to radians, keeping the sign of x.
 double FracTurns(double revolutions);
-
-// Earth-map conversions (431 x 305 picture at window column 0, row 170).
-// MapYForLatitude counts rows from the map's own origin; this many pixels
-// take them to window rows.
-inline constexpr int kMapRowOffset = 148;
-int MapXForLongitude(double westLongitude);  // window column
-int MapYForLatitude(double latitude);         // map row; add kMapRowOffset for the window row
-double MapLongitudeForX(int column);          // column 0-430 to west longitude
-double MapLatitudeForY(int windowRow);        // window row to latitude
-
-// Sky-map placement: right ascension in hours, declination in degrees, to
-// window column and row.
-struct SkyMapPoint {
-  double column;
-  double row;
-};
-SkyMapPoint SkyMapPlacement(double rightAscensionHours, double declinationDegrees);
 
 }  // namespace kelvora
