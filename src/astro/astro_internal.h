@@ -32,11 +32,9 @@ struct LunarArguments {
 // caller's 2pi. Omega is filled only when withNode is set.
 LunarArguments FundamentalArguments(double t, double twoPi, bool withNode);
 
-// Sum of the distance series in earth radii (without the mean 60.36298).
-double DistanceSeries(const LunarArguments& args);
-
-// The moon's geocentric place from the adjusted time (UTC seconds): steps 1
-// to 7 of the moon position. Empty outside the supported years. The distance
+// The moon's geocentric place from the adjusted time (UTC seconds): the
+// series and the change to equatorial coordinates, without the observer.
+// Empty outside the supported years. The distance
 // is evaluated only when asked for (the sky-map track does not need it).
 struct MoonEquatorial {
   double dayCount;           // adjusted time / 86400

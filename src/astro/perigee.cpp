@@ -26,7 +26,7 @@ class DailySamples {
   std::int32_t operator()(int day) {
     auto& slot = samples_[static_cast<std::size_t>(day + kSpan)];
     if (!slot) {
-      slot = static_cast<std::int32_t>(MoonDistanceAt(-10957.5, today_ + day));
+      slot = static_cast<std::int32_t>(MoonDistanceKm(today_ + day));
     }
     return *slot;
   }

@@ -94,13 +94,15 @@ int DayNumber(int year, int month, int day) {
   const int q = static_cast<int>((month + 9) * 0.08333333333333333);
   const int leap = static_cast<int>((year + q) * 1.75);
   const int monthDays = static_cast<int>(month * 30.555555555555554);
-  return 367 * year - leap + monthDays + day - 676534;
+  // Puts 1970-01-01 on kDayNumber1970.
+  constexpr int kDayNumberOffset = 676534;
+  return 367 * year - leap + monthDays + day - kDayNumberOffset;
 }
 
 double GreenwichSiderealHours(double daysSince1970) {
   const double whole = std::trunc(daysSince1970);
   const double fraction = daysSince1970 - whole;
-  return internal::SiderealHours(whole + (43040 - 35735), fraction, kDegToRad);
+  return internal::SiderealHours(whole + (kDayNumber1970 - kDayNumber1950), fraction, kDegToRad);
 }
 
 double FullArcTangent(double y, double x) { return internal::FullArcTangentPi(y, x, kPi); }

@@ -60,6 +60,15 @@ std::optional<std::string> AscTimeText(std::int64_t seconds);
 // Calendar day count: 53997 on 2000-01-01, 43040 on 1970-01-01.
 int DayNumber(int year, int month, int day);
 
+// Epochs on that count. The sidereal-time formula counts days from
+// 1950-01-01 00:00, the lunar theory from J2000.0 (2000-01-01 12:00).
+inline constexpr int kDayNumber1970 = 43040;
+inline constexpr int kDayNumber1950 = 35735;
+inline constexpr double kDayNumberJ2000 = 53997.5;
+
+// Julian centuries of 36525 days, the time unit of the theories' secular terms.
+inline constexpr double kCenturiesPerDay = 1.0 / 36525;
+
 // Greenwich sidereal time in hours, [0, 24), from days since 1970-01-01 00:00 UTC.
 double GreenwichSiderealHours(double daysSince1970);
 
