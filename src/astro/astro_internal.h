@@ -3,6 +3,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
+
+#include "astro/footprint.h"
 
 namespace kelvora::internal {
 
@@ -60,5 +63,9 @@ struct SunPlace {
   double azimuth;            // degrees, (0, 360]
 };
 SunPlace ComputeSunPlace(double latitude, double longitude, double daysSince1970);
+
+// The outline's points in column order, exactly as the program's all-pairs
+// exchange pass leaves them (footprint.cpp explains how).
+void OrderByColumn(std::span<MapPoint, kCircleSteps> points);
 
 }  // namespace kelvora::internal

@@ -323,6 +323,17 @@ inline PerigeeApogee UpdatePerigeeApogee(double moonDayCount, PerigeeApogee prev
   return result;
 }
 
+// The original all-pairs exchange pass that orders the outline by column.
+template <std::size_t N>
+void ExchangePass(std::array<MapPoint, N>& pts, std::size_t count = kCircleSteps) {
+  for (std::size_t p = 0; p < count; ++p) {
+    for (std::size_t q = 0; q < count; ++q) {
+      if (pts[p].x < pts[q].x) std::swap(pts[p], pts[q]);
+    }
+    if (pts[p].x >= 429) pts[p].x = 429;
+  }
+}
+
 // The outline with the original all-pairs exchange pass.
 inline Footprint VisibilityFootprint(double declination, double hourAngle,
                                      const CircleTables& circles) {
@@ -346,12 +357,7 @@ inline Footprint VisibilityFootprint(double declination, double hourAngle,
     const double latitude = internal::SafeAsin(sr * si * cosDelta + cr * sinDelta) * kMapRadToDeg;
     pts[i] = {MapXForLongitude(westLongitude), MapYForLatitude(-latitude)};
   }
-  for (std::size_t p = 0; p < kCircleSteps; ++p) {
-    for (std::size_t q = 0; q < kCircleSteps; ++q) {
-      if (pts[p].x < pts[q].x) std::swap(pts[p], pts[q]);
-    }
-    if (pts[p].x >= 429) pts[p].x = 429;
-  }
+  ExchangePass(pts);
   for (std::size_t i = 0; i < kCircleSteps; ++i) {
     pts[i].y += 148;
     if (pts[i].y > 473) pts[i].y = 473;
