@@ -71,6 +71,21 @@ void BM_PreciseMoon(benchmark::State& state) {
 }
 BENCHMARK(BM_PreciseMoon);
 
+// The same, a tick later: the caller hands back the frame of a moment half
+// a minute before, as a once-a-second tick would.
+void BM_PreciseMoonReusingFrame(benchmark::State& state) {
+  const auto& cases = Cases();
+  std::vector<CelestialFrame> frames;
+  for (const Case& c : cases) frames.push_back(PrepareMoment(c.utc)->frame);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::size_t k = i++ & 4095;
+    const auto moment = PrepareMoment(cases[k].utc + 30, &frames[k]);
+    benchmark::DoNotOptimize(PreciseMoon(*moment, cases[k].home));
+  }
+}
+BENCHMARK(BM_PreciseMoonReusingFrame);
+
 void BM_PrepareMoment(benchmark::State& state) {
   const auto& cases = Cases();
   std::size_t i = 0;
@@ -118,6 +133,25 @@ void BM_PreciseTwoStationTick(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PreciseTwoStationTick);
+
+void BM_PreciseTwoStationTickReusingFrame(benchmark::State& state) {
+  const auto& cases = Cases();
+  std::vector<CelestialFrame> frames;
+  for (const Case& c : cases) frames.push_back(PrepareMoment(c.utc)->frame);
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::size_t k = i++ & 4095;
+    const Case& c = cases[k];
+    const auto moment = PrepareMoment(c.utc + 30, &frames[k]);
+    const auto home = PreciseMoon(*moment, c.home);
+    const auto dx = PreciseMoon(*moment, c.dx);
+    benchmark::DoNotOptimize(home);
+    benchmark::DoNotOptimize(dx);
+    benchmark::DoNotOptimize(PrecisePolarityOffsetDeg(*moment, c.home, c.dx));
+    benchmark::DoNotOptimize(PreciseSun(*moment, c.home));
+  }
+}
+BENCHMARK(BM_PreciseTwoStationTickReusingFrame);
 
 void BM_PrecisePath(benchmark::State& state) {
   const auto& cases = Cases();
