@@ -13,6 +13,8 @@ constexpr double kDegPerRad = 180.0 / ERFA_DPI;
 constexpr double kSecondsPerDay = 86400.0;
 constexpr double kUnixEpochJd = 2440587.5;  // 1970-01-01 00:00 as a Julian date
 constexpr double kMetresPerAu = ERFA_DAU;
+// Added to Saemundsson's refraction so that it vanishes at the zenith.
+constexpr double kRefractionZenithArcMin = 0.0019279;
 // The moon's share of the earth-moon mass (earth/moon mass ratio
 // 81.3005691, IAU 2009 system of constants).
 constexpr double kMoonMassShare = 1.0 / (1.0 + 81.3005691);
@@ -98,16 +100,6 @@ Horizontal HorizontalOf(Vec line, const StationFrame& f) {
           std::atan2(u, std::hypot(e, n)) * kDegPerRad};
 }
 
-// Standard refraction (Saemundsson's formula, 1010 hPa and 10 C, as the
-// almanacs use it) in degrees for a geometric elevation in degrees. It
-// holds down to the horizon; below -1 degree it keeps its value there
-// rather than run into its pole near -5 degrees.
-double RefractionDeg(double elevationDeg) {
-  const double h = std::fmax(elevationDeg, -1.0);
-  const double arcMinutes = 1.02 / std::tan((h + 10.3 / (h + 5.11)) / kDegPerRad);
-  return arcMinutes / 60.0;
-}
-
 // The signed parallactic angle in radians: at the moon, from the direction
 // of the celestial pole to that of the station's zenith, positive when the
 // moon stands west of the meridian.
@@ -119,6 +111,13 @@ double ParallacticAngle(double hourAngleRad, double declinationRad, double latit
 }
 
 }  // namespace
+
+double StandardRefractionDeg(double elevationDeg) {
+  const double h = std::fmax(elevationDeg, -1.0);
+  const double arcMinutes =
+      1.02 / std::tan((h + 10.3 / (h + 5.11)) / kDegPerRad) + kRefractionZenithArcMin;
+  return arcMinutes / 60.0;
+}
 
 bool IsValidSite(const Site& site) {
   return std::isfinite(site.latitudeDeg) && std::isfinite(site.longitudeWestDeg) &&
@@ -199,7 +198,7 @@ std::optional<MoonFix> PreciseMoon(const Moment& moment, const Site& site) {
   const Horizontal h = HorizontalOf(line, *frame);
   fix.azimuthDeg = h.azimuthDeg;
   fix.elevationDeg = h.elevationDeg;
-  fix.apparentElevationDeg = h.elevationDeg + RefractionDeg(h.elevationDeg);
+  fix.apparentElevationDeg = h.elevationDeg + StandardRefractionDeg(h.elevationDeg);
   fix.distanceKm = range / 1000.0;
   fix.rangeRateMps = Dot(line, v) / range;
   fix.echoDelayS = 2.0 * range / kSpeedOfLightMps;

@@ -109,6 +109,12 @@ std::optional<SunFix> PreciseSun(const Site& site, std::int64_t utcSeconds);
 // whose echo returns, this one is for comparing with other sources.
 std::optional<SunFix> MoonLightDirection(const Moment& moment, const Site& site);
 
+// Standard refraction in degrees for a geometric elevation in degrees:
+// Saemundsson's formula (1010 hPa, 10 C, as the almanacs use it), made to
+// vanish at the zenith. It holds down to the horizon; below -1 degree it
+// keeps its value there rather than run into its pole near -5 degrees.
+double StandardRefractionDeg(double elevationDeg);
+
 // Doppler shifts in Hz for a frequency in Hz from range rates in m/s
 // (positive receding, so a receding moon gives a negative shift).
 double EchoDopplerHz(double rangeRateMps, double frequencyHz);  // -2 f v / c
