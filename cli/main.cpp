@@ -27,6 +27,7 @@
 #include "app/clock.h"
 #include "arguments.h"
 #include "astro/map_projection.h"
+#include "precise_commands.h"
 #include "astro/moon.h"
 #include "astro/rise_set.h"
 #include "astro/sky.h"
@@ -533,6 +534,8 @@ int Main(int argc, char** argv) {
   directory->add_option("CALL", directoryCall, "call sign or its beginning")->required();
   directory->add_option("--file", directoryFile, "directory file (default: ./EME.DTA)");
   directory->callback([&] { action = [&] { return RunDirectory(directoryCall, directoryFile); }; });
+
+  const auto preciseCommands = RegisterPreciseCommands(app, action);
 
   try {
     app.parse(argc, argv);

@@ -24,4 +24,8 @@ struct DopplerResult {
 
 DopplerResult ComputeDoppler(const DopplerInput& input);
 
+// The home echo Doppler behind `myDoppler`, in Hz at the 2.0833 m wavelength
+// (143.9 MHz) the constants are made for, whether or not the moon is up.
+double HomeEchoDopplerHz(const DopplerInput& input);
+
 }  // namespace kelvora
