@@ -28,6 +28,7 @@
 #include "arguments.h"
 #include "astro/map_projection.h"
 #include "precise_commands.h"
+#include "rotator_command.h"
 #include "astro/moon.h"
 #include "astro/rise_set.h"
 #include "astro/sky.h"
@@ -536,6 +537,7 @@ int Main(int argc, char** argv) {
   directory->callback([&] { action = [&] { return RunDirectory(directoryCall, directoryFile); }; });
 
   const auto preciseCommands = RegisterPreciseCommands(app, action);
+  AddRotatorCommand(app, action);
 
   try {
     app.parse(argc, argv);
