@@ -32,6 +32,7 @@
 #include "astro/sources.h"
 #include "astro/sun.h"
 #include "astro/time_helpers.h"
+#include "radio_command.h"
 #include "state/records.h"
 #include "stations/bearing.h"
 #include "stations/directory.h"
@@ -531,6 +532,8 @@ int Main(int argc, char** argv) {
   directory->add_option("CALL", directoryCall, "call sign or its beginning")->required();
   directory->add_option("--file", directoryFile, "directory file (default: ./EME.DTA)");
   directory->callback([&] { action = [&] { return RunDirectory(directoryCall, directoryFile); }; });
+
+  const RadioCommands radio(app, action);
 
   try {
     app.parse(argc, argv);
