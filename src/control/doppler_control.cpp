@@ -7,6 +7,7 @@
 #include "astro/moon.h"
 #include "astro/sun.h"
 #include "link/doppler.h"
+#include "precise/precise.h"
 
 namespace kelvora {
 
@@ -74,14 +75,38 @@ std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
   return rates;
 }
 
+std::optional<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
+                                                     const std::optional<RadioSite>& dx,
+                                                     std::int64_t utc) {
+  const std::optional<precise::Moment> moment = precise::PrepareMoment(utc);
+  if (!moment) return std::nullopt;
+  const auto fix = [&moment](const RadioSite& site) {
+    return precise::PreciseMoon(*moment, precise::Site{site.latitude, site.longitude, site.height});
+  };
+  const std::optional<precise::MoonFix> here = fix(home);
+  if (!here) return std::nullopt;
+  MoonRangeRates rates{};
+  rates.accurate = true;
+  rates.homeMps = here->rangeRateMps;
+  rates.homeElevation = here->elevationDeg;
+  if (dx) {
+    const std::optional<precise::MoonFix> there = fix(*dx);
+    if (!there) return std::nullopt;
+    rates.dxMps = there->rangeRateMps;
+    rates.dxElevation = there->elevationDeg;
+  }
+  return rates;
+}
+
 std::optional<MoonRangeRates> MoonRangeRatesAt(const RadioSite& home,
                                                const std::optional<RadioSite>& dx,
                                                std::int64_t utc) {
+  if (auto accurate = AccurateMoonRangeRates(home, dx, utc)) return accurate;
   return StandardMoonRangeRates(home, dx, utc);
 }
 
 double OneWayDopplerHz(double rangeRateMps, double frequencyHz) {
-  return -frequencyHz * rangeRateMps / kSpeedOfLightMps;
+  return 0.5 * precise::EchoDopplerHz(rangeRateMps, frequencyHz);
 }
 
 std::optional<DopplerFigures> DopplerFiguresAt(const RadioSite& home,

@@ -15,7 +15,6 @@
 
 namespace kelvora {
 
-inline constexpr double kSpeedOfLightMps = 299792458.0;
 // Nothing outside 0 < f < kHighestRadioHz is ever sent to a rig.
 inline constexpr double kHighestRadioHz = 300e9;
 
@@ -65,13 +64,19 @@ std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
                                                      const std::optional<RadioSite>& dx,
                                                      std::int64_t utc);
 
-// The rates the radio works from: the accurate figures when the program has
-// them, else the standard ones.
+// The accurate figures' rates (heights used). Empty outside the moments
+// and sites they accept.
+std::optional<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
+                                                     const std::optional<RadioSite>& dx,
+                                                     std::int64_t utc);
+
+// The rates the radio works from: the accurate figures where they exist,
+// else the standard ones (before 1960, or for a site they refuse).
 std::optional<MoonRangeRates> MoonRangeRatesAt(const RadioSite& home,
                                                const std::optional<RadioSite>& dx,
                                                std::int64_t utc);
 
-// -f * v / c, Hz.
+// -f * v / c, Hz: half the echo shift.
 double OneWayDopplerHz(double rangeRateMps, double frequencyHz);
 
 // What the window and `kelvora-cli doppler` show for one dial frequency.

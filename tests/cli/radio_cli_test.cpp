@@ -78,14 +78,15 @@ TEST_F(DopplerCliTest, JsonFiguresAndMethodFrequencies) {
                                        "--home", "29.42,95.36", "--dx", "JO01", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
   const json out = json::parse(run.out);
-  EXPECT_EQ(out["figures"], "standard");
+  EXPECT_EQ(out["figures"], "accurate");
   EXPECT_EQ(out["dx"]["locator"], "JO01MM");
   const double f = 1296e6;
   const double home = out["homeHz"].get<double>();
   const double dx = out["dxHz"].get<double>();
   // Reference: topocentric range rate -200.94 m/s at this moment and place,
-  // so the echo is +2 * 1296e6 * 200.94 / c = +1737.3 Hz.
-  EXPECT_NEAR(out["echoHz"].get<double>(), 1737.3, 9.0);
+  // so the echo is +2 * 1296e6 * 200.94 / c = +1737.33 Hz (the accurate
+  // figures are good to 0.06 m/s, half a hertz here).
+  EXPECT_NEAR(out["echoHz"].get<double>(), 1737.33, 0.6);
   EXPECT_NEAR(home, -f * out["homeRangeRateMps"].get<double>() / 299792458.0, 1e-6);
   EXPECT_NEAR(out["twoStationHz"].get<double>(), home + dx, 1e-6);
   const json& m = out["methods"];
@@ -97,11 +98,13 @@ TEST_F(DopplerCliTest, JsonFiguresAndMethodFrequencies) {
   EXPECT_NEAR(m["dx"]["receiveHz"].get<double>(), f + home + dx, 1e-3);
   EXPECT_NEAR(m["dx"]["transmitHz"].get<double>(), f - home - dx, 1e-3);
 
-  // Without a DX station there is no full correction.
+  // Before 1960 the standard theory stands in; without a DX station there is
+  // no full correction.
   const Outcome alone = RunCli(folder_, {"doppler", "--freq", "144000000", "--clock",
-                                         kNoonJ2000, "--json"});
+                                         "-631152000", "--json"});
   ASSERT_EQ(alone.status, 0) << alone.err;
   const json solo = json::parse(alone.out);
+  EXPECT_EQ(solo["figures"], "standard");
   EXPECT_TRUE(solo["methods"]["dx"].is_null());
   EXPECT_TRUE(solo["twoStationHz"].is_null());
 }

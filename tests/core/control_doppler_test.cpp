@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -12,9 +13,12 @@
 #include "astro/sun.h"
 #include "control/doppler_control.h"
 #include "link/doppler.h"
+#include "precise/precise.h"
 
 namespace kelvora {
 namespace {
+
+using precise::kSpeedOfLightMps;
 
 constexpr double kF = 1'296'000'000;  // 1296 MHz dial
 // Range rates chosen so that v / c is a round number: 299.792458 m/s is
@@ -75,45 +79,53 @@ TEST(DopplerMethods, NamesAndLimits) {
   EXPECT_TRUE(IsRigStep(20));
 }
 
-TEST(DopplerFigures, StandardRatesAgainstReferenceAndTheMainWindow) {
+TEST(DopplerFigures, RatesAgainstReferenceAndTheMainWindow) {
   // 2000-01-01 12:00 UTC at 29.42 N 95.36 W: geometric topocentric range
-  // rate -200.94 m/s (Swiss Ephemeris, central difference over +-30 s). The
-  // standard theory's rotation term and distance series are good to about a
-  // metre per second.
+  // rate -200.94 m/s (Swiss Ephemeris, central difference over +-30 s), so
+  // the echo at 1296 MHz is 2 * 1296e6 * 200.94 / c = +1737.33 Hz.
   const std::int64_t noon = 946728000;
   const RadioSite home{29.42, 95.36};
-  const auto rates = StandardMoonRangeRates(home, RadioSite{51.5, 0.1}, noon);
-  ASSERT_TRUE(rates);
-  EXPECT_NEAR(rates->homeMps, -200.94, 1.0);
-  EXPECT_FALSE(rates->accurate);
+  const RadioSite london{51.5, 0.1};
 
+  // Accurate figures: within 0.06 m/s, about half a hertz here.
+  const auto figures = DopplerFiguresAt(home, london, noon, kF);
+  ASSERT_TRUE(figures);
+  EXPECT_TRUE(figures->rates.accurate);
+  EXPECT_NEAR(figures->echoHz, 1737.33, 0.6);
+  EXPECT_DOUBLE_EQ(figures->echoHz, 2.0 * figures->homeHz);
+  ASSERT_TRUE(figures->dxHz && figures->twoStationHz);
+  EXPECT_DOUBLE_EQ(*figures->twoStationHz, figures->homeHz + *figures->dxHz);
+  // The spread is the change over the next minute.
+  const auto later = DopplerFiguresAt(home, london, noon + 60, kF);
+  ASSERT_TRUE(later);
+  EXPECT_NEAR(figures->echoPerMinuteHz, later->echoHz - figures->echoHz, 1e-9);
+  EXPECT_NEAR(*figures->twoStationPerMinuteHz, *later->twoStationHz - *figures->twoStationHz,
+              1e-9);
+
+  // The standard theory: its rotation term and distance series are good to
+  // about a metre per second.
+  const auto standard = StandardMoonRangeRates(home, london, noon);
+  ASSERT_TRUE(standard);
+  EXPECT_FALSE(standard->accurate);
+  EXPECT_NEAR(standard->homeMps, -200.94, 1.0);
   // The window's "My Doppler" is the echo at 2.083 m wavelength from the
   // same theory: our echo at that frequency must print the same.
   const auto moon = MoonPosition(home.latitude, home.longitude, noon, TimeBase{});
   ASSERT_TRUE(moon);
   const double geocentric = SunPosition(home.latitude, home.longitude, noon, {}).moonRangeRate;
-  DopplerInput in{home.latitude, home.longitude, 51.5, 0.1, moon->hourAngle,
-                  moon->declination * kRadToDeg, geocentric, true, true};
-  const double f2083 = kSpeedOfLightMps / 2.083;
-  const auto figures = DopplerFiguresAt(home, RadioSite{51.5, 0.1}, noon, f2083);
-  ASSERT_TRUE(figures);
+  DopplerInput in{home.latitude, home.longitude, london.latitude, london.longitude,
+                  moon->hourAngle, moon->declination * kRadToDeg, geocentric, true, true};
   char text[32];
-  std::snprintf(text, sizeof text, "%4.0f hz", figures->echoHz);
+  std::snprintf(text, sizeof text, "%4.0f hz",
+                2.0 * OneWayDopplerHz(standard->homeMps, kSpeedOfLightMps / 2.083));
   EXPECT_EQ(ComputeDoppler(in).myDoppler, text);
 
-  // At 1296 MHz: echo = 2 * 1296e6 * 200.94 / c = 1737.3 Hz.
-  const auto microwave = DopplerFiguresAt(home, std::nullopt, noon, kF);
-  ASSERT_TRUE(microwave);
-  EXPECT_NEAR(microwave->echoHz, 1737.3, 9.0);
-  EXPECT_DOUBLE_EQ(microwave->echoHz, 2.0 * microwave->homeHz);
-  EXPECT_FALSE(microwave->twoStationHz);
-  // The spread is the change over the next minute.
-  const auto later = DopplerFiguresAt(home, std::nullopt, noon + 60, kF);
-  ASSERT_TRUE(later);
-  EXPECT_NEAR(microwave->echoPerMinuteHz, later->echoHz - microwave->echoHz, 1e-9);
-
-  EXPECT_FALSE(DopplerFiguresAt(home, std::nullopt, noon, 0.0));
+  // Before 1960 only the standard theory has figures; before 1901 none.
+  const auto early = MoonRangeRatesAt(home, std::nullopt, -631152000);  // 1950
+  ASSERT_TRUE(early);
+  EXPECT_FALSE(early->accurate);
   EXPECT_FALSE(DopplerFiguresAt(home, std::nullopt, -3'000'000'000LL, kF));  // 1874
+  EXPECT_FALSE(DopplerFiguresAt(home, std::nullopt, noon, 0.0));
 }
 
 RadioControlSettings Settings(DopplerMethod method, int step = 10) {
