@@ -2,19 +2,25 @@
 
 #include <nlohmann/json.hpp>
 
+#include <signal.h>
+
 #include <cctype>
 #include <charconv>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "app/clock.h"
 #include "app/settings.h"
 #include "arguments.h"
 #include "astro/time_helpers.h"
 #include "control/doppler_control.h"
+#include "control/radio_session.h"
 #include "state/records.h"
 #include "stations/directory.h"
 #include "stations/locator.h"
@@ -53,6 +59,8 @@ struct Stations {
   std::optional<RadioSite> dx;
   std::string dxLocator;
   std::int64_t utc;
+  TimeBase base;    // the clock value to UTC
+  bool fixedClock;  // --clock given: periods count on from it
 };
 
 RadioSite SiteOfLocator(const std::string& locator, const std::string& what) {
@@ -95,7 +103,9 @@ std::optional<Stations> ResolveStations(const StationOptions& options) {
     out.dx = SiteOfLocator(locator, "--dx-call");
   }
   const std::int64_t clock = options.clock ? *options.clock : ClockValue();
-  out.utc = TimeBase{settings.gmtOffsetHours, 0}.Adjust(clock);
+  out.base = TimeBase{settings.gmtOffsetHours, 0};
+  out.utc = out.base.Adjust(clock);
+  out.fixedClock = options.clock.has_value();
   if (out.utc < FirstSupportedSecond() || out.utc > LastSupportedSecond()) {
     throw UsageError("the moment (clock " + std::to_string(clock) + ") is outside the years " +
                      std::to_string(kFirstSupportedYear) + "-" +
@@ -190,12 +200,186 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
   return 0;
 }
 
+struct TrackOptions {
+  StationOptions stations;
+  std::string rigctld;
+  std::string freq;
+  std::string method;
+  int step = 10;
+  std::string transmitOffset;
+  std::optional<int> fixedWhileTransmitting;  // seconds of one transmission
+  std::optional<std::int64_t> count;
+  bool json = false;
+};
+
+struct Endpoint {
+  std::string host;
+  int port;
+};
+
+// "HOST:PORT", "[v6 address]:PORT" or a bare HOST (Hamlib's rigctld port).
+Endpoint ParseEndpoint(const std::string& text) {
+  std::string host = text;
+  int port = kDefaultRigctldPort;
+  const std::size_t colon = text.rfind(':');
+  const bool bracketed = !text.empty() && text.front() == '[';
+  if (colon != std::string::npos && (!bracketed || text[colon - 1] == ']')) {
+    const std::optional<std::int64_t> value = ParseInteger(text.substr(colon + 1));
+    if (!value || *value < 1 || *value > 65535) {
+      throw UsageError("--rigctld: port in '" + text + "' must be 1-65535");
+    }
+    port = static_cast<int>(*value);
+    host = text.substr(0, colon);
+  }
+  if (bracketed && host.size() > 2 && host.back() == ']') host = host.substr(1, host.size() - 2);
+  if (host.empty() || host.find_first_of(" []") != std::string::npos) {
+    throw UsageError("--rigctld: expected HOST:PORT, got '" + text + "'");
+  }
+  return Endpoint{host, port};
+}
+
+volatile sig_atomic_t gStopTracking = 0;
+
+void OnStopTracking(int) { gStopTracking = 1; }
+
+std::string Optional(const std::optional<std::int64_t>& hz) {
+  return hz ? std::to_string(*hz) : std::string("-");
+}
+
+std::string Optional(const std::optional<double>& hz) {
+  char text[32];
+  if (!hz) return "-";
+  std::snprintf(text, sizeof text, "%.0f", *hz);
+  return text;
+}
+
+json RadioLineJson(std::int64_t utc, const DopplerController& control, const RadioReport& r,
+                   const std::optional<DopplerFigures>& figures) {
+  json out = {{"utc", utc},
+              {"method", DopplerMethodName(control.settings().method)},
+              {"dialHz", control.dialHz()},
+              {"state", RadioStateText(r.state)},
+              {"link", r.link.text},
+              {"connected", r.link.state == LinkState::Connected},
+              {"heardHz", OptionalJson(r.heardHz)},
+              {"ptt", r.pttReported ? (r.ptt == Ptt::Transmitting ? "tx" : "rx") : "unknown"},
+              {"sentReceiveHz", r.sentReceiveHz ? json(*r.sentReceiveHz) : json(nullptr)},
+              {"sentTransmitHz", r.sentTransmitHz ? json(*r.sentTransmitHz) : json(nullptr)},
+              {"lastTunedHz", r.lastTunedHz},
+              {"fault", r.fault},
+              {"skippedPeriods", r.skippedPeriods}};
+  out["wantedReceiveHz"] = r.wanted ? json(r.wanted->receiveHz) : json(nullptr);
+  out["wantedTransmitHz"] = r.wanted ? json(r.wanted->transmitHz) : json(nullptr);
+  if (figures) {
+    out["echoHz"] = figures->echoHz;
+    out["echoPerMinuteHz"] = figures->echoPerMinuteHz;
+    out["twoStationHz"] = OptionalJson(figures->twoStationHz);
+    out["figures"] = figures->rates.accurate ? "accurate" : "standard";
+  }
+  return out;
+}
+
+void PrintRadioLine(std::int64_t utc, const DopplerController& control, const RadioReport& r) {
+  const std::string when = AscTimeText(utc).value_or("");
+  std::optional<double> rx;
+  std::optional<double> tx;
+  if (r.wanted) {
+    rx = r.wanted->receiveHz;
+    tx = r.wanted->transmitHz;
+  }
+  std::printf("%s  %s dial %.0f  rx %s tx %s  heard %s  sent %s/%s  %s%s%s  [%s]\n", when.c_str(),
+              DopplerMethodName(control.settings().method), control.dialHz(),
+              Optional(rx).c_str(), Optional(tx).c_str(), Optional(r.heardHz).c_str(),
+              Optional(r.sentReceiveHz).c_str(), Optional(r.sentTransmitHz).c_str(),
+              RadioStateText(r.state), r.fault.empty() ? "" : ": ", r.fault.c_str(),
+              r.link.text.c_str());
+  std::fflush(stdout);
+}
+
+int RunRadioTrack(const TrackOptions& options) {
+  RadioControlSettings settings;
+  settings.dialHz = ParseFrequency(options.freq);
+  const std::optional<DopplerMethod> method = ParseDopplerMethod(options.method);
+  if (!method) {
+    throw UsageError("--method: '" + options.method + "' is not off, echo, moon or dx");
+  }
+  settings.method = *method;
+  if (!IsRigStep(options.step)) throw UsageError("--step: the rig's step is 1, 10, 20 or 100 Hz");
+  settings.stepHz = options.step;
+  if (!options.transmitOffset.empty()) {
+    const std::optional<double> offset = ParseNumber(options.transmitOffset);
+    if (!offset || std::fabs(*offset) >= kHighestRadioHz) {
+      throw UsageError("--tx-offset: '" + options.transmitOffset + "' is not a number of Hz");
+    }
+    settings.transmitOffsetHz = *offset;
+  }
+  if (options.fixedWhileTransmitting) {
+    settings.changesWhileTransmitting = false;
+    settings.transmissionSeconds = *options.fixedWhileTransmitting;
+  }
+  const Endpoint endpoint = ParseEndpoint(options.rigctld);
+  const std::optional<Stations> stations = ResolveStations(options.stations);
+  if (!stations) return kExitNotFound;
+  if (settings.method == DopplerMethod::FullToDx && !stations->dx) {
+    throw UsageError("--method dx needs the DX station: --dx LOCATOR or --dx-call CALL");
+  }
+
+  struct sigaction action {};
+  action.sa_handler = OnStopTracking;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  RadioSession session(endpoint.host, endpoint.port, settings);
+  // Give the first connection a moment, so the first line is not always
+  // "connecting".
+  const auto connectBy = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (!gStopTracking && session.client().Status().state != LinkState::Connected &&
+         session.client().Status().failures == 0 && std::chrono::steady_clock::now() < connectBy) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  std::int64_t utc = stations->utc;
+  for (std::int64_t period = 0; !gStopTracking && (!options.count || period < *options.count);
+       ++period) {
+    const auto second = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    if (period > 0) {
+      utc = stations->fixedClock ? stations->utc + period : stations->base.Adjust(ClockValue());
+    }
+    const std::optional<PeriodRates> rates =
+        RatesForPeriod(session.control().settings(), stations->home, stations->dx, utc);
+    if (!rates) {
+      std::cerr << "kelvora-cli: error: no moon figures for the moment " << utc << '\n';
+      return 2;
+    }
+    session.StartPeriod(*rates);
+    while (session.Busy() && std::chrono::steady_clock::now() < second && !gStopTracking) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      session.Poll();
+    }
+    const std::optional<DopplerFigures> figures =
+        DopplerFiguresAt(stations->home, stations->dx, utc, session.control().dialHz());
+    if (options.json) {
+      std::cout << RadioLineJson(utc, session.control(), session.report(), figures).dump()
+                << std::endl;
+    } else {
+      PrintRadioLine(utc, session.control(), session.report());
+    }
+    if (options.count && period + 1 >= *options.count) break;
+    while (std::chrono::steady_clock::now() < second && !gStopTracking) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      session.Poll();
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 struct RadioCommands::Options {
   StationOptions dopplerStations;
   std::string dopplerFreq;
   bool dopplerJson = false;
+  TrackOptions track;
 };
 
 RadioCommands::RadioCommands(CLI::App& app, std::function<int()>& action)
@@ -210,6 +394,31 @@ RadioCommands::RadioCommands(CLI::App& app, std::function<int()>& action)
   doppler->callback([&action, &o] {
     action = [&o] { return RunDoppler(o.dopplerStations, o.dopplerFreq, o.dopplerJson); };
   });
+
+  CLI::App* radio = app.add_subcommand("radio", "the radio through Hamlib's rigctld");
+  radio->require_subcommand(1);
+  CLI::App* track = radio->add_subcommand(
+      "track", "keep the radio on the moon's Doppler, one line per second until Ctrl+C");
+  TrackOptions& t = o.track;
+  track->add_option("--rigctld", t.rigctld, "rigctld's HOST:PORT, e.g. 127.0.0.1:4532")
+      ->required();
+  track->add_option("--freq", t.freq, "dial frequency in Hz")->required();
+  track->add_option("--method", t.method,
+                    "off (figures only), echo (own echo), moon (constant on the moon), "
+                    "dx (full correction to the DX station)")
+      ->required();
+  AddStationOptions(track, t.stations);
+  track->add_option("--step", t.step, "the rig's tuning step: 1, 10, 20 or 100 Hz (default 10)");
+  track->add_option("--tx-offset", t.transmitOffset,
+                    "Hz added to every transmit frequency (rigs whose tx and rx differ)");
+  track->add_option("--fixed-during-tx", t.fixedWhileTransmitting,
+                    "the rig cannot change while transmitting; transmissions last this many "
+                    "seconds (the split is set for their middle)")
+      ->check(CLI::Range(1, 3600));
+  track->add_option("--count", t.count, "stop after this many periods")
+      ->check(CLI::Range(1, 1000000000));
+  track->add_flag("--json", t.json, "one JSON object per line");
+  track->callback([&action, &t] { action = [&t] { return RunRadioTrack(t); }; });
 }
 
 RadioCommands::~RadioCommands() = default;

@@ -1,5 +1,6 @@
-// kelvora-cli doppler: the figures at a dial frequency and each method's
-// frequencies, and one-line refusals of bad input.
+// kelvora-cli doppler and radio track: the figures at a dial frequency, each
+// method's frequencies, the radio kept on them through a real rigctld, and
+// one-line refusals of bad input.
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -8,13 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "../core/hamlib_test_support.h"
 
 namespace {
 
@@ -60,7 +62,7 @@ Outcome RunCli(const fs::path& folder, std::vector<std::string> args) {
   return result;
 }
 
-class DopplerCliTest : public testing::Test {
+class RadioCliTest : public testing::Test {
  protected:
   void SetUp() override {
     char pattern[] = "/tmp/kelvora_radio_cli_XXXXXX";
@@ -73,7 +75,7 @@ class DopplerCliTest : public testing::Test {
 
 constexpr const char* kNoonJ2000 = "946728000";
 
-TEST_F(DopplerCliTest, JsonFiguresAndMethodFrequencies) {
+TEST_F(RadioCliTest, JsonFiguresAndMethodFrequencies) {
   const Outcome run = RunCli(folder_, {"doppler", "--freq", "1296e6", "--clock", kNoonJ2000,
                                        "--home", "29.42,95.36", "--dx", "JO01", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -109,7 +111,7 @@ TEST_F(DopplerCliTest, JsonFiguresAndMethodFrequencies) {
   EXPECT_TRUE(solo["twoStationHz"].is_null());
 }
 
-TEST_F(DopplerCliTest, DxFromTheDirectory) {
+TEST_F(RadioCliTest, DxFromTheDirectory) {
   fs::copy_file(fs::path(KELVORA_RESOURCE_DIR) / "EME.DTA", folder_ / "EME.DTA");
   // QA1AA's record gives FN35FM.
   const Outcome run =
@@ -123,7 +125,7 @@ TEST_F(DopplerCliTest, DxFromTheDirectory) {
   EXPECT_EQ(missing.err, "kelvora-cli: ZZ9ZZ: Not Found\n");
 }
 
-TEST_F(DopplerCliTest, BadInputGivesOneLineAndStatusTwo) {
+TEST_F(RadioCliTest, BadInputGivesOneLineAndStatusTwo) {
   const std::vector<std::vector<std::string>> cases = {
       {"doppler"},
       {"doppler", "--freq", "0"},
@@ -137,6 +139,86 @@ TEST_F(DopplerCliTest, BadInputGivesOneLineAndStatusTwo) {
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(args.back());
+    const Outcome run = RunCli(folder_, args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(run.out.empty());
+    ASSERT_FALSE(run.err.empty());
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  }
+}
+
+}  // namespace
+
+namespace {
+
+std::vector<json> JsonLines(const std::string& text) {
+  std::vector<json> lines;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(json::parse(line));
+  return lines;
+}
+
+TEST_F(RadioCliTest, RadioTrackKeepsTheSimulatedRigOnTheMoon) {
+  kelvora::testing::HamlibDaemon daemon("rigctld", kelvora::testing::FreeLoopbackPort());
+  ASSERT_TRUE(daemon.Running());
+  const std::string endpoint = "127.0.0.1:" + std::to_string(daemon.Port());
+  const Outcome run =
+      RunCli(folder_, {"radio", "track", "--rigctld", endpoint, "--freq", "1296000000",
+                       "--method", "moon", "--clock", kNoonJ2000, "--home", "29.42,95.36",
+                       "--count", "2", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<json> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 2u) << run.out;
+  const json& first = lines[0];
+  EXPECT_EQ(first["state"], "tracking");
+  EXPECT_EQ(first["ptt"], "unknown");  // the simulator answers t with RPRT -11
+  EXPECT_EQ(first["utc"], 946728000);
+  // The figures of `doppler` at the same moment, sent in whole hertz.
+  const Outcome figures = RunCli(folder_, {"doppler", "--freq", "1296000000", "--clock",
+                                           kNoonJ2000, "--home", "29.42,95.36", "--json"});
+  ASSERT_EQ(figures.status, 0) << figures.err;
+  const json moon = json::parse(figures.out)["methods"]["moon"];
+  EXPECT_EQ(first["sentReceiveHz"], std::llround(moon["receiveHz"].get<double>()));
+  EXPECT_EQ(first["sentTransmitHz"], std::llround(moon["transmitHz"].get<double>()));
+  // The rig reads back what was sent; a second later the clock has moved on.
+  EXPECT_EQ(lines[1]["heardHz"].get<double>(), first["sentReceiveHz"].get<double>());
+  EXPECT_EQ(lines[1]["utc"], 946728001);
+  EXPECT_EQ(lines[1]["lastTunedHz"], 0.0);
+}
+
+TEST_F(RadioCliTest, RadioTrackWithoutRigctldSaysSoEachSecond) {
+  const std::string endpoint =
+      "127.0.0.1:" + std::to_string(kelvora::testing::FreeLoopbackPort());
+  const Outcome run = RunCli(folder_, {"radio", "track", "--rigctld", endpoint, "--freq",
+                                       "432e6", "--method", "echo", "--count", "2", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::vector<json> lines = JsonLines(run.out);
+  ASSERT_EQ(lines.size(), 2u);
+  for (const json& line : lines) {
+    EXPECT_FALSE(line["connected"].get<bool>());
+    EXPECT_NE(line["link"].get<std::string>().find("not connected"), std::string::npos);
+    EXPECT_TRUE(line["sentReceiveHz"].is_null());
+    EXPECT_TRUE(std::isfinite(line["wantedReceiveHz"].get<double>()));
+  }
+}
+
+TEST_F(RadioCliTest, RadioTrackRefusesBadArguments) {
+  const std::vector<std::string> base = {"radio", "track", "--rigctld", "127.0.0.1:4532",
+                                         "--freq", "1296e6", "--count", "1"};
+  const std::vector<std::vector<std::string>> extras = {
+      {"--method", "sideways"},
+      {"--method", "echo", "--step", "5"},
+      {"--method", "dx"},
+      {"--method", "echo", "--tx-offset", "lots"},
+      {"--method", "echo", "--rigctld", "127.0.0.1:99999"},
+      {"--method", "echo", "--rigctld", ":4532"},
+      {"--method", "echo", "--fixed-during-tx", "0"},
+  };
+  for (const auto& extra : extras) {
+    SCOPED_TRACE(extra.back());
+    std::vector<std::string> args = base;
+    args.insert(args.end(), extra.begin(), extra.end());
     const Outcome run = RunCli(folder_, args);
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.out.empty());
