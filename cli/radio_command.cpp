@@ -5,7 +5,6 @@
 #include <signal.h>
 
 #include <cctype>
-#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -21,6 +20,7 @@
 #include "astro/time_helpers.h"
 #include "control/doppler_control.h"
 #include "control/radio_session.h"
+#include "control/radio_texts.h"
 #include "state/records.h"
 #include "stations/directory.h"
 #include "stations/locator.h"
@@ -114,14 +114,9 @@ std::optional<Stations> ResolveStations(const StationOptions& options) {
   return out;
 }
 
-// Hertz as a plain decimal or with an exponent ("10368e6").
 double ParseFrequency(const std::string& text) {
-  double value = 0.0;
-  const char* end = text.data() + text.size();
-  const auto [last, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
-  const std::optional<double> hz =
-      ec == std::errc{} && last == end ? std::optional<double>(value) : ParseNumber(text);
-  if (!hz || !IsRadioFrequency(*hz)) {
+  const std::optional<double> hz = ParseDialHz(text);
+  if (!hz) {
     throw UsageError("--freq: '" + text + "' is not a frequency in Hz between 0 and 300 GHz");
   }
   return *hz;
