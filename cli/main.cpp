@@ -35,6 +35,7 @@
 #include "astro/sources.h"
 #include "astro/sun.h"
 #include "astro/time_helpers.h"
+#include "radio_command.h"
 #include "state/records.h"
 #include "stations/bearing.h"
 #include "stations/directory.h"
@@ -538,6 +539,7 @@ int Main(int argc, char** argv) {
 
   const auto preciseCommands = RegisterPreciseCommands(app, action);
   AddRotatorCommand(app, action);
+  const RadioCommands radio(app, action);
 
   try {
     app.parse(argc, argv);
