@@ -54,9 +54,9 @@ std::vector<SecondsInterval> ScanIntervals(const Margin& margin, const IntervalS
     if (!open && t > scan.latestStart) return out;
     std::int64_t step = kScanMinStepSeconds;
     if (std::isfinite(f)) {
-      step = static_cast<std::int64_t>(std::clamp(
-          std::fabs(f) / kMaxElevationRateDegPerSecond, static_cast<double>(kScanMinStepSeconds),
-          static_cast<double>(kScanMaxStepSeconds)));
+      step = static_cast<std::int64_t>(std::clamp(std::fabs(f) / kMaxElevationRateDegPerSecond,
+                                                  static_cast<double>(kScanMinStepSeconds),
+                                                  static_cast<double>(kScanMaxStepSeconds)));
     }
     const std::int64_t next = std::min(scan.end, t + step);
     const double fn = margin(next);

@@ -33,8 +33,8 @@ std::string Trim(std::string_view text) {
 std::optional<PlanStation> PlaceLocator(const std::string& locator) {
   const std::optional<GeoPosition> position = LocatorToPosition(locator);
   if (!position) return std::nullopt;
-  return PlanStation{{}, locator, RoundToHundredths(position->latitude),
-                     RoundToHundredths(position->longitude)};
+  return PlanStation{
+      {}, locator, RoundToHundredths(position->latitude), RoundToHundredths(position->longitude)};
 }
 
 bool InRangeChar(char c, char low, char high) { return c >= low && c <= high; }
@@ -121,10 +121,10 @@ WorkList WhoCanIWork(const WorkListRequest& request, const std::vector<PlanStati
                            PlanSite{station.latitude, station.longitude, request.dxMinElevation},
                            request.startUtc, latestStart + kWindowRunOnSeconds - request.startUtc,
                            request.frequencyHz};
-    const std::vector<SecondsInterval> found = ScanIntervals(
-        [&](std::int64_t t) { return MutualMargin(plan.home, plan.dx, t); },
-        IntervalScan{plan.startUtc, plan.startUtc + plan.spanSeconds, latestStart, 1}, cancel,
-        list.cancelled);
+    const std::vector<SecondsInterval> found =
+        ScanIntervals([&](std::int64_t t) { return MutualMargin(plan.home, plan.dx, t); },
+                      IntervalScan{plan.startUtc, plan.startUtc + plan.spanSeconds, latestStart, 1},
+                      cancel, list.cancelled);
     if (list.cancelled) return list;
     if (found.empty()) {
       list.without.push_back(station.call);

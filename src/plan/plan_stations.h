@@ -30,8 +30,7 @@ struct StationDirectory {
 // Every record of the directory, placed by its locator the way the second
 // station's dialog places it (centre of the subsquare, to hundredths). A
 // message when the file is missing or unreadable, or holds no usable record.
-std::variant<StationDirectory, std::string> LoadStationDirectory(
-    const std::filesystem::path& file);
+std::variant<StationDirectory, std::string> LoadStationDirectory(const std::filesystem::path& file);
 
 // The station whose call equals `call` (case ignored); a message otherwise.
 std::variant<PlanStation, std::string> FindStationByCall(const StationDirectory& directory,

@@ -67,7 +67,9 @@ WindowMoment Moment(const PlanRequest& request, std::int64_t utc) {
                                   request.home.longitude);
   const double p2 =
       PolarityAngle(home.hourAngle, home.declination, request.dx.latitude, request.dx.longitude);
-  return WindowMoment{utc, {home.azimuth, home.elevation}, {dx.azimuth, dx.elevation},
+  return WindowMoment{utc,
+                      {home.azimuth, home.elevation},
+                      {dx.azimuth, dx.elevation},
                       PolarityOffsetDegrees(p1, p2)};
 }
 
@@ -142,8 +144,8 @@ std::int64_t PeakSecond(const PlanRequest& request, std::int64_t lo, std::int64_
   }
   std::int64_t best = lo;
   double bestValue = -1e9;
-  for (auto t = static_cast<std::int64_t>(std::floor(a)); t <= static_cast<std::int64_t>(std::ceil(b));
-       ++t) {
+  for (auto t = static_cast<std::int64_t>(std::floor(a));
+       t <= static_cast<std::int64_t>(std::ceil(b)); ++t) {
     const std::int64_t s = std::clamp(t, lo, hi);
     const double v = CommonElevation(request, s);
     if (v > bestValue) {
@@ -193,12 +195,12 @@ SkedWindow DescribeWindow(const PlanRequest& request, const SecondsInterval& int
                          std::min(w.endUtc, bestSample + kFigureStepSeconds));
   w.bestElevation = CommonElevation(request, w.bestUtc);
 
-  w.dopplerStartHz = TwoStationDoppler(request.home.latitude, request.home.longitude,
-                                       request.dx.latitude, request.dx.longitude, w.startUtc,
-                                       request.frequencyHz);
-  w.dopplerEndHz = TwoStationDoppler(request.home.latitude, request.home.longitude,
-                                     request.dx.latitude, request.dx.longitude, w.endUtc,
-                                     request.frequencyHz);
+  w.dopplerStartHz =
+      TwoStationDoppler(request.home.latitude, request.home.longitude, request.dx.latitude,
+                        request.dx.longitude, w.startUtc, request.frequencyHz);
+  w.dopplerEndHz =
+      TwoStationDoppler(request.home.latitude, request.home.longitude, request.dx.latitude,
+                        request.dx.longitude, w.endUtc, request.frequencyHz);
   w.score = QualityScore(w);
   return w;
 }
@@ -307,8 +309,9 @@ double QualityScore(const SkedWindow& w) {
 std::vector<SecondsInterval> MoonUpIntervals(const PlanSite& site, std::int64_t begin,
                                              std::int64_t end) {
   bool cancelled = false;
-  return ScanIntervals([&](std::int64_t t) { return PlanMoonElevation(site, t) - site.minElevation; },
-                       IntervalScan{begin, end}, nullptr, cancelled);
+  return ScanIntervals(
+      [&](std::int64_t t) { return PlanMoonElevation(site, t) - site.minElevation; },
+      IntervalScan{begin, end}, nullptr, cancelled);
 }
 
 std::string EmptyPlanReason(const PlanRequest& request) {
@@ -352,10 +355,9 @@ SkedPlan PlanSkeds(const PlanRequest& request, const std::atomic<bool>* cancel) 
     plan.emptyReason = EmptyPlanReason(request);
   } else {
     // The first of equal scores wins.
-    auto best = std::max_element(plan.windows.begin(), plan.windows.end(),
-                                 [](const SkedWindow& a, const SkedWindow& b) {
-                                   return a.score < b.score;
-                                 });
+    auto best = std::max_element(
+        plan.windows.begin(), plan.windows.end(),
+        [](const SkedWindow& a, const SkedWindow& b) { return a.score < b.score; });
     best->best = true;
   }
   return plan;

@@ -24,8 +24,8 @@ inline constexpr double kPlanDefaultFrequencyHz = 144.0e6;
 inline constexpr double kSunNoiseSeparationDeg = 10.0;
 
 struct PlanSite {
-  double latitude = 0.0;   // degrees, north positive
-  double longitude = 0.0;  // degrees, west positive
+  double latitude = 0.0;                           // degrees, north positive
+  double longitude = 0.0;                          // degrees, west positive
   double minElevation = kPlanDefaultMinElevation;  // degrees
 };
 
@@ -59,8 +59,8 @@ struct WindowMoment {
 };
 
 struct SkedWindow {
-  std::int64_t startUtc = 0;  // first second with the moon high enough at both
-  std::int64_t endUtc = 0;    // last such second
+  std::int64_t startUtc = 0;      // first second with the moon high enough at both
+  std::int64_t endUtc = 0;        // last such second
   bool startsBeforeSpan = false;  // already open at the span's first second
   bool endsAfterSpan = false;     // still open at the span's last second
   std::int64_t bestUtc = 0;       // where the lower of the two elevations peaks
@@ -68,15 +68,15 @@ struct SkedWindow {
   WindowMoment start{};
   WindowMoment middle{};
   WindowMoment end{};
-  double skyTemperature = 0.0;      // kelvin, behind the moon at the middle
-  double degradationMiddle = 0.0;   // dB
-  double degradationWorst = 0.0;    // dB, the largest in the window
-  double sunSeparation = 0.0;       // degrees, geocentric, the smallest in the window
-  bool sunNear = false;             // sunSeparation below kSunNoiseSeparationDeg
-  double dopplerStartHz = 0.0;      // two-station Doppler at the request's frequency
+  double skyTemperature = 0.0;     // kelvin, behind the moon at the middle
+  double degradationMiddle = 0.0;  // dB
+  double degradationWorst = 0.0;   // dB, the largest in the window
+  double sunSeparation = 0.0;      // degrees, geocentric, the smallest in the window
+  bool sunNear = false;            // sunSeparation below kSunNoiseSeparationDeg
+  double dopplerStartHz = 0.0;     // two-station Doppler at the request's frequency
   double dopplerEndHz = 0.0;
-  double score = 0.0;               // 0-100, see QualityScore
-  bool best = false;                // the highest score of the plan
+  double score = 0.0;  // 0-100, see QualityScore
+  bool best = false;   // the highest score of the plan
   std::int64_t DurationSeconds() const { return endUtc - startUtc; }
 };
 

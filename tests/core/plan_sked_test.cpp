@@ -102,8 +102,8 @@ TEST(PlanSkeds, IdenticalStationsGiveTheHomeMoonUpIntervals) {
 }
 
 TEST(PlanSkeds, WindowFiguresHangTogether) {
-  const PlanRequest request{{29.42, 95.36, 10.0}, {51.5, 0.1, 15.0}, 1700000000, 31 * kDay,
-                            432.0e6};
+  const PlanRequest request{
+      {29.42, 95.36, 10.0}, {51.5, 0.1, 15.0}, 1700000000, 31 * kDay, 432.0e6};
   const SkedPlan plan = PlanSkeds(request);
   ASSERT_GE(plan.windows.size(), 15u);
   int best = 0;
@@ -151,14 +151,22 @@ TEST(PlanSkeds, EmptyPlansSayWhy) {
   const Row rows[] = {
       // The moon's declination never passes 29 degrees: from the pole it
       // stands no higher than that.
-      {"home_at_the_pole", {90.0, 0.0, 40.0}, {51.5, 0.1, 10.0},
+      {"home_at_the_pole",
+       {90.0, 0.0, 40.0},
+       {51.5, 0.1, 10.0},
        "the moon never rises above 40° at the home station in these 7 days"},
-      {"dx_at_the_pole", {29.42, 95.36, 10.0}, {-90.0, 0.0, 35.0},
+      {"dx_at_the_pole",
+       {29.42, 95.36, 10.0},
+       {-90.0, 0.0, 35.0},
        "the moon never rises above 35° at the DX station in these 7 days"},
       // Antipodes: one sees the moon high only when the other does not.
-      {"antipodes", {29.42, 95.36, 10.0}, {-29.42, -84.64, 10.0},
+      {"antipodes",
+       {29.42, 95.36, 10.0},
+       {-29.42, -84.64, 10.0},
        "the moon never rises above 10° at both stations in these 7 days"},
-      {"antipodes_own_minima", {29.42, 95.36, 5.0}, {-29.42, -84.64, 10.0},
+      {"antipodes_own_minima",
+       {29.42, 95.36, 5.0},
+       {-29.42, -84.64, 10.0},
        "the moon is never above 5° at the home station and 10° at the DX station at once in "
        "these 7 days"},
   };
@@ -215,10 +223,9 @@ TEST(PlanFigures, MoonSunSeparationAgreesWithEclipticCoordinates) {
   for (std::int64_t t = k2000Noon; t < k2000Noon + 60 * kDay; t += 86400 / 3 + 17) {
     const MoonFix moon = *MoonPosition(0, 0, t, TimeBase{});
     const SunFix sun = SunPosition(0, 0, t, TimeBase{});
-    const double expected =
-        std::acos(std::cos(moon.eclipticLatitude) *
-                  std::cos(moon.eclipticLongitude - sun.eclipticLongitude)) *
-        kRadToDeg;
+    const double expected = std::acos(std::cos(moon.eclipticLatitude) *
+                                      std::cos(moon.eclipticLongitude - sun.eclipticLongitude)) *
+                            kRadToDeg;
     EXPECT_NEAR(MoonSunSeparation(t), expected, 0.05) << t;
   }
 }
@@ -234,7 +241,9 @@ TEST(PlanFigures, EchoDopplerMatchesTheReferenceRangeRate) {
   EXPECT_NEAR(TwoStationDoppler(29.42, 95.36, 51.5, 0.1, k2000Noon, 1296e6), 9.0 * ab, 1e-6);
 }
 
-std::string ResourcePath(const char* name) { return std::string(KELVORA_RESOURCE_DIR) + "/" + name; }
+std::string ResourcePath(const char* name) {
+  return std::string(KELVORA_RESOURCE_DIR) + "/" + name;
+}
 
 TEST(PlanStations, DirectoryLocatorsAndPositions) {
   const auto loaded = LoadStationDirectory(ResourcePath("EME.DTA"));
@@ -313,7 +322,9 @@ TEST(PlanStations, WhoCanIWorkListsTheNextWindowOfEachStation) {
     // The same window as a plan for that pair alone finds first.
     const SkedPlan plan = PlanSkeds({request.home,
                                      {row.station.latitude, row.station.longitude, 10.0},
-                                     request.startUtc, 2 * kDay, 144e6});
+                                     request.startUtc,
+                                     2 * kDay,
+                                     144e6});
     ASSERT_FALSE(plan.windows.empty());
     EXPECT_EQ(plan.windows.front().startUtc, row.window.startUtc);
     EXPECT_EQ(plan.windows.front().endUtc, row.window.endUtc);
