@@ -90,4 +90,14 @@ std::vector<SecondsInterval> ScanIntervals(const Margin& margin, const IntervalS
   return out;
 }
 
+// What the scans look at for two stations: the mutual margin where it is
+// needed, and only the home margin while that is below zero. The sign is the
+// same either way, and the home margin is then no further from zero, so the
+// steps it gives are no longer than safe; it spares half the moon positions.
+inline double MutualScanMargin(const PlanSite& home, const PlanSite& dx, std::int64_t utc) {
+  const double homeMargin = PlanMoonElevation(home, utc) - home.minElevation;
+  if (!(homeMargin >= 0.0)) return homeMargin;
+  return std::min(homeMargin, PlanMoonElevation(dx, utc) - dx.minElevation);
+}
+
 }  // namespace kelvora

@@ -122,7 +122,7 @@ WorkList WhoCanIWork(const WorkListRequest& request, const std::vector<PlanStati
                            request.startUtc, latestStart + kWindowRunOnSeconds - request.startUtc,
                            request.frequencyHz};
     const std::vector<SecondsInterval> found =
-        ScanIntervals([&](std::int64_t t) { return MutualMargin(plan.home, plan.dx, t); },
+        ScanIntervals([&](std::int64_t t) { return MutualScanMargin(plan.home, plan.dx, t); },
                       IntervalScan{plan.startUtc, plan.startUtc + plan.spanSeconds, latestStart, 1},
                       cancel, list.cancelled);
     if (list.cancelled) return list;

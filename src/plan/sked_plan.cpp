@@ -19,7 +19,7 @@ namespace {
 
 // Figures inside a window are sampled this often; the best common elevation
 // is then refined to the second around the best sample.
-constexpr std::int64_t kFigureStepSeconds = 600;
+constexpr std::int64_t kFigureStepSeconds = 900;
 // The range rates for the Doppler come from ranges this far either side.
 constexpr std::int64_t kRangeRateHalfSpanSeconds = 30;
 constexpr double kSpeedOfLightKmPerS = 299792.458;
@@ -113,6 +113,13 @@ double AngleBetween(double ra1, double dec1, double ra2, double dec2) {
   return std::atan2(std::hypot(cx, cy, cz), dot) * kRadToDeg;
 }
 
+// The moon's geocentric direction does not depend on the station the fix
+// was made for.
+double SeparationFromSun(const MoonFix& moon, std::int64_t utc) {
+  const SunFix sun = SunPosition(0.0, 0.0, utc, TimeBase{});
+  return AngleBetween(moon.rightAscension, moon.declination, sun.rightAscension, sun.declination);
+}
+
 double DegradationAt(const MoonFix& fix) {
   return Degradation(SkyTemperature(fix.rightAscension * kRadToRaHours), PathLoss(fix.distance));
 }
@@ -174,7 +181,7 @@ SkedWindow DescribeWindow(const PlanRequest& request, const SecondsInterval& int
 
   // Sampled figures: worst degradation, closest sun, highest common elevation.
   w.degradationWorst = w.degradationMiddle;
-  w.sunSeparation = MoonSunSeparation(middle);
+  w.sunSeparation = SeparationFromSun(middleFix, middle);
   std::int64_t bestSample = middle;
   double bestSampleValue = CommonElevation(request, middle);
   for (std::int64_t t = w.startUtc;; t += kFigureStepSeconds) {
@@ -182,7 +189,7 @@ SkedWindow DescribeWindow(const PlanRequest& request, const SecondsInterval& int
     const MoonFix home = Fix(request.home.latitude, request.home.longitude, s);
     const double dxElevation = PlanMoonElevation(request.dx, s);
     w.degradationWorst = std::max(w.degradationWorst, DegradationAt(home));
-    w.sunSeparation = std::min(w.sunSeparation, MoonSunSeparation(s));
+    w.sunSeparation = std::min(w.sunSeparation, SeparationFromSun(home, s));
     const double common = std::min(home.elevation, dxElevation);
     if (common > bestSampleValue) {
       bestSampleValue = common;
@@ -269,11 +276,7 @@ double MutualMargin(const PlanSite& home, const PlanSite& dx, std::int64_t utc) 
                   PlanMoonElevation(dx, utc) - dx.minElevation);
 }
 
-double MoonSunSeparation(std::int64_t utc) {
-  const MoonFix moon = Fix(0.0, 0.0, utc);
-  const SunFix sun = SunPosition(0.0, 0.0, utc, TimeBase{});
-  return AngleBetween(moon.rightAscension, moon.declination, sun.rightAscension, sun.declination);
-}
+double MoonSunSeparation(std::int64_t utc) { return SeparationFromSun(Fix(0.0, 0.0, utc), utc); }
 
 double TwoStationDoppler(double lat1, double lon1, double lat2, double lon2, std::int64_t utc,
                          double frequencyHz) {
@@ -341,7 +344,7 @@ SkedPlan PlanSkeds(const PlanRequest& request, const std::atomic<bool>* cancel) 
   SkedPlan plan;
   const std::int64_t end = request.startUtc + request.spanSeconds;
   const std::vector<SecondsInterval> intervals =
-      ScanIntervals([&](std::int64_t t) { return MutualMargin(request.home, request.dx, t); },
+      ScanIntervals([&](std::int64_t t) { return MutualScanMargin(request.home, request.dx, t); },
                     IntervalScan{request.startUtc, end}, cancel, plan.cancelled);
   for (const SecondsInterval& interval : intervals) {
     if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
