@@ -26,6 +26,7 @@
 
 #include "app/clock.h"
 #include "arguments.h"
+#include "plan_command.h"
 #include "astro/moon.h"
 #include "astro/rise_set.h"
 #include "astro/sky.h"
@@ -531,6 +532,8 @@ int Main(int argc, char** argv) {
   directory->add_option("CALL", directoryCall, "call sign or its beginning")->required();
   directory->add_option("--file", directoryFile, "directory file (default: ./EME.DTA)");
   directory->callback([&] { action = [&] { return RunDirectory(directoryCall, directoryFile); }; });
+
+  AddPlanCommand(app, action);
 
   try {
     app.parse(argc, argv);
