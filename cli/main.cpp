@@ -29,6 +29,7 @@
 #include "astro/map_projection.h"
 #include "precise_commands.h"
 #include "rotator_command.h"
+#include "plan_command.h"
 #include "astro/moon.h"
 #include "astro/rise_set.h"
 #include "astro/sky.h"
@@ -540,6 +541,7 @@ int Main(int argc, char** argv) {
   const auto preciseCommands = RegisterPreciseCommands(app, action);
   AddRotatorCommand(app, action);
   const RadioCommands radio(app, action);
+  AddPlanCommand(app, action);
 
   try {
     app.parse(argc, argv);

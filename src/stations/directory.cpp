@@ -156,4 +156,18 @@ std::string FormatDirectoryRecord(std::string_view line, std::string_view call) 
 
 std::string DirectoryLocatorColumns(std::string_view line) { return Cut(line, kLocatorColumns); }
 
+std::optional<std::vector<std::string>> ReadDirectoryRecords(const std::filesystem::path& file) {
+  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(file.c_str(), "rb"));
+  if (!f) return std::nullopt;
+  std::vector<std::string> records;
+  std::string line;
+  while (ReadLine(f.get(), line)) {
+    if (line.front() == '\\') break;
+    std::string body(RecordBody(line));
+    if (body.find_first_not_of(' ') != std::string::npos) records.push_back(std::move(body));
+  }
+  if (std::ferror(f.get()) != 0) return std::nullopt;
+  return records;
+}
+
 }  // namespace kelvora
