@@ -175,7 +175,10 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
     stepTimer_->stop();
   });
 
-  StartUp(model_, LocalPath(options_.settingsFolder));
+  if (const std::optional<std::string> notice = StartUp(model_, LocalPath(options_.settingsFolder))) {
+    // Once, as soon as the window is up, so the message stands over it.
+    QTimer::singleShot(0, this, [this, text = QString::fromStdString(*notice)] { ShowMessage(text); });
+  }
 
   qApp->installEventFilter(this);
 }
