@@ -23,6 +23,7 @@
 
 #include "app/clock.h"
 #include "app/settings.h"
+#include "help/help_dialog.h"
 #include "ui/about_dialog.h"
 #include "ui/control_colours.h"
 #include "ui/dialog_units.h"
@@ -451,7 +452,9 @@ void TrackerDialog::RunCommand(int commandId) {
     case kCmdAbout:
       ShowAbout();
       break;
-    case kCmdHelp:  // the program has no help of its own
+    case kCmdHelp:
+      ShowHelp();
+      break;
     default:
       break;
   }
@@ -461,6 +464,11 @@ void TrackerDialog::SaveCopy() {
   const std::optional<std::string> failure =
       SaveSettingsCopy(LocalPath(options_.settingsFolder), model_.settings);
   if (failure) ShowMessage(QString::fromStdString(*failure));
+}
+
+void TrackerDialog::ShowHelp() {
+  HelpDialog help(options_.settingsFolder, this);
+  help.exec();
 }
 
 void TrackerDialog::ShowAbout() {
