@@ -5,6 +5,8 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "ui/window_decorations.h"
+
 namespace kelvora::gui {
 
 namespace {
@@ -77,6 +79,11 @@ HelpDialog::HelpDialog(const QString& folder, QWidget* parent) : QDialog(parent)
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   layout->addWidget(buttons);
+}
+
+void HelpDialog::showEvent(QShowEvent* event) {
+  ApplyFixedDialogDecorations(this, /*closeBox=*/true);
+  QDialog::showEvent(event);
 }
 
 }  // namespace kelvora::gui

@@ -17,6 +17,9 @@ class HelpDialog : public QDialog {
   Q_OBJECT
  public:
   HelpDialog(const QString& folder, QWidget* parent = nullptr);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace kelvora::gui
