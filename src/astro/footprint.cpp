@@ -109,7 +109,8 @@ void OrderByColumn(std::span<MapPoint, kCircleSteps> pts) {
   };
   for (const MapPoint& point : pts) {
     const auto c = static_cast<std::size_t>(point.x);
-    settle(point.x);
+    // A column of one point never turns.
+    if (start[c + 1] - start[c] > 1) settle(point.x);
     runs[static_cast<std::size_t>(start[c] + length[c])] = point;
     ++length[c];
     arrived.Add(point.x);
