@@ -27,12 +27,16 @@
 #include "app/clock.h"
 #include "arguments.h"
 #include "astro/map_projection.h"
+#include "precise_commands.h"
+#include "rotator_command.h"
+#include "plan_command.h"
 #include "astro/moon.h"
 #include "astro/rise_set.h"
 #include "astro/sky.h"
 #include "astro/sources.h"
 #include "astro/sun.h"
 #include "astro/time_helpers.h"
+#include "radio_command.h"
 #include "state/records.h"
 #include "stations/bearing.h"
 #include "stations/directory.h"
@@ -533,6 +537,11 @@ int Main(int argc, char** argv) {
   directory->add_option("CALL", directoryCall, "call sign or its beginning")->required();
   directory->add_option("--file", directoryFile, "directory file (default: ./EME.DTA)");
   directory->callback([&] { action = [&] { return RunDirectory(directoryCall, directoryFile); }; });
+
+  const auto preciseCommands = RegisterPreciseCommands(app, action);
+  AddRotatorCommand(app, action);
+  const RadioCommands radio(app, action);
+  AddPlanCommand(app, action);
 
   try {
     app.parse(argc, argv);
