@@ -13,6 +13,11 @@ constexpr double kDegPerRad = 180.0 / ERFA_DPI;
 constexpr double kSecondsPerDay = 86400.0;
 constexpr double kUnixEpochJd = 2440587.5;  // 1970-01-01 00:00 as a Julian date
 constexpr double kMetresPerAu = ERFA_DAU;
+// Added to Saemundsson's refraction so that it vanishes at the zenith.
+constexpr double kRefractionZenithArcMin = 0.0019279;
+// The moon's share of the earth-moon mass (earth/moon mass ratio
+// 81.3005691, IAU 2009 system of constants).
+constexpr double kMoonMassShare = 1.0 / (1.0 + 81.3005691);
 // The earth's rotation rate against the stars (rad/s): the earth rotation
 // angle advances 1.00273781191135448 turns per UT1 day. Precession adds
 // about 1e-10 of it, far below what the range rate needs.
@@ -34,6 +39,13 @@ Vec Apply(const double r[3][3], const double v[3]) {
   return {r[0][0] * v[0] + r[0][1] * v[1] + r[0][2] * v[2],
           r[1][0] * v[0] + r[1][1] * v[1] + r[1][2] * v[2],
           r[2][0] * v[0] + r[2][1] * v[1] + r[2][2] * v[2]};
+}
+
+// The inverse rotation: r is orthogonal.
+Vec ApplyTransposed(const double r[3][3], Vec v) {
+  return {r[0][0] * v.x + r[1][0] * v.y + r[2][0] * v.z,
+          r[0][1] * v.x + r[1][1] * v.y + r[2][1] * v.z,
+          r[0][2] * v.x + r[1][2] * v.y + r[2][2] * v.z};
 }
 
 Vec FromArray(const double v[3]) { return {v[0], v[1], v[2]}; }
@@ -88,16 +100,6 @@ Horizontal HorizontalOf(Vec line, const StationFrame& f) {
           std::atan2(u, std::hypot(e, n)) * kDegPerRad};
 }
 
-// Standard refraction (Saemundsson's formula, 1010 hPa and 10 C, as the
-// almanacs use it) in degrees for a geometric elevation in degrees. It
-// holds down to the horizon; below -1 degree it keeps its value there
-// rather than run into its pole near -5 degrees.
-double RefractionDeg(double elevationDeg) {
-  const double h = std::fmax(elevationDeg, -1.0);
-  const double arcMinutes = 1.02 / std::tan((h + 10.3 / (h + 5.11)) / kDegPerRad);
-  return arcMinutes / 60.0;
-}
-
 // The signed parallactic angle in radians: at the moon, from the direction
 // of the celestial pole to that of the station's zenith, positive when the
 // moon stands west of the meridian.
@@ -110,13 +112,41 @@ double ParallacticAngle(double hourAngleRad, double declinationRad, double latit
 
 }  // namespace
 
+double StandardRefractionDeg(double elevationDeg) {
+  const double h = std::fmax(elevationDeg, -1.0);
+  const double arcMinutes =
+      1.02 / std::tan((h + 10.3 / (h + 5.11)) / kDegPerRad) + kRefractionZenithArcMin;
+  return arcMinutes / 60.0;
+}
+
 bool IsValidSite(const Site& site) {
   return std::isfinite(site.latitudeDeg) && std::isfinite(site.longitudeWestDeg) &&
          std::isfinite(site.heightM) && std::fabs(site.latitudeDeg) <= 90.0 &&
          site.heightM >= kLowestSiteM && site.heightM <= kHighestSiteM;
 }
 
-std::optional<Moment> PrepareMoment(std::int64_t utcSeconds) {
+namespace {
+
+CelestialFrame ComputeFrame(std::int64_t utcSeconds, double tt1, double tt2) {
+  CelestialFrame frame{};
+  frame.utcSeconds = utcSeconds;
+  // Frame bias, IAU 2000 precession and IAU 2000B nutation: 1 mas, far
+  // below what is needed, for a fraction of the cost of the 2000A series.
+  double dpsi = 0.0;
+  double deps = 0.0;
+  eraNut00b(tt1, tt2, &dpsi, &deps);
+  double epsa = 0.0;
+  double rb[3][3], rp[3][3], rbp[3][3], rn[3][3];
+  eraPn00(tt1, tt2, dpsi, deps, &epsa, rb, rp, rbp, rn, frame.biasPrecessionNutation);
+  // The classical equation of the equinoxes; the complementary terms of
+  // eraEe00 stay under 3 mas and cost as much as the nutation.
+  frame.equationOfEquinoxesRad = dpsi * std::cos(epsa);
+  return frame;
+}
+
+}  // namespace
+
+std::optional<Moment> PrepareMoment(std::int64_t utcSeconds, const CelestialFrame* reuse) {
   if (utcSeconds < kFirstPreciseSecond || utcSeconds > kLastPreciseSecond) return std::nullopt;
   Moment m{};
   m.utcSeconds = utcSeconds;
@@ -133,18 +163,12 @@ std::optional<Moment> PrepareMoment(std::int64_t utcSeconds) {
   if (eraUtctai(utc1, utc2, &tai1, &tai2) < 0) return std::nullopt;
   eraTaitt(tai1, tai2, &m.tt1, &m.tt2);
 
-  // Frame bias, IAU 2000 precession and IAU 2000B
-  // nutation, computed once: 1 mas, well below what is needed, for a
-  // fraction of the cost of the full 2000A series.
-  double dpsi = 0.0;
-  double deps = 0.0;
-  eraNut00b(m.tt1, m.tt2, &dpsi, &deps);
-  double epsa = 0.0;
-  double rb[3][3], rp[3][3], rbp[3][3], rn[3][3], rbpn[3][3];
-  eraPn00(m.tt1, m.tt2, dpsi, deps, &epsa, rb, rp, rbp, rn, rbpn);
+  const bool reusable = reuse != nullptr && reuse->utcSeconds >= utcSeconds - kFrameReuseSeconds &&
+                        reuse->utcSeconds <= utcSeconds + kFrameReuseSeconds;
+  m.frame = reusable ? *reuse : ComputeFrame(utcSeconds, m.tt1, m.tt2);
   const double gmst = eraGmst00(utc1, utc2, m.tt1, m.tt2);  // UT1 = UTC
-  m.greenwichSiderealRad = eraAnp(gmst + eraEe00(m.tt1, m.tt2, epsa, dpsi));
-  eraCr(rbpn, m.celestialToTerrestrial);
+  m.greenwichSiderealRad = eraAnp(gmst + m.frame.equationOfEquinoxesRad);
+  eraCr(m.frame.biasPrecessionNutation, m.celestialToTerrestrial);
   eraRz(m.greenwichSiderealRad, m.celestialToTerrestrial);
 
   double pv[2][3];
@@ -174,7 +198,7 @@ std::optional<MoonFix> PreciseMoon(const Moment& moment, const Site& site) {
   const Horizontal h = HorizontalOf(line, *frame);
   fix.azimuthDeg = h.azimuthDeg;
   fix.elevationDeg = h.elevationDeg;
-  fix.apparentElevationDeg = h.elevationDeg + RefractionDeg(h.elevationDeg);
+  fix.apparentElevationDeg = h.elevationDeg + StandardRefractionDeg(h.elevationDeg);
   fix.distanceKm = range / 1000.0;
   fix.rangeRateMps = Dot(line, v) / range;
   fix.echoDelayS = 2.0 * range / kSpeedOfLightMps;
@@ -217,32 +241,37 @@ std::optional<SunFix> MoonLightDirection(const Moment& moment, const Site& site)
 std::optional<SunFix> PreciseSun(const Moment& moment, const Site& site) {
   const auto frame = FrameOf(site);
   if (!frame) return std::nullopt;
-  // The earth's heliocentric and barycentric state, au and au/day, ICRS
-  // axes. ERFA returns status 1 only outside 1900-2100, where
-  // PrepareMoment already refused.
-  double pvh[2][3];
-  double pvb[2][3];
-  eraEpv00(moment.tt1, moment.tt2, pvh, pvb);
+  // The earth-moon barycentre's heliocentric state (au, au/day, J2000
+  // equator, within 23 mas of the GCRS); the earth lies off it towards the
+  // moon's opposite by the moon's share of their mass. eraPlan94 warns only
+  // outside 1000-3000.
+  double emb[2][3];
+  eraPlan94(moment.tt1, moment.tt2, 3, emb);
+  const Vec moonTerrestrial = FromArray(moment.moonPositionM);
+  const Vec moonInertialVelocity = FromArray(moment.moonVelocityMps) + SpinCross(moonTerrestrial);
+  const Vec earth = FromArray(emb[0]) - (kMoonMassShare / kMetresPerAu) *
+                                           ApplyTransposed(moment.celestialToTerrestrial,
+                                                           moonTerrestrial);
+  const Vec earthVelocity =
+      FromArray(emb[1]) - (kMoonMassShare * kSecondsPerDay / kMetresPerAu) *
+                              ApplyTransposed(moment.celestialToTerrestrial, moonInertialVelocity);
 
-  // The sun one light-time ago (its own barycentric motion, about 10 m/s,
-  // over about 500 s), then aberration from the earth's barycentric motion.
-  const Vec sunGeometric = -1.0 * FromArray(pvh[0]);
-  const Vec sunVelocity = FromArray(pvb[1]) - FromArray(pvh[1]);
-  const double distanceAu = Norm(sunGeometric);
-  const Vec sunRetarded = sunGeometric - (distanceAu / ERFA_DC) * sunVelocity;
-  const double distanceRetarded = Norm(sunRetarded);
-  double natural[3] = {sunRetarded.x / distanceRetarded, sunRetarded.y / distanceRetarded,
-                       sunRetarded.z / distanceRetarded};
-  double earthVelocityC[3] = {pvb[1][0] / ERFA_DC, pvb[1][1] / ERFA_DC, pvb[1][2] / ERFA_DC};
-  const double v2 = earthVelocityC[0] * earthVelocityC[0] + earthVelocityC[1] * earthVelocityC[1] +
-                    earthVelocityC[2] * earthVelocityC[2];
+  // Aberration from the earth's motion (the sun's own motion about the
+  // barycentre, 10 m/s, over the 500 s light-time moves it 0.003 arc
+  // seconds, so the heliocentric velocity serves).
+  const Vec sun = -1.0 * earth;
+  const double distanceAu = Norm(sun);
+  double natural[3] = {sun.x / distanceAu, sun.y / distanceAu, sun.z / distanceAu};
+  double velocityC[3] = {earthVelocity.x / ERFA_DC, earthVelocity.y / ERFA_DC,
+                         earthVelocity.z / ERFA_DC};
+  const double v2 = velocityC[0] * velocityC[0] + velocityC[1] * velocityC[1] +
+                    velocityC[2] * velocityC[2];
   double proper[3];
-  eraAb(natural, earthVelocityC, distanceAu, std::sqrt(1.0 - v2), proper);
+  eraAb(natural, velocityC, distanceAu, std::sqrt(1.0 - v2), proper);
 
   // To the rotating earth at the sun's distance, then from the station
   // (the sun's parallax is up to 9 arc seconds).
-  const Vec geocentric = (distanceRetarded * kMetresPerAu) *
-                         Apply(moment.celestialToTerrestrial, proper);
+  const Vec geocentric = (distanceAu * kMetresPerAu) * Apply(moment.celestialToTerrestrial, proper);
   const Horizontal h = HorizontalOf(geocentric - frame->position, *frame);
   return SunFix{h.azimuthDeg, h.elevationDeg};
 }

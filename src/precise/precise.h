@@ -10,9 +10,10 @@
 // UT1 is taken equal to UTC: the earth's rotation angle is then off by up to
 // 0.9 s of rotation, about 0.004 degrees in hour angle and azimuth.
 //
-// Frames: the moon comes from eraMoon98 (GCRS), the earth and sun from
-// eraEpv00; IAU 2000 precession with IAU 2000B nutation and Greenwich
-// apparent sidereal time take them to the rotating earth; no polar motion.
+// Frames: the moon comes from eraMoon98 (GCRS), the earth-moon barycentre
+// for the sun from eraPlan94; IAU 2000 precession with IAU 2000B nutation
+// and Greenwich apparent sidereal time take them to the rotating earth; no
+// polar motion.
 // Stations stand on the WGS84 ellipsoid. Longitudes are WEST positive.
 //
 // Every function is pure: the moment goes in, a small struct comes out.
@@ -64,12 +65,25 @@ struct SunFix {
   double elevationDeg;
 };
 
+// The slowly changing part of the rotation from the celestial to the
+// terrestrial frame: frame bias, precession and nutation. It moves by about
+// 0.01 arc seconds in an hour, so a caller asking every second may hand the
+// last one back to PrepareMoment for up to kFrameReuseSeconds and save a
+// third of the work.
+inline constexpr std::int64_t kFrameReuseSeconds = 3600;
+struct CelestialFrame {
+  std::int64_t utcSeconds;                // the moment it was computed for
+  double biasPrecessionNutation[3][3];    // GCRS to true equator and equinox of date
+  double equationOfEquinoxesRad;          // apparent minus mean sidereal time
+};
+
 // The work every station shares at one moment: time scales, the rotation
 // from the celestial to the terrestrial frame and the moon's geocentric
 // state. Build it once per moment and hand it to the per-station calls.
 struct Moment {
   std::int64_t utcSeconds;
   double tt1, tt2;                 // TT as a two-part Julian date
+  CelestialFrame frame;            // the one used: computed, or `reuse` when near enough
   double greenwichSiderealRad;     // apparent sidereal time, UT1 = UTC, [0, 2pi)
   double celestialToTerrestrial[3][3];  // GCRS to the rotating earth
   double moonPositionM[3];         // geocentric, terrestrial axes, metres
@@ -77,7 +91,11 @@ struct Moment {
 };
 
 bool IsValidSite(const Site& site);
-std::optional<Moment> PrepareMoment(std::int64_t utcSeconds);
+// `reuse`, when given and computed within kFrameReuseSeconds of the moment,
+// stands in for the frame; otherwise the frame is computed afresh. Either
+// way the result depends only on the arguments.
+std::optional<Moment> PrepareMoment(std::int64_t utcSeconds,
+                                    const CelestialFrame* reuse = nullptr);
 
 std::optional<MoonFix> PreciseMoon(const Moment& moment, const Site& site);
 std::optional<MoonFix> PreciseMoon(const Site& site, std::int64_t utcSeconds);
@@ -90,6 +108,12 @@ std::optional<SunFix> PreciseSun(const Site& site, std::int64_t utcSeconds);
 // 0.001 degrees; the geometric one is the right one to point an antenna
 // whose echo returns, this one is for comparing with other sources.
 std::optional<SunFix> MoonLightDirection(const Moment& moment, const Site& site);
+
+// Standard refraction in degrees for a geometric elevation in degrees:
+// Saemundsson's formula (1010 hPa, 10 C, as the almanacs use it), made to
+// vanish at the zenith. It holds down to the horizon; below -1 degree it
+// keeps its value there rather than run into its pole near -5 degrees.
+double StandardRefractionDeg(double elevationDeg);
 
 // Doppler shifts in Hz for a frequency in Hz from range rates in m/s
 // (positive receding, so a receding moon gives a negative shift).
