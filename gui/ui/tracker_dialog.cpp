@@ -23,6 +23,7 @@
 
 #include "app/clock.h"
 #include "app/settings.h"
+#include "plan/plan_window.h"
 #include "ui/about_dialog.h"
 #include "ui/control_colours.h"
 #include "ui/dialog_units.h"
@@ -210,6 +211,15 @@ void TrackerDialog::BuildMenu() {
   QMenu* station = menuBar_->addMenu(QStringLiteral("&Station"));
   add(station, kCmdEmeDir, "&EME Dir", false);
   add(station, kCmdStation2, "Station&2", false);
+  station->addSeparator();
+  connect(station->addAction(QStringLiteral("Plan S&keds...")), &QAction::triggered, this, [this] {
+    ShowPlanWindow(this, model_,
+                   QDir(options_.settingsFolder).filePath(QString::fromUtf8(kDirectoryFileName)),
+                   [this] {
+                     return TimeBase{model_.home.gmtOffsetHours, model_.tracking.timeOffset}
+                         .Adjust(Clock());
+                   });
+  });
 
   QMenu* view = menuBar_->addMenu(QStringLiteral("&View"));
   add(view, kCmdFromMoon, "From &Moon", true)->setChecked(true);
