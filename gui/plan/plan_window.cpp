@@ -216,9 +216,11 @@ PlanWindow::PlanWindow(const TrackerModel& model, QString directoryFile,
 
 PlanWindow::~PlanWindow() {
   // The worker must not outlive the window it reports to.
+  // Its finished signal will find no receiver, so the thread object goes here.
   if (worker_ != nullptr) {
     cancel_->store(true);
     worker_->wait();
+    delete worker_;
   }
 }
 
