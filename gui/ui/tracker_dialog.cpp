@@ -23,6 +23,7 @@
 
 #include "app/clock.h"
 #include "app/settings.h"
+#include "help/help_window.h"
 #include "ui/about_dialog.h"
 #include "ui/control_colours.h"
 #include "ui/dialog_units.h"
@@ -448,7 +449,9 @@ void TrackerDialog::RunCommand(int commandId) {
     case kCmdAbout:
       ShowAbout();
       break;
-    case kCmdHelp:  // the program has no help of its own
+    case kCmdHelp:
+      ShowHelp(this, QDir(options_.settingsFolder).absolutePath());
+      break;
     default:
       break;
   }
