@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -16,6 +17,7 @@
 #include "app/user_folder.h"
 #include "app/version.h"
 #include "state/records.h"
+#include "ui/display_probe.h"
 #include "ui/tracker_dialog.h"
 
 namespace {
@@ -63,6 +65,10 @@ int main(int argc, char* argv[]) {
     return 0;
   }
 
+  if (!kelvora::gui::CanOpenDisplay(argv[0])) {
+    std::fprintf(stderr, "%s\n", kelvora::gui::NoDisplayNotice().c_str());
+    return kelvora::gui::kNoDisplayExitStatus;
+  }
   QApplication app(argc, argv);  // takes Qt's own options out of argv
   // Qt adopts the user's locale for the C library; every figure of ours is
   // formatted and read with the C library, always with a decimal point.
