@@ -336,16 +336,18 @@ std::string FormatDirectoryRecord(std::string_view line, std::string_view call) 
 std::string DirectoryLocatorColumns(std::string_view line) { return Cut(line, kLocatorColumns); }
 
 std::optional<std::vector<std::string>> ReadDirectoryRecords(const std::filesystem::path& file) {
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(file.c_str(), "rb"));
-  if (!f) return std::nullopt;
+  std::uint64_t size = 0;
+  const FileHandle fd(OpenRegularFile(file, size));
+  if (fd.get() < 0) return std::nullopt;
+  LineReader reader(fd.get(), size);
   std::vector<std::string> records;
-  std::string line;
-  while (ReadLine(f.get(), line)) {
+  std::string_view line;
+  while (reader.Next(line)) {
     if (line.front() == '\\') break;
     std::string body(RecordBody(line));
     if (body.find_first_not_of(' ') != std::string::npos) records.push_back(std::move(body));
   }
-  if (std::ferror(f.get()) != 0) return std::nullopt;
+  if (reader.Failed()) return std::nullopt;
   return records;
 }
 
