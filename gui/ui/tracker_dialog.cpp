@@ -155,6 +155,7 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
   // with them, the two timers, the settings and the home locator. The
   // circle tables were built with the model.
   setWindowIcon(QIcon(QString::fromUtf8(kIconPath)));
+  setPalette(ClassicFacePalette(QApplication::palette(this)));
   resources_ = CreateDrawingResources();
   BuildControls();
   station2Dialog_ = CreateStation2Dialog(
