@@ -165,6 +165,10 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
   statusTimer_ = new QTimer(this);
   stepTimer_ = new QTimer(this);
   stepTimer_->setSingleShot(true);
+  releaseTimer_ = new QTimer(this);
+  releaseTimer_->setSingleShot(true);
+  releaseTimer_->setInterval(kRepeatPairMs);
+  connect(releaseTimer_, &QTimer::timeout, this, [this] { ApplyHeldRelease(); });
   connect(tickTimer_, &QTimer::timeout, this, [this] { HandleTimer(kTickTimerId); });
   connect(statusTimer_, &QTimer::timeout, this, [this] { HandleTimer(kStatusTimerId); });
   connect(stepTimer_, &QTimer::timeout, this, [this] { HandleTimer(kStepTimerId); });
@@ -187,6 +191,7 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
 
 TrackerDialog::~TrackerDialog() {
   qApp->removeEventFilter(this);
+  releaseTimer_->stop();
   tickTimer_->stop();
   statusTimer_->stop();
   stepTimer_->stop();
@@ -533,6 +538,34 @@ bool TrackerDialog::HandleKey(QKeyEvent* event) {
   message.shiftDown = now.testFlag(Qt::ShiftModifier);
   message.ctrlDown = now.testFlag(Qt::ControlModifier);
 
+  if (release) {
+    // Wait and see: a press of the same key at once makes it a repeat.
+    if (releaseTimer_->isActive()) ApplyHeldRelease();
+    heldRelease_ = message;
+    heldReleaseTimestamp_ = event->timestamp();
+    releaseTimer_->start();
+    return false;
+  }
+  if (releaseTimer_->isActive()) {
+    // X11 gives both halves of a repeat the same timestamp; a press of the
+    // same key with another one is the key pressed anew.
+    const bool sameMoment = event->timestamp() == heldReleaseTimestamp_ ||
+                            event->timestamp() == 0 || heldReleaseTimestamp_ == 0;
+    if (message.key == heldRelease_.key && sameMoment) {
+      releaseTimer_->stop();
+    } else {
+      ApplyHeldRelease();
+    }
+  }
+  return ApplyKey(message);
+}
+
+void TrackerDialog::ApplyHeldRelease() {
+  releaseTimer_->stop();
+  ApplyKey(heldRelease_);
+}
+
+bool TrackerDialog::ApplyKey(const KeyMessage& message) {
   const KeyAction action = gui::PreTranslateKey(model_, message, Clock());
   if (action.endDialog) accept();
   if (action.command) ApplyCommand(*action.command, message.key == Qt::Key_V);
