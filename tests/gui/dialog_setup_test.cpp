@@ -172,7 +172,10 @@ INSTANTIATE_TEST_SUITE_P(
         KillFocusCase{"grid_fn42_completes_to_fn42mm", 29.42, 95.36, "edit1040", "FN42", 42.52,
                       70.96, "FN42MM", "42.52", "70.96"},
         KillFocusCase{"lower_case_grid_is_upper_cased", 29.42, 95.36, "edit1040", "fn42", 42.52,
-                      70.96, "FN42MM", "42.52", "70.96"}),
+                      70.96, "FN42MM", "42.52", "70.96"},
+        // A decimal comma is read as the point and shown back with a point.
+        KillFocusCase{"latitude_with_decimal_comma", 29.42, 96.8, "edit1000", "32,9", 32.9,
+                      96.8, "EM12OV", "32.9", "96.8"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SetupDialogTest, FieldsUpperCaseAsTyped) {

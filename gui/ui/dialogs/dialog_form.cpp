@@ -44,6 +44,17 @@ std::string TrimmedFieldText(const QString& text) {
   return s;
 }
 
+// A decimal comma becomes the point; a text with more than one comma, or a
+// comma beside a point, is left for the parser to refuse.
+std::string WithDecimalPoint(std::string s) {
+  const auto comma = s.find(',');
+  if (comma != std::string::npos && s.find(',', comma + 1) == std::string::npos &&
+      s.find('.') == std::string::npos) {
+    s[comma] = '.';
+  }
+  return s;
+}
+
 }  // namespace
 
 QString RangeMessage(double minimum, double maximum) {
@@ -52,13 +63,17 @@ QString RangeMessage(double minimum, double maximum) {
 }
 
 std::optional<double> ParseFieldNumber(const QString& text) {
-  const std::string s = TrimmedFieldText(text);
+  const std::string s = WithDecimalPoint(TrimmedFieldText(text));
   if (s.empty()) return std::nullopt;
   double value = 0.0;
   const char* end = s.data() + s.size();
   const auto [ptr, ec] = std::from_chars(s.data(), end, value, std::chars_format::general);
   if (ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+QString NumberFieldText(const QString& text) {
+  return QString::fromStdString(WithDecimalPoint(text.trimmed().toStdString()));
 }
 
 std::optional<int> ParseFieldInteger(const QString& text) {
