@@ -257,6 +257,9 @@ TEST_F(SetupDialogTest, SaveAndExitWritesTheRecord) {
   EXPECT_DOUBLE_EQ(record[1], 96.8);
   EXPECT_DOUBLE_EQ(record[2], 6.0);
   EXPECT_DOUBLE_EQ(record[3], 0.0);
+  // The sun's figures now belong to the saved home as well.
+  EXPECT_DOUBLE_EQ(model.home.sunLatitude, 32.9);
+  EXPECT_DOUBLE_EQ(model.home.sunLongitude, 96.8);
 }
 
 TEST_F(SetupDialogTest, FailedWriteIsShownAndTheDialogStaysOpen) {
