@@ -232,6 +232,9 @@ bool FormDialog::eventFilter(QObject* watched, QEvent* event) {
 void FormDialog::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    // The field being typed in would act on losing the focus as the dialog
+    // closes; it acts first, and a refused value keeps the dialog open.
+    if (!RunFocusedFieldStep()) return;
     // Enter presses the button that has the focus, else the default button;
     // a dialog without one ends through its OK path.
     if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
@@ -248,6 +251,14 @@ void FormDialog::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
+}
+
+bool FormDialog::RunFocusedFieldStep() {
+  const auto found = killFocusHandlers_.find(focusWidget());
+  if (found == killFocusHandlers_.end() || refusing_) return !refusing_;
+  const auto handler = found->second;
+  handler();
+  return !refusing_;
 }
 
 void FormDialog::showEvent(QShowEvent* event) {

@@ -86,6 +86,9 @@ class FormDialog : public QDialog {
 
  private:
   void Refuse(QLineEdit* edit, const QString& message);
+  // Runs the kill-focus step of the field that has the focus, as its losing
+  // the focus would; false when that step refused the field's value.
+  bool RunFocusedFieldStep();
 
   std::map<QObject*, std::function<void()>> killFocusHandlers_;
   MessageHook messageHook_;
