@@ -28,7 +28,7 @@ struct KeyAction {
   std::vector<PixelRect> invalidate;      // each with erasing
   bool startStepTimer = false;            // (re)start the 500 ms step timer
   bool refresh = false;                   // run the tick with id 0 at once
-  bool consumed = false;                  // the key goes no further
+  bool consumed = false;                  // the key goes no further (the window acted on it)
 };
 
 // Seconds one press of a time-step key adds (M T H D W O Y), 0 for any other key.
