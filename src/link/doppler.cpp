@@ -49,6 +49,12 @@ std::string Hertz(double value) {
 
 }  // namespace
 
+double HomeEchoDopplerHz(const DopplerInput& input) {
+  const double t = RotationAngle(input.homeLongitude, input.moonHourAngle);
+  return RotationDoppler(t, input.homeLatitude, input.moonDeclination) -
+         kRangeRateHz * input.moonRangeRate;
+}
+
 DopplerResult ComputeDoppler(const DopplerInput& input) {
   DopplerResult out;
   if (!input.moonUpHome) {
@@ -71,8 +77,14 @@ DopplerResult ComputeDoppler(const DopplerInput& input) {
   } else {
     out.station2Doppler = kNotApplicable;
   }
-  out.myDoppler = Hertz(d1 - kRangeRateHz * input.moonRangeRate);
+  out.myDoppler = Hertz(HomeEchoDopplerHz(input));
   return out;
+}
+
+double StationRangeRate(double latitude, double westLongitude, double moonHourAngle,
+                        double moonDeclination, double moonRangeRate) {
+  const double angle = RotationAngle(westLongitude, moonHourAngle);
+  return moonRangeRate - RotationDoppler(angle, latitude, moonDeclination) / kRangeRateHz;
 }
 
 }  // namespace kelvora

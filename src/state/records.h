@@ -8,6 +8,7 @@
 
 #include "app/settings.h"
 #include "astro/footprint.h"
+#include "astro/map_projection.h"
 #include "astro/time_helpers.h"
 
 namespace kelvora {

@@ -335,4 +335,20 @@ std::string FormatDirectoryRecord(std::string_view line, std::string_view call) 
 
 std::string DirectoryLocatorColumns(std::string_view line) { return Cut(line, kLocatorColumns); }
 
+std::optional<std::vector<std::string>> ReadDirectoryRecords(const std::filesystem::path& file) {
+  std::uint64_t size = 0;
+  const FileHandle fd(OpenRegularFile(file, size));
+  if (fd.get() < 0) return std::nullopt;
+  LineReader reader(fd.get(), size);
+  std::vector<std::string> records;
+  std::string_view line;
+  while (reader.Next(line)) {
+    if (line.front() == '\\') break;
+    std::string body(RecordBody(line));
+    if (body.find_first_not_of(' ') != std::string::npos) records.push_back(std::move(body));
+  }
+  if (reader.Failed()) return std::nullopt;
+  return records;
+}
+
 }  // namespace kelvora

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvora {
 
@@ -39,5 +41,9 @@ std::string FormatDirectoryRecord(std::string_view line, std::string_view call);
 
 // Columns 181-186 of a record line (blanks where the line is shorter).
 std::string DirectoryLocatorColumns(std::string_view line);
+
+// Every line before the end-of-directory line (a backslash first), line breaks
+// removed, blank lines skipped. Empty when the file cannot be opened or read.
+std::optional<std::vector<std::string>> ReadDirectoryRecords(const std::filesystem::path& file);
 
 }  // namespace kelvora
