@@ -58,12 +58,14 @@ struct MoonFix {
   double geocentricRangeRateMps;  // rate of geocentricDistanceKm, m/s
 };
 
-// The sun's apparent place (aberration applied: where the sun is seen),
-// topocentric, no refraction.
-struct SunFix {
+// A topocentric direction, no refraction.
+struct Direction {
   double azimuthDeg;    // from north through east, [0, 360)
   double elevationDeg;
 };
+
+// The sun's apparent place (aberration applied: where the sun is seen).
+using SunFix = Direction;
 
 // The slowly changing part of the rotation from the celestial to the
 // terrestrial frame: frame bias, precession and nutation. It moves by about
@@ -107,7 +109,7 @@ std::optional<SunFix> PreciseSun(const Site& site, std::int64_t utcSeconds);
 // refraction. It differs from MoonFix's geometric direction by under
 // 0.001 degrees; the geometric one is the right one to point an antenna
 // whose echo returns, this one is for comparing with other sources.
-std::optional<SunFix> MoonLightDirection(const Moment& moment, const Site& site);
+std::optional<Direction> MoonLightDirection(const Moment& moment, const Site& site);
 
 // Standard refraction in degrees for a geometric elevation in degrees:
 // Saemundsson's formula (1010 hPa, 10 C, as the almanacs use it), made to
