@@ -8,7 +8,8 @@
 // pass the tracked moment TimeBase::Adjust(clock) = clock + gmtOffsetHours *
 // 3600 + timeOffset (astro/time_helpers.h), never the clock value itself.
 // UT1 is taken equal to UTC: the earth's rotation angle is then off by up to
-// 0.9 s of rotation, about 0.004 degrees in hour angle and azimuth.
+// 0.9 s of rotation, about 0.004 degrees in hour angle and azimuth and, by
+// the station's own rotation, up to 0.03 m/s in range rate.
 //
 // Frames: the moon comes from eraMoon98 (GCRS), the earth-moon barycentre
 // for the sun from eraPlan94; IAU 2000 precession with IAU 2000B nutation
@@ -16,7 +17,8 @@
 // polar motion.
 // Stations stand on the WGS84 ellipsoid. Longitudes are WEST positive.
 //
-// Every function is pure: the moment goes in, a small struct comes out.
+// Every function is pure (the moment goes in, a small struct comes out) and
+// may be called from several threads at once.
 // An empty result means the input was refused: a moment outside
 // [kFirstPreciseSecond, kLastPreciseSecond], a NaN or infinity, a latitude
 // beyond +-90 degrees or a height outside [kLowestSiteM, kHighestSiteM].
