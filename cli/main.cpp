@@ -26,13 +26,17 @@
 
 #include "app/clock.h"
 #include "arguments.h"
+#include "astro/map_projection.h"
 #include "precise_commands.h"
+#include "rotator_command.h"
+#include "plan_command.h"
 #include "astro/moon.h"
 #include "astro/rise_set.h"
 #include "astro/sky.h"
 #include "astro/sources.h"
 #include "astro/sun.h"
 #include "astro/time_helpers.h"
+#include "radio_command.h"
 #include "state/records.h"
 #include "stations/bearing.h"
 #include "stations/directory.h"
@@ -367,8 +371,9 @@ int RunNextCrossing(std::optional<std::int64_t> clockOption, const std::string& 
   const TimeBase after{model.home.gmtOffsetHours, model.tracking.timeOffset};
   const std::int64_t utc = after.Adjust(clock);
   // The jump lands just after the crossing: above the horizon means a rise.
+  // The jump only lands inside the supported years, where the moon's exists.
   const double elevation = sun ? QuickSunElevation(latitude, longitude, utc)
-                               : QuickMoonElevation(latitude, longitude, utc);
+                               : QuickMoonElevation(latitude, longitude, utc).value();
   const char* event = elevation > 0.0 ? "rise" : "set";
   const std::string utcText = AscTimeText(utc).value_or(kNoFigureText);
 
@@ -534,6 +539,9 @@ int Main(int argc, char** argv) {
   directory->callback([&] { action = [&] { return RunDirectory(directoryCall, directoryFile); }; });
 
   const auto preciseCommands = RegisterPreciseCommands(app, action);
+  AddRotatorCommand(app, action);
+  const RadioCommands radio(app, action);
+  AddPlanCommand(app, action);
 
   try {
     app.parse(argc, argv);

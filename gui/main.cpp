@@ -4,11 +4,17 @@
 #include <QDir>
 
 #include <clocale>
+#include <cstdio>
 
 #include "state/records.h"
+#include "ui/display_probe.h"
 #include "ui/tracker_dialog.h"
 
 int main(int argc, char* argv[]) {
+  if (!kelvora::gui::CanOpenDisplay(argv[0])) {
+    std::fprintf(stderr, "%s\n", kelvora::gui::NoDisplayNotice().c_str());
+    return kelvora::gui::kNoDisplayExitStatus;
+  }
   QApplication app(argc, argv);
   // Qt adopts the user's locale for the C library; every figure of ours is
   // formatted and read with the C library, always with a decimal point.

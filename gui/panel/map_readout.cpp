@@ -1,5 +1,6 @@
 #include "panel/map_readout.h"
 
+#include "astro/map_projection.h"
 #include "astro/moon.h"
 #include "astro/time_helpers.h"
 #include "stations/bearing.h"

@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "ui/dialog_units.h"
+#include "ui/window_decorations.h"
 
 namespace kelvora::gui {
 
@@ -46,6 +47,11 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   AddLabel(this, QString::fromUtf8(kAboutReleaseText),
            DialogRect(kSansSerifDialogScale, 44, 13, 76, 16))
       ->setObjectName(QStringLiteral("aboutRelease"));
+}
+
+void AboutDialog::showEvent(QShowEvent* event) {
+  ApplyFixedDialogDecorations(this, /*closeBox=*/true);
+  QDialog::showEvent(event);
 }
 
 }  // namespace kelvora::gui

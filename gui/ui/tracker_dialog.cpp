@@ -23,6 +23,7 @@
 
 #include "app/clock.h"
 #include "app/settings.h"
+#include "help/help_dialog.h"
 #include "ui/about_dialog.h"
 #include "ui/control_colours.h"
 #include "ui/dialog_units.h"
@@ -175,7 +176,10 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
     stepTimer_->stop();
   });
 
-  StartUp(model_, LocalPath(options_.settingsFolder));
+  if (const std::optional<std::string> notice = StartUp(model_, LocalPath(options_.settingsFolder))) {
+    // Once, as soon as the window is up, so the message stands over it.
+    QTimer::singleShot(0, this, [this, text = QString::fromStdString(*notice)] { ShowMessage(text); });
+  }
 
   qApp->installEventFilter(this);
 }
@@ -448,7 +452,9 @@ void TrackerDialog::RunCommand(int commandId) {
     case kCmdAbout:
       ShowAbout();
       break;
-    case kCmdHelp:  // the program has no help of its own
+    case kCmdHelp:
+      ShowHelp();
+      break;
     default:
       break;
   }
@@ -458,6 +464,11 @@ void TrackerDialog::SaveCopy() {
   const std::optional<std::string> failure =
       SaveSettingsCopy(LocalPath(options_.settingsFolder), model_.settings);
   if (failure) ShowMessage(QString::fromStdString(*failure));
+}
+
+void TrackerDialog::ShowHelp() {
+  HelpDialog help(options_.settingsFolder, this);
+  help.exec();
 }
 
 void TrackerDialog::ShowAbout() {

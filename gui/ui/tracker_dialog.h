@@ -101,6 +101,7 @@ class TrackerDialog : public QDialog, public PanelHost {
   void ToggleSkyViewBox();
   void SaveCopy();
   void ShowAbout();
+  void ShowHelp();
   void OpenStation2();
 
   TrackerModel& model_;

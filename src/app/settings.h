@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvora {
 
@@ -17,6 +18,7 @@ inline constexpr const char* kSettingsFileName = "Dorvakin.dat";
 inline constexpr const char* kSettingsCopyFileName = "MyData.dat";
 inline constexpr double kDefaultLatitude = 29.42;
 inline constexpr double kDefaultLongitude = 95.36;
+inline constexpr int kDefaultDistanceUnit = 1;  // miles
 
 struct StationSettings {
   double latitude = 0.0;
@@ -27,14 +29,32 @@ struct StationSettings {
 
 inline constexpr std::size_t kSettingsRecordBytes = 32;
 
+// What LoadSettings found.
+struct SettingsLoad {
+  bool found = false;  // the file was there and could be read
+  // Names of the fields that held no usable value ("latitude", "GMT offset",
+  // ...) and were given their defaults, in file order.
+  std::vector<std::string> replaced;
+};
+
 // Fills the record and the home station from the file, or from the defaults
-// when it is missing, unreadable or holds a value that is not finite. A short
-// file fills only the fields it has; the rest read as 0.0.
-void LoadSettings(const std::filesystem::path& file, StationSettings& record, HomeStation& home);
+// when it is missing or unreadable. A short file fills only the fields it
+// has; the rest read as 0.0. A field that is not finite or lies outside its
+// range (latitude within 90 degrees, longitude within 180, GMT offset within
+// 14 hours, unit 0 or 1) alone takes its default; the file is not touched.
+SettingsLoad LoadSettings(const std::filesystem::path& file, StationSettings& record,
+                          HomeStation& home);
+
+// One line for the user naming the fields of `file` that were replaced by
+// their defaults; empty when none were.
+std::optional<std::string> DamagedSettingsNotice(const std::filesystem::path& file,
+                                                 const SettingsLoad& load);
 
 // Writes the 32-byte record through a temporary file renamed over the old
-// one, so a failure never leaves a half-written file. Returns a message for
-// the user when the write failed (the old file is then untouched).
+// one, so a failure never leaves a half-written file. An existing file the
+// user may not write is refused as opening it for writing would refuse it.
+// Returns a message for the user when the write failed (the old file is then
+// untouched).
 std::optional<std::string> WriteSettingsRecord(const std::filesystem::path& file,
                                                const StationSettings& record);
 

@@ -1,9 +1,13 @@
 #include "astro/footprint.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <span>
 #include <utility>
 
 #include "astro/astro_internal.h"
+#include "astro/map_projection.h"
 #include "astro/time_helpers.h"
 
 namespace kelvora {
@@ -23,7 +27,99 @@ constexpr int kMapLastColumn = 429;
 constexpr int kBandHalfWidth = 105;
 constexpr double kEquinoxBandDegrees = 1.01;
 
+// The exchange pass as the outline has always been ordered: slot p is
+// exchanged with every slot q holding a larger column, and a column at or
+// beyond the last map column is stored as that column. Columns of equal
+// value end in an order that only this pass defines, and the painting
+// follows the points in that order, so any faster ordering must reproduce it.
+void ExchangePass(std::span<MapPoint> pts) {
+  for (std::size_t p = 0; p < pts.size(); ++p) {
+    for (std::size_t q = 0; q < pts.size(); ++q) {
+      if (pts[p].x < pts[q].x) std::swap(pts[p], pts[q]);
+    }
+    if (pts[p].x >= kMapLastColumn) pts[p].x = kMapLastColumn;
+  }
+}
+
+// Fenwick tree of how many points of each column have been placed: the
+// count of columns below a given one in logarithmic time.
+class ColumnCounts {
+ public:
+  void Add(int column) {
+    for (int i = column + 1; i <= kColumns; i += i & -i) tree_[static_cast<std::size_t>(i)] += 1;
+  }
+  int Below(int column) const {
+    int sum = 0;
+    for (int i = column; i > 0; i -= i & -i) sum += tree_[static_cast<std::size_t>(i)];
+    return sum;
+  }
+
+ private:
+  static constexpr int kColumns = kMapLastColumn + 1;
+  std::array<int, kColumns + 1> tree_{};
+};
+
 }  // namespace
+
+namespace internal {
+
+// The exchange pass, worked out: after the first slot has swept the whole
+// array (it ends holding the first of the largest columns), slot p only
+// meets the slots before it, which are in column order, and the exchanges
+// leave every slot as it is except the first of each run of equal columns
+// larger than slot p's: that point moves to the end of its run, and slot p's
+// point joins the end of its own run. So each run of equal columns is a queue
+// that takes new points at its back and turns by one (front to back) each
+// time a point of a smaller column arrives. Here each run keeps its points in
+// a segment of the array and applies its pending turns when it next changes.
+// Columns outside the map (only from undefined inputs) take the pass itself.
+void OrderByColumn(std::span<MapPoint, kCircleSteps> pts) {
+  for (const MapPoint& point : pts) {
+    if (point.x < 0 || point.x > kMapLastColumn) {
+      ExchangePass(pts);
+      return;
+    }
+  }
+  // The first slot's sweep.
+  for (std::size_t q = 1; q < pts.size(); ++q) {
+    if (pts[0].x < pts[q].x) std::swap(pts[0], pts[q]);
+  }
+
+  // A segment for each column, sized by a count of its points.
+  constexpr int kColumns = kMapLastColumn + 1;
+  std::array<int, kColumns + 1> start{};
+  for (const MapPoint& point : pts) ++start[static_cast<std::size_t>(point.x) + 1];
+  for (int c = 0; c < kColumns; ++c) {
+    start[static_cast<std::size_t>(c) + 1] += start[static_cast<std::size_t>(c)];
+  }
+  std::array<MapPoint, kCircleSteps> runs{};
+  std::array<int, kColumns> length{};
+  std::array<int, kColumns> turnsApplied{};  // smaller-column arrivals already turned
+  ColumnCounts arrived;
+
+  const auto settle = [&](int column) {
+    const auto c = static_cast<std::size_t>(column);
+    const int pending = arrived.Below(column) - turnsApplied[c];
+    turnsApplied[c] += pending;
+    if (length[c] > 1 && pending % length[c] != 0) {
+      const auto first = runs.begin() + start[c];
+      std::rotate(first, first + pending % length[c], first + length[c]);
+    }
+  };
+  for (const MapPoint& point : pts) {
+    const auto c = static_cast<std::size_t>(point.x);
+    settle(point.x);
+    runs[static_cast<std::size_t>(start[c] + length[c])] = point;
+    ++length[c];
+    arrived.Add(point.x);
+  }
+  for (int column = 0; column < kColumns; ++column) {
+    if (length[static_cast<std::size_t>(column)] > 1) settle(column);
+  }
+  std::copy(runs.begin(), runs.end(), pts.begin());
+}
+
+}  // namespace internal
 
 CircleTables BuildCircleTables() {
   CircleTables tables{};
@@ -64,14 +160,7 @@ Footprint VisibilityFootprint(double distanceKm, double declination, double hour
     pts[i] = {MapXForLongitude(westLongitude), MapYForLatitude(-latitude)};
   }
 
-  // Order by column with the program's own exchange pass; columns of the
-  // last two map columns are stored as the last but one.
-  for (std::size_t p = 0; p < kCircleSteps; ++p) {
-    for (std::size_t q = 0; q < kCircleSteps; ++q) {
-      if (pts[p].x < pts[q].x) std::swap(pts[p], pts[q]);
-    }
-    if (pts[p].x >= kMapLastColumn) pts[p].x = kMapLastColumn;
-  }
+  internal::OrderByColumn(std::span<MapPoint, kCircleSteps>(pts.data(), kCircleSteps));
 
   for (std::size_t i = 0; i < kCircleSteps; ++i) {
     pts[i].y += kMapRowOffset;

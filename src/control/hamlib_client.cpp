@@ -36,7 +36,6 @@ std::string Endpoint(const std::string& host, int port) {
 
 HamlibClient::HamlibClient(std::string host, int port, HamlibClientTiming timing)
     : host_(std::move(host)), port_(port), timing_(timing) {
-  reason_ = "not tried yet";
   worker_ = std::thread([this] { Run(); });
 }
 
@@ -94,8 +93,10 @@ LinkStatus HamlibClient::Status() const {
       status.text = "connecting to " + Endpoint(host_, port_);
       break;
     case LinkState::NotConnected: {
+      // Whole seconds rounded up: "retry in 1 s" until the attempt starts.
       const auto left =
-          std::chrono::duration_cast<std::chrono::seconds>(nextAttempt_ - Clock::now()).count();
+          std::chrono::ceil<std::chrono::seconds>(nextAttempt_ - Clock::now()).count();
+      status.reason = reason_;
       status.text = "not connected (" + reason_ + ")";
       if (left > 0) status.text += ", retry in " + std::to_string(left) + " s";
       break;

@@ -54,10 +54,13 @@ enum class LinkState { NotConnected, Connecting, Connected };
 struct LinkStatus {
   LinkState state = LinkState::NotConnected;
   std::string text;    // "not connected (connection refused), retry in 4 s", "connected to ..."
+  std::string reason;  // why it is not connected ("Connection refused"), else empty
   int failures = 0;    // failed connection attempts in a row
 };
 
-enum class SubmitResult { Accepted, Busy, NotConnected };
+// Invalid is for wrappers that refuse a command before it reaches the client
+// (a value that is NaN or outside the device's limits).
+enum class SubmitResult { Accepted, Busy, NotConnected, Invalid };
 
 struct HamlibClientTiming {
   std::chrono::milliseconds connectTimeout{3000};
@@ -119,7 +122,7 @@ class HamlibClient {
   bool inFlight_ = false;
   bool quit_ = false;
   std::deque<HamlibReply> replies_;
-  LinkState state_ = LinkState::NotConnected;
+  LinkState state_ = LinkState::Connecting;  // the first attempt starts at once
   std::string reason_;  // why the last attempt or connection failed
   int failures_ = 0;
   std::chrono::steady_clock::time_point nextAttempt_{};

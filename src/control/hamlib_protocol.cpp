@@ -93,6 +93,35 @@ void LineSplitter::Clear() {
   overflowed_ = false;
 }
 
+std::optional<HostPort> ParseHostPort(std::string_view text, int defaultPort) {
+  std::string_view host = text;
+  std::string_view port;
+  if (!text.empty() && text.front() == '[') {
+    const auto close = text.find(']');
+    if (close == std::string_view::npos) return std::nullopt;
+    host = text.substr(1, close - 1);
+    const std::string_view rest = text.substr(close + 1);
+    if (!rest.empty()) {
+      if (rest.front() != ':') return std::nullopt;
+      port = rest.substr(1);
+      if (port.empty()) return std::nullopt;
+    }
+  } else if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
+    if (text.find(':') != colon) return std::nullopt;  // a bare v6 address needs brackets
+    host = text.substr(0, colon);
+    port = text.substr(colon + 1);
+    if (port.empty()) return std::nullopt;
+  }
+  if (host.empty() || host.find_first_of(" \t") != std::string_view::npos) return std::nullopt;
+  int number = defaultPort;
+  if (!port.empty()) {
+    const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), number);
+    if (ec != std::errc{} || end != port.data() + port.size()) return std::nullopt;
+  }
+  if (number < 1 || number > 65535) return std::nullopt;
+  return HostPort{std::string(host), number};
+}
+
 std::chrono::milliseconds ReconnectDelay(int failures) {
   if (failures < 1) return kFirstReconnectDelay;
   // Doubling stops well before it could overflow: 2^5 s already exceeds the cap.

@@ -40,6 +40,14 @@ class LineSplitter {
   bool overflowed_ = false;
 };
 
+struct HostPort {
+  std::string host;
+  int port;
+};
+// "HOST:PORT", "[v6 address]:PORT" or "HOST" alone (defaultPort); the port
+// 1-65535. Empty for anything else.
+std::optional<HostPort> ParseHostPort(std::string_view text, int defaultPort);
+
 // Wait before the next connection attempt after `failures` failed attempts
 // in a row (1 or more): 1, 2, 4, 8, 16 s, then 30 s from there on.
 std::chrono::milliseconds ReconnectDelay(int failures);

@@ -81,4 +81,10 @@ DopplerResult ComputeDoppler(const DopplerInput& input) {
   return out;
 }
 
+double StationRangeRate(double latitude, double westLongitude, double moonHourAngle,
+                        double moonDeclination, double moonRangeRate) {
+  const double angle = RotationAngle(westLongitude, moonHourAngle);
+  return moonRangeRate - RotationDoppler(angle, latitude, moonDeclination) / kRangeRateHz;
+}
+
 }  // namespace kelvora

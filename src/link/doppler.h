@@ -27,5 +27,11 @@ DopplerResult ComputeDoppler(const DopplerInput& input);
 // The home echo Doppler behind `myDoppler`, in Hz at the 2.0833 m wavelength
 // (143.9 MHz) the constants are made for, whether or not the moon is up.
 double HomeEchoDopplerHz(const DopplerInput& input);
+// The standard theory's topocentric range rate of a station, m/s, positive
+// while receding: the geocentric range rate less the earth-rotation term of
+// the echo Doppler above, turned back into a speed. Angles as in
+// DopplerInput; ComputeDoppler's echo figure is this speed times -2 / 2.083 m.
+double StationRangeRate(double latitude, double westLongitude, double moonHourAngle,
+                        double moonDeclination, double moonRangeRate);
 
 }  // namespace kelvora

@@ -8,6 +8,7 @@
 
 #include "app/settings.h"
 #include "astro/footprint.h"
+#include "astro/map_projection.h"
 #include "astro/time_helpers.h"
 
 namespace kelvora {
@@ -24,7 +25,7 @@ struct HomeStation {
   double sunLatitude = 0.0;   // start-up copy used by the sun calculation
   double sunLongitude = 0.0;
   std::int32_t gmtOffsetHours = 0;  // added to the clock value to give UTC
-  std::int32_t distanceUnit = 1;    // 1 miles, 0 kilometres
+  std::int32_t distanceUnit = kDefaultDistanceUnit;  // 1 miles, 0 kilometres
   std::string locator;              // six-character locator
 };
 

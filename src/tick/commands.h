@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "state/records.h"
@@ -70,7 +71,8 @@ bool JumpToHorizonCrossing(TrackerModel& model, double latitude, double longitud
 void ToggleDistanceUnit(TrackerModel& model);
 
 // Runs at start-up after the window exists: settings from `folder`, the home
-// locator from the loaded position.
-void StartUp(TrackerModel& model, const std::filesystem::path& folder);
+// locator from the loaded position. Returns the notice to show once when the
+// settings file had damaged fields.
+std::optional<std::string> StartUp(TrackerModel& model, const std::filesystem::path& folder);
 
 }  // namespace kelvora

@@ -7,6 +7,7 @@
 #include <initializer_list>
 
 #include "astro/footprint.h"
+#include "astro/map_projection.h"
 #include "astro/moon.h"
 #include "astro/perigee.h"
 #include "astro/sky.h"

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "astro/footprint.h"
+#include "astro/map_projection.h"
 #include "astro/time_helpers.h"
 
 namespace kelvora {

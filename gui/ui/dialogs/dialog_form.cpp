@@ -15,6 +15,7 @@
 #include <string>
 
 #include "ui/dialog_units.h"
+#include "ui/window_decorations.h"
 
 namespace kelvora::gui {
 
@@ -80,7 +81,7 @@ QString FormatFieldNumber(double value) {
 
 FormDialog::FormDialog(QWidget* parent, const QString& title, int widthUnits, int heightUnits,
                        bool closeBox, const QString& fontFamily)
-    : QDialog(parent) {
+    : QDialog(parent), closeBox_(closeBox) {
   Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
   if (closeBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
   setWindowFlags(flags);
@@ -237,6 +238,7 @@ void FormDialog::keyPressEvent(QKeyEvent* event) {
 void FormDialog::showEvent(QShowEvent* event) {
   closing_ = false;
   refusing_ = false;
+  ApplyFixedDialogDecorations(this, closeBox_);
   QDialog::showEvent(event);
 }
 

@@ -84,6 +84,7 @@ class FormDialog : public QDialog {
 
   std::map<QObject*, std::function<void()>> killFocusHandlers_;
   MessageHook messageHook_;
+  bool closeBox_ = false;
   bool refusing_ = false;  // a refused field is getting the focus back
   bool closing_ = false;
 };
