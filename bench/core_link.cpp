@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
+#include <random>
+#include <vector>
 
 #include "link/doppler.h"
 #include "link/polarity.h"
@@ -21,6 +23,23 @@ void BM_ComputeDoppler(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ComputeDoppler);
+
+// The same on varied hour angles and declinations (a fixed shuffled table),
+// so that neither the moon-up branches nor the trigonometry repeat.
+void BM_ComputeDopplerVaried(benchmark::State& state) {
+  std::vector<DopplerInput> inputs;
+  std::mt19937_64 random(20261207);
+  std::uniform_real_distribution<double> turn(0.0, 6.283185307179586);
+  std::uniform_real_distribution<double> declination(-28.7, 28.7);
+  std::uniform_real_distribution<double> rate(-1000.0, 1000.0);
+  for (int i = 0; i < 1024; ++i) {
+    inputs.push_back({29.42, 95.36, 51.5, 0.1, turn(random), declination(random), rate(random),
+                      (i & 1) != 0, (i & 2) != 0});
+  }
+  std::size_t k = 0;
+  for (auto _ : state) benchmark::DoNotOptimize(ComputeDoppler(inputs[k++ % inputs.size()]));
+}
+BENCHMARK(BM_ComputeDopplerVaried);
 
 void BM_ComputePolarityOffset(benchmark::State& state) {
   double g = 0.5;

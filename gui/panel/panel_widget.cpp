@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include "astro/map_projection.h"
 #include "astro/time_helpers.h"
 #include "panel/panel_painter.h"
 #include "panel/step_buttons.h"

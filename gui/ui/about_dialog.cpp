@@ -6,6 +6,7 @@
 
 #include "ui/dialog_units.h"
 #include "ui/program.h"
+#include "ui/window_decorations.h"
 
 namespace kelvora::gui {
 
@@ -47,6 +48,11 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   AddLabel(this, QString::fromUtf8(kAboutReleaseText),
            DialogRect(kSansSerifDialogScale, 44, 13, 76, 16))
       ->setObjectName(QStringLiteral("aboutRelease"));
+}
+
+void AboutDialog::showEvent(QShowEvent* event) {
+  ApplyFixedDialogDecorations(this, /*closeBox=*/true);
+  QDialog::showEvent(event);
 }
 
 }  // namespace kelvora::gui

@@ -14,6 +14,9 @@ class AboutDialog : public QDialog {
   Q_OBJECT
  public:
   explicit AboutDialog(QWidget* parent = nullptr);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 };
 
 }  // namespace kelvora::gui

@@ -21,6 +21,9 @@
 #include "app/clock.h"
 #include "app/settings.h"
 #include "astro/sources.h"
+#include "help/help_dialog.h"
+#include "station/station_control_window.h"
+#include "plan/plan_window.h"
 #include "ui/about_dialog.h"
 #include "ui/control_colours.h"
 #include "ui/dialog_units.h"
@@ -76,6 +79,7 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
   // with them, the two timers, the settings and the home locator. The
   // circle tables were built with the model.
   setWindowIcon(QIcon(QString::fromLatin1(kIconPath)));
+  setPalette(ClassicFacePalette(QApplication::palette(this)));
   resources_ = CreateDrawingResources();
   BuildControls();
   station2Dialog_ =
@@ -85,6 +89,10 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
   statusTimer_ = new QTimer(this);
   stepTimer_ = new QTimer(this);
   stepTimer_->setSingleShot(true);
+  releaseTimer_ = new QTimer(this);
+  releaseTimer_->setSingleShot(true);
+  releaseTimer_->setInterval(kRepeatPairMs);
+  connect(releaseTimer_, &QTimer::timeout, this, [this] { ApplyHeldRelease(); });
   connect(tickTimer_, &QTimer::timeout, this, [this] { HandleTimer(kTickTimerId); });
   connect(statusTimer_, &QTimer::timeout, this, [this] { HandleTimer(kStatusTimerId); });
   connect(stepTimer_, &QTimer::timeout, this, [this] { HandleTimer(kStepTimerId); });
@@ -97,13 +105,17 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
     stepTimer_->stop();
   });
 
-  StartUp(model_, LocalPath(options_.settingsFolder));
+  if (const std::optional<std::string> notice = StartUp(model_, LocalPath(options_.settingsFolder))) {
+    // Once, as soon as the window is up, so the message stands over it.
+    QTimer::singleShot(0, this, [this, text = QString::fromStdString(*notice)] { ShowMessage(text); });
+  }
 
   qApp->installEventFilter(this);
 }
 
 TrackerDialog::~TrackerDialog() {
   qApp->removeEventFilter(this);
+  releaseTimer_->stop();
   tickTimer_->stop();
   statusTimer_->stop();
   stepTimer_->stop();
@@ -133,6 +145,13 @@ void TrackerDialog::BuildMenu() {
   QMenu* station = menuBar_->addMenu(QStringLiteral("&Station"));
   add(station, kCmdEmeDir, "&EME Dir", false);
   add(station, kCmdStation2, "Station&2", false);
+  station->addSeparator();
+  AddStationControlItem(station, this, model_, [this] { return Clock(); });
+  connect(station->addAction(QStringLiteral("Plan S&keds...")), &QAction::triggered, this, [this] {
+    ShowPlanWindow(this, model_, DirectoryFileIn(options_.settingsFolder), [this] {
+      return TimeBase{model_.home.gmtOffsetHours, model_.tracking.timeOffset}.Adjust(Clock());
+    });
+  });
 
   QMenu* view = menuBar_->addMenu(QStringLiteral("&View"));
   add(view, kCmdFromMoon, "From &Moon", true)->setChecked(true);
@@ -373,7 +392,9 @@ void TrackerDialog::RunCommand(int commandId) {
     case kCmdAbout:
       ShowAbout();
       break;
-    case kCmdHelp:  // the program has no help of its own
+    case kCmdHelp:
+      ShowHelp();
+      break;
     default:
       break;
   }
@@ -382,6 +403,11 @@ void TrackerDialog::RunCommand(int commandId) {
 void TrackerDialog::SaveCopy() {
   const WriteResult result = SaveSettingsCopy(LocalPath(options_.settingsFolder), model_.settings);
   if (!result.written) ShowMessage(QString::fromStdString(result.message));
+}
+
+void TrackerDialog::ShowHelp() {
+  HelpDialog help(options_.settingsFolder, this);
+  help.exec();
 }
 
 void TrackerDialog::ShowAbout() {
@@ -443,6 +469,34 @@ bool TrackerDialog::HandleKey(QKeyEvent* event) {
   message.shiftDown = now.testFlag(Qt::ShiftModifier);
   message.ctrlDown = now.testFlag(Qt::ControlModifier);
 
+  if (release) {
+    // Wait and see: a press of the same key at once makes it a repeat.
+    if (releaseTimer_->isActive()) ApplyHeldRelease();
+    heldRelease_ = message;
+    heldReleaseTimestamp_ = event->timestamp();
+    releaseTimer_->start();
+    return false;
+  }
+  if (releaseTimer_->isActive()) {
+    // X11 gives both halves of a repeat the same timestamp; a press of the
+    // same key with another one is the key pressed anew.
+    const bool sameMoment = event->timestamp() == heldReleaseTimestamp_ ||
+                            event->timestamp() == 0 || heldReleaseTimestamp_ == 0;
+    if (message.key == heldRelease_.key && sameMoment) {
+      releaseTimer_->stop();
+    } else {
+      ApplyHeldRelease();
+    }
+  }
+  return ApplyKey(message);
+}
+
+void TrackerDialog::ApplyHeldRelease() {
+  releaseTimer_->stop();
+  ApplyKey(heldRelease_);
+}
+
+bool TrackerDialog::ApplyKey(const KeyMessage& message) {
   const KeyAction action = gui::PreTranslateKey(model_, message, Clock());
   if (action.endDialog) accept();
   if (action.command) ApplyCommand(*action.command, message.key == Qt::Key_V);

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 
 #include "state/records.h"
 
@@ -38,16 +37,19 @@ void EncodeField(RecordBytes& bytes, std::size_t index, double value) {
   }
 }
 
-// A value the home station can take over: finite, and for the two whole
-// numbers small enough to truncate into a 32-bit integer.
-bool FitsInt32(double value) {
-  return value > static_cast<double>(std::numeric_limits<std::int32_t>::min()) - 1.0 &&
-         value < static_cast<double>(std::numeric_limits<std::int32_t>::max()) + 1.0;
-}
+// The ranges a field must lie in to be used; the whole-number fields are
+// checked as the program uses them, truncated toward zero.
+constexpr double kMaxLatitude = 90.0;
+constexpr double kMaxLongitude = 180.0;
+constexpr double kMaxGmtOffsetHours = 14.0;  // UTC-12 to UTC+14, with room on the west side
 
-bool IsUsable(const StationSettings& s) {
-  return std::isfinite(s.latitude) && std::isfinite(s.longitude) && FitsInt32(s.gmtOffset) &&
-         FitsInt32(s.distanceUnit);
+bool Within(double value, double limit) { return value >= -limit && value <= limit; }
+
+bool UsableGmtOffset(double hours) { return Within(std::trunc(hours), kMaxGmtOffsetHours); }
+
+bool UsableUnit(double unit) {
+  const double whole = std::trunc(unit);
+  return whole == 0.0 || whole == 1.0;
 }
 
 // Reads up to one record; a shorter file fills only the bytes it has and the
@@ -95,28 +97,64 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
 
 }  // namespace
 
-void LoadSettings(const std::filesystem::path& file, StationSettings& record, HomeStation& home) {
+SettingsLoad LoadSettings(const std::filesystem::path& file, StationSettings& record,
+                          HomeStation& home) {
+  SettingsLoad load;
   const std::optional<StationSettings> loaded = ReadRecord(file);
-  if (loaded && IsUsable(*loaded)) {
-    record = *loaded;
-    home.latitude = record.latitude;
-    home.sunLatitude = record.latitude;
-    home.longitude = record.longitude;
-    home.sunLongitude = record.longitude;
-    home.gmtOffsetHours = static_cast<std::int32_t>(record.gmtOffset);
-    home.distanceUnit = static_cast<std::int32_t>(record.distanceUnit);
-    return;
+  if (!loaded) {
+    // Missing or unreadable: the defaults. The record's GMT offset and unit
+    // keep what they held, and so does the home station's unit (miles before
+    // any file is read).
+    record.latitude = kDefaultLatitude;
+    record.longitude = kDefaultLongitude;
+    home.latitude = kDefaultLatitude;
+    home.sunLatitude = kDefaultLatitude;
+    home.longitude = kDefaultLongitude;
+    home.sunLongitude = kDefaultLongitude;
+    home.gmtOffsetHours = 0;
+    return load;
   }
-  // Missing, unreadable or holding values that are not numbers: the defaults.
-  // The record's GMT offset and unit keep what they held, and so does the
-  // home station's unit (miles before any file is read).
-  record.latitude = kDefaultLatitude;
-  record.longitude = kDefaultLongitude;
-  home.latitude = kDefaultLatitude;
-  home.sunLatitude = kDefaultLatitude;
-  home.longitude = kDefaultLongitude;
-  home.sunLongitude = kDefaultLongitude;
-  home.gmtOffsetHours = 0;
+  load.found = true;
+  record = *loaded;
+  // Each damaged field alone takes its default, in the record too, so that
+  // a later save writes a usable record.
+  if (!Within(record.latitude, kMaxLatitude)) {
+    record.latitude = kDefaultLatitude;
+    load.replaced.emplace_back("latitude");
+  }
+  if (!Within(record.longitude, kMaxLongitude)) {
+    record.longitude = kDefaultLongitude;
+    load.replaced.emplace_back("longitude");
+  }
+  if (!UsableGmtOffset(record.gmtOffset)) {
+    record.gmtOffset = 0.0;
+    load.replaced.emplace_back("GMT offset");
+  }
+  if (!UsableUnit(record.distanceUnit)) {
+    record.distanceUnit = static_cast<double>(kDefaultDistanceUnit);
+    load.replaced.emplace_back("distance unit");
+  }
+  home.latitude = record.latitude;
+  home.sunLatitude = record.latitude;
+  home.longitude = record.longitude;
+  home.sunLongitude = record.longitude;
+  home.gmtOffsetHours = static_cast<std::int32_t>(record.gmtOffset);
+  home.distanceUnit = static_cast<std::int32_t>(record.distanceUnit);
+  return load;
+}
+
+std::optional<std::string> DamagedSettingsNotice(const std::filesystem::path& file,
+                                                 const SettingsLoad& load) {
+  if (load.replaced.empty()) return std::nullopt;
+  std::string fields;
+  for (std::size_t i = 0; i < load.replaced.size(); ++i) {
+    if (i > 0) fields += i + 1 == load.replaced.size() ? " and " : ", ";
+    fields += load.replaced[i];
+  }
+  const bool one = load.replaced.size() == 1;
+  return "\"" + file.filename().string() + "\" is damaged: its " + fields +
+         (one ? " was" : " were") + " replaced by the default" + (one ? "" : "s") +
+         ". The file stays as it is until you save.";
 }
 
 WriteResult WriteSettingsRecord(const std::filesystem::path& file, const StationSettings& record) {
@@ -129,6 +167,11 @@ WriteResult WriteSettingsRecord(const std::filesystem::path& file, const Station
   // The new record goes into a temporary file beside the old one and is
   // renamed over it only once it is complete on disk, so a failure at any
   // step leaves the old file as it was.
+  // A file the user may not write stays as it is, whatever the folder allows.
+  if (::faccessat(AT_FDCWD, file.c_str(), F_OK, AT_EACCESS) == 0 &&
+      ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
+    return Failed(file, errno);
+  }
   const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
   std::string name = (folder / (file.filename().string() + ".XXXXXX")).string();
   const int fd = ::mkstemp(name.data());
@@ -167,6 +210,10 @@ WriteResult SaveHomeSettings(const std::filesystem::path& folder, double latitud
   home.latitude = latitude;
   record.longitude = longitude;
   home.longitude = longitude;
+  // The sun is seen from the saved home too, not from where the program
+  // started (its figures would otherwise belong to another place).
+  home.sunLatitude = latitude;
+  home.sunLongitude = longitude;
   home.gmtOffsetHours = gmtOffsetHours;
   record.gmtOffset = static_cast<double>(gmtOffsetHours);
   record.distanceUnit = static_cast<double>(home.distanceUnit);

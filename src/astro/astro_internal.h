@@ -3,6 +3,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
+
+#include "astro/footprint.h"
 
 namespace kelvora::internal {
 
@@ -32,11 +35,9 @@ struct LunarArguments {
 // caller's 2pi. Omega is filled only when withNode is set.
 LunarArguments FundamentalArguments(double t, double twoPi, bool withNode);
 
-// Sum of the distance series in earth radii (without the mean 60.36298).
-double DistanceSeries(const LunarArguments& args);
-
-// The moon's geocentric place from the adjusted time (UTC seconds): steps 1
-// to 7 of the moon position. Empty outside the supported years. The distance
+// The moon's geocentric place from the adjusted time (UTC seconds): the
+// series and the change to equatorial coordinates, without the observer.
+// Empty outside the supported years. The distance
 // is evaluated only when asked for (the sky-map track does not need it).
 struct MoonEquatorial {
   double dayCount;           // adjusted time / 86400
@@ -62,5 +63,9 @@ struct SunPlace {
   double azimuth;            // degrees, (0, 360]
 };
 SunPlace ComputeSunPlace(double latitude, double longitude, double daysSince1970);
+
+// The outline's points in column order, exactly as the program's all-pairs
+// exchange pass leaves them (footprint.cpp explains how).
+void OrderByColumn(std::span<MapPoint, kCircleSteps> points);
 
 }  // namespace kelvora::internal

@@ -1,6 +1,7 @@
 // Moon position: a three-series lunar theory on seven fundamental arguments,
 // fixed obliquity, Greenwich sidereal time and a topocentric parallax
-// correction for an ellipsoidal earth. No refraction.
+// correction for an ellipsoidal earth. No refraction. The distance series and
+// the range rate derived from it live here too.
 #pragma once
 
 #include <cstdint>
@@ -38,12 +39,16 @@ struct MoonFix {
 std::optional<MoonFix> MoonPosition(double latitude, double longitude, std::int64_t clock,
                                     const TimeBase& base);
 
-// Geocentric distance in km at a + b days from J2000.0 (callers pass
-// a = -10957.5 and b = days since 1970).
-double MoonDistanceAt(double a, double b);
+// Geocentric distance in km, centre to centre, at a moment given in days
+// since 1970-01-01 00:00 UTC (the day count of a MoonFix).
+double MoonDistanceKm(double daysSince1970);
 
-// The distance series alone, in earth radii (60.36298 + Sr), at t days from
-// J2000.0; the range rate and MoonDistanceAt share it.
+// The distance series alone, in earth radii (the mean distance plus the
+// periodic terms), at t days from J2000.0.
 double MoonDistanceEarthRadii(double daysFromJ2000);
+
+// Rate of change of the geocentric distance in m/s, positive while the moon
+// recedes: the distance series one minute apart, at days since 1970.
+double MoonRangeRate(double daysSince1970);
 
 }  // namespace kelvora

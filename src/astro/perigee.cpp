@@ -16,25 +16,48 @@ namespace {
 // turning pair a day or two beyond a fortnight; a month is ample.
 constexpr int kSearchDays = 30;
 
-// Daily samples of the distance at 00:00 UTC in whole kilometres (truncated),
-// for days -(kSearchDays + 1) .. +(kSearchDays + 1) around today, each
-// evaluated when first needed.
+// Whole-kilometre distances (truncated) at 00:00 UTC of days since 1970,
+// remembered by day. They are a pure function of the day, so remembering them
+// changes no result; it lets the next search reuse the days it shares with
+// this one: the next day's count in live time, a time step of a day or a
+// week, or a return from a jump. One memory per thread, so that threads never
+// share it; 128 days (the last few searches) in slots chosen by the day.
+class DistanceMemory {
+ public:
+  std::int32_t At(double day) {
+    // Days far outside any calendar are not worth a slot (nor a key).
+    if (!(std::abs(day) < kMemorableDays)) return static_cast<std::int32_t>(MoonDistanceKm(day));
+    const auto key = static_cast<std::int64_t>(day);
+    Slot& slot = slots_[static_cast<std::size_t>(key) % slots_.size()];
+    if (!slot.filled || slot.day != key) {
+      slot = {key, static_cast<std::int32_t>(MoonDistanceKm(day)), true};
+    }
+    return slot.km;
+  }
+
+ private:
+  static constexpr double kMemorableDays = 1.0e7;
+  struct Slot {
+    std::int64_t day = 0;
+    std::int32_t km = 0;
+    bool filled = false;
+  };
+  std::array<Slot, 128> slots_{};
+};
+
+// The daily samples for days -(kSearchDays + 1) .. +(kSearchDays + 1) around
+// today, each read when first needed.
 class DailySamples {
  public:
   explicit DailySamples(double today) : today_(today) {}
 
   std::int32_t operator()(int day) {
-    auto& slot = samples_[static_cast<std::size_t>(day + kSpan)];
-    if (!slot) {
-      slot = static_cast<std::int32_t>(MoonDistanceAt(-10957.5, today_ + day));
-    }
-    return *slot;
+    thread_local DistanceMemory memory;
+    return memory.At(today_ + day);
   }
 
  private:
-  static constexpr int kSpan = kSearchDays + 1;
   double today_;
-  std::array<std::optional<std::int32_t>, 2 * kSpan + 1> samples_{};
 };
 
 // The smallest j in 1..kSearchDays for which turned(j) holds.

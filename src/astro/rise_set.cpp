@@ -11,6 +11,16 @@ namespace kelvora {
 
 namespace {
 
+// The quick moon: the dozen largest terms of the lunar longitude, seven of the
+// latitude and six of the horizontal parallax, on mean elements in degrees
+// counted from 1992-12-31 00:00 (a short series of the kind given with
+// almanac-style low-precision formulae; a few tenths of a degree), enough to
+// find where the elevation changes sign.
+
+// 1992-12-31 on the day count below: int(365.25 * 1992) and int(30.6 * 13) + 31.
+constexpr int kEpochYearPart = 727578;
+constexpr int kEpochMonthDayPart = 428;
+
 // Fixed obliquity of the short lunar theory, radians.
 constexpr double kQuickObliquity = 0.40911564864300975;
 constexpr double kQuickEarthRadiusKm = 6378.14;  // scale of the equatorial vector only
@@ -25,9 +35,10 @@ constexpr int kSetRefineSteps = 22;
 double SinDeg(double degrees) { return std::sin(degrees * kDegToRad); }
 double CosDeg(double degrees) { return std::cos(degrees * kDegToRad); }
 
-double Elevation(Body body, double latitude, double longitude, std::int64_t time) {
-  return body == Body::Moon ? QuickMoonElevation(latitude, longitude, time)
-                            : QuickSunElevation(latitude, longitude, time);
+std::optional<double> Elevation(Body body, double latitude, double longitude,
+                                std::int64_t time) {
+  if (body == Body::Moon) return QuickMoonElevation(latitude, longitude, time);
+  return QuickSunElevation(latitude, longitude, time);
 }
 
 }  // namespace
@@ -37,16 +48,18 @@ double QuickSunElevation(double latitude, double longitude, std::int64_t time) {
       .elevation;
 }
 
-double QuickMoonElevation(double latitude, double longitude, std::int64_t time) {
+std::optional<double> QuickMoonElevation(double latitude, double longitude, std::int64_t time) {
   const auto civil = BreakDownTime(time);
-  if (!civil) return std::numeric_limits<double>::quiet_NaN();
+  if (!civil) return std::nullopt;
 
-  // Days from 1992-12-31 00:00.
+  // Days from 1992-12-31 00:00, by the count int(365.25 y) + int(30.6 (m + 1))
+  // + day with March as the first month. That date counts as
+  // kEpochYearPart + kEpochMonthDayPart and is taken off in two steps.
   const double hour = civil->hour + civil->minute / 60.0 + civil->second / 3600.0;
   const int y = civil->month >= 3 ? civil->year : civil->year - 1;
   const int m = civil->month >= 3 ? civil->month : civil->month + 12;
   const double d = static_cast<int>(365.25 * y) + static_cast<int>(30.6 * (m + 1)) + civil->day +
-                   hour / 24 - 428 - 727578;
+                   hour / 24 - kEpochMonthDayPart - kEpochYearPart;
 
   // Mean elements, degrees.
   const double l = 201.2434 + 13.06499 * d;
@@ -93,7 +106,7 @@ double QuickMoonElevation(double latitude, double longitude, std::int64_t time) 
   const double alt = internal::SafeAsin(sinAlt);
 
   // Spherical-earth parallax from the full distance series.
-  const double distance = MoonDistanceAt(-10957.5, x);
+  const double distance = MoonDistanceKm(x);
   const double parallaxInAlt =
       FullArcTangent(kEarthRadiusKm * std::cos(alt), distance - kEarthRadiusKm * std::sin(alt));
   return (alt - parallaxInAlt) * kRadToDeg;
@@ -107,16 +120,21 @@ std::optional<std::int32_t> FindHorizonCrossing(double latitude, double longitud
   const auto e = [&](std::int64_t at) { return Elevation(body, latitude, longitude, at); };
 
   std::int64_t offset = timeOffset;
-  double h = e(now);
-  if (std::isnan(h)) return std::nullopt;
+  // No elevation (outside the supported years) or an undefined one (from
+  // undefined coordinates): nothing to find.
+  const auto defined = [](const std::optional<double>& v) { return v && !std::isnan(*v); };
+  const auto first = e(now);
+  if (!defined(first)) return std::nullopt;
+  double h = *first;
   if (h != 0) {
     const bool setting = h > 0;
     double previous = h;
     std::int64_t s = 0;
     for (;;) {
       previous = h;
-      h = e(now + s);
-      if (std::isnan(h)) return std::nullopt;
+      const auto next = e(now + s);
+      if (!defined(next)) return std::nullopt;
+      h = *next;
       if (setting ? h <= 0 : h >= 0) break;
       s += kSearchStepSeconds;
       if (s > kCrossingSearchLimitSeconds) return std::nullopt;
@@ -127,7 +145,7 @@ std::optional<std::int32_t> FindHorizonCrossing(double latitude, double longitud
       // Step past the set in 5-second steps while the body is still up.
       if (e(base + offset) > 0) {
         for (int i = 0; i < kSetRefineSteps; ++i) {
-          const double stillUp = e(base + offset);
+          const auto stillUp = e(base + offset);
           offset += kSetRefineStepSeconds;
           if (!(stillUp > 0)) break;
         }

@@ -8,9 +8,9 @@ namespace kelvora {
 
 // Cheaper elevations for the search. time is UTC seconds with every offset
 // already applied; results in degrees. The moon's includes a spherical-earth
-// parallax; the sun's is geocentric. The moon's is undefined outside
-// 1901-2099 and returns NaN there.
-double QuickMoonElevation(double latitude, double longitude, std::int64_t time);
+// parallax and is empty outside 1901-2099 (it needs the calendar); the sun's
+// is geocentric and defined for any moment.
+std::optional<double> QuickMoonElevation(double latitude, double longitude, std::int64_t time);
 double QuickSunElevation(double latitude, double longitude, std::int64_t time);
 
 enum class Body { Moon, Sun };

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "astro/map_projection.h"
 #include "astro/moon.h"
 #include "astro/time_helpers.h"
 

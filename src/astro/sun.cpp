@@ -1,3 +1,4 @@
+#include "astro/map_projection.h"
 #include "astro/sun.h"
 
 #include <cmath>
@@ -7,13 +8,32 @@
 
 namespace kelvora {
 
+namespace {
+
+// The solar theory: the classical series of the last century's almanacs in
+// Julian centuries from 1900 January 0.5 (1899-12-31 12:00): mean anomaly,
+// mean longitude and obliquity as linear functions of time (in turns here),
+// the equation of the centre by its first two terms, no nutation or
+// aberration. Good to about a hundredth of a degree over the supported years.
+
+// Day count of the theory's epoch, 1900 January 0.5.
+constexpr double kDayNumberSunEpoch = 17472.5;
+
+// Radians of right ascension to hours for the sun's sky-map mark (12 / pi).
+constexpr double kSunRaToHours = 3.8197186342052367;
+
+}  // namespace
+
 namespace internal {
 
 SunPlace ComputeSunPlace(double latitude, double longitude, double daysSince1970) {
   const double x = daysSince1970;
   const double f = x - std::trunc(x);
-  // Julian centuries from 1900 January 0.5.
-  const double centuries = (x + (f + 43040 - 17472.5) - f) * 2.7378507871321012e-05;
+  // Julian centuries from the epoch. The whole-day offset is added through
+  // the day fraction f and taken off again, which rounds the moment as the
+  // figures have always been rounded.
+  const double centuries =
+      (x + (f + kDayNumber1970 - kDayNumberSunEpoch) - f) * kCenturiesPerDay;
 
   const double meanAnomaly = FracTurns(0.99576666667 + 99.997636111 * centuries);
   const double centreAmplitude = FracTurns(0.0053305556 - 1.333333e-05 * centuries);
@@ -86,14 +106,13 @@ SunFix SunPosition(double sunLatitude, double sunLongitude, std::int64_t clock,
   fix.elevation = place.elevation;
   fix.azimuth = place.azimuth;
   fix.eclipticLongitude = place.eclipticLongitude;
-  fix.skyColumn = static_cast<int>((24 - place.rightAscension * 3.8197186342052367) * 17.75);
-  fix.skyRow = static_cast<int>(322 - place.declination * kMapRadToDeg * 1.7);
+  const SkyMapPoint sky =
+      SkyMapPlacement(place.rightAscension * kSunRaToHours, place.declination * kMapRadToDeg);
+  fix.skyColumn = static_cast<int>(sky.column);
+  fix.skyRow = static_cast<int>(sky.row);
 
-  // Range rate from the distance series one minute apart: earth radii per
-  // minute to metres per second is 6378.16 * 1000 / 60.
-  const double r0 = MoonDistanceEarthRadii(x - 10957.5);
-  const double r1 = MoonDistanceEarthRadii(x - 10957.5 + 0.0006944444444444445);
-  fix.moonRangeRate = (r1 - r0) * 106302.66666666667;
+  // The moon's range rate travels with the sun's fix (the tick reads it there).
+  fix.moonRangeRate = MoonRangeRate(x);
   return fix;
 }
 

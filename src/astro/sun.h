@@ -1,4 +1,5 @@
-// Sun position (classical low-precision solar theory) and the moon's range rate.
+// Sun position (classical low-precision solar theory). The fix also carries
+// the moon's range rate (MoonRangeRate) for the tick.
 #pragma once
 
 #include <cstdint>

@@ -94,13 +94,15 @@ int DayNumber(int year, int month, int day) {
   const int q = static_cast<int>((month + 9) * 0.08333333333333333);
   const int leap = static_cast<int>((year + q) * 1.75);
   const int monthDays = static_cast<int>(month * 30.555555555555554);
-  return 367 * year - leap + monthDays + day - 676534;
+  // Puts 1970-01-01 on kDayNumber1970.
+  constexpr int kDayNumberOffset = 676534;
+  return 367 * year - leap + monthDays + day - kDayNumberOffset;
 }
 
 double GreenwichSiderealHours(double daysSince1970) {
   const double whole = std::trunc(daysSince1970);
   const double fraction = daysSince1970 - whole;
-  return internal::SiderealHours(whole + (43040 - 35735), fraction, kDegToRad);
+  return internal::SiderealHours(whole + (kDayNumber1970 - kDayNumber1950), fraction, kDegToRad);
 }
 
 double FullArcTangent(double y, double x) { return internal::FullArcTangentPi(y, x, kPi); }
@@ -109,53 +111,14 @@ double FracTurns(double revolutions) {
   return (revolutions - std::trunc(revolutions)) * kTwoPi;
 }
 
-int MapXForLongitude(double westLongitude) {
-  double lon = westLongitude;
-  if (lon < 0) lon += 360;
-  double x = lon <= 270 ? 322 - 1.18889 * lon : 322 + 1.2 * (360 - lon);
-  // The program's own longitudes give columns 0-430; an absurd value read
-  // from a damaged settings file must still convert to a defined integer.
-  constexpr double kColumnLimit = 1.0e6;
-  if (!(x > -kColumnLimit)) x = -kColumnLimit;
-  if (x > kColumnLimit) x = kColumnLimit;
-  return static_cast<int>(x);
-}
-
-int MapYForLatitude(double latitude) {
-  double lat = latitude;
-  if (lat > 82.9) lat = 82.9;
-  if (lat < -68.2) lat = -68.2;
-  // Mercator row, 68.4367 pixels per unit of ln tan(45 + lat/2); halves round down.
-  const auto toRow = [](double b) {
-    const double whole = std::trunc(b);
-    return static_cast<int>(b - whole > 0.5 ? whole + 1 : whole);
-  };
-  if (lat >= 0) {
-    const double b = 68.4367 * std::log(std::tan(0.7853975 + 0.00872663888888889 * lat));
-    return 214 - toRow(b);
-  }
-  const double b = 68.4367 * std::log(std::tan(0.7853975 - 0.00872663888888889 * lat));
-  return 214 + toRow(b);
-}
-
-double MapLongitudeForX(int column) {
-  if (column <= 108) return -90 - 0.83333 * column;
-  if (column <= 322) return 180 - 0.84112 * (column - 108);
-  return -0.8379 * (column - 322);
-}
-
-double MapLatitudeForY(int windowRow) {
-  const double v = std::abs(361 - windowRow);
-  const double lat = 2 * std::atan(std::exp(0.014612042953561466 * v)) * kMapRadToDeg - 90;
-  return windowRow > 361 ? -lat : lat;
-}
-
-SkyMapPoint SkyMapPlacement(double rightAscensionHours, double declinationDegrees) {
-  return {(24 - rightAscensionHours) * 17.75, 322 - 1.7 * declinationDegrees};
-}
-
 namespace internal {
 
+// Greenwich mean sidereal time as a linear function of days from 1950-01-01
+// 00:00: 6.67170278 h at the epoch, 0.0657098232 h gained per whole day
+// (the daily excess of a sidereal over a solar day, taken modulo 24 h) and
+// 24.0657098232 h per day of the day's fraction; plus the largest term of the
+// equation of the equinoxes, 0.00029 h times the sine of the moon's node
+// (372.1133 degrees at the epoch, moving back 0.0529539 degrees a day).
 double SiderealHours(double d50, double fraction, double degToRad) {
   const double a = 0.0657098232 * d50;
   const double theta0 = a - 24 * std::trunc(a / 24) + 24.0657098232 * fraction + 6.67170278;

@@ -1,4 +1,4 @@
-// Time, angle and map helpers shared by the astronomy routines.
+// Time and angle helpers shared by the astronomy routines.
 //
 // Conventions: latitude in degrees, north positive; longitude in degrees, WEST
 // positive; hour angles in radians in [0, 2pi]; time as 64-bit seconds since
@@ -17,7 +17,6 @@ inline constexpr double kTwoPi = 6.28318530718;
 inline constexpr double kInvTwoPi = 0.15915494309188485;
 inline constexpr double kDegToRad = 0.017453292519944444;
 inline constexpr double kRadToDeg = 57.29577951307855;
-inline constexpr double kMapRadToDeg = 57.29582790879778;   // earth and sky map conversions
 inline constexpr double kHoursToRad = 0.26179938779916667;  // source and sun hour angles
 inline constexpr double kSiderealHoursToRad = 0.2617994;     // sidereal time to hour angle
 inline constexpr double kRadToRaHours = 3.819721860586519;   // 12 / 3.14159
@@ -61,6 +60,15 @@ std::optional<std::string> AscTimeText(std::int64_t seconds);
 // Calendar day count: 53997 on 2000-01-01, 43040 on 1970-01-01.
 int DayNumber(int year, int month, int day);
 
+// Epochs on that count. The sidereal-time formula counts days from
+// 1950-01-01 00:00, the lunar theory from J2000.0 (2000-01-01 12:00).
+inline constexpr int kDayNumber1970 = 43040;
+inline constexpr int kDayNumber1950 = 35735;
+inline constexpr double kDayNumberJ2000 = 53997.5;
+
+// Julian centuries of 36525 days, the time unit of the theories' secular terms.
+inline constexpr double kCenturiesPerDay = 1.0 / 36525;
+
 // Greenwich sidereal time in hours, [0, 24), from days since 1970-01-01 00:00 UTC.
 double GreenwichSiderealHours(double daysSince1970);
 
@@ -69,22 +77,5 @@ double FullArcTangent(double y, double x);
 
 // (x - trunc x) * 2pi: revolutions to radians, keeping the sign of x.
 double FracTurns(double revolutions);
-
-// Earth-map conversions (431 x 305 picture at window column 0, row 170).
-// MapYForLatitude counts rows from the map's own origin; this many pixels
-// take them to window rows.
-inline constexpr int kMapRowOffset = 148;
-int MapXForLongitude(double westLongitude);  // window column
-int MapYForLatitude(double latitude);         // map row; add kMapRowOffset for the window row
-double MapLongitudeForX(int column);          // column 0-430 to west longitude
-double MapLatitudeForY(int windowRow);        // window row to latitude
-
-// Sky-map placement: right ascension in hours, declination in degrees, to
-// window column and row.
-struct SkyMapPoint {
-  double column;
-  double row;
-};
-SkyMapPoint SkyMapPlacement(double rightAscensionHours, double declinationDegrees);
 
 }  // namespace kelvora

@@ -48,6 +48,12 @@ std::string Hertz(double value) {
 
 }  // namespace
 
+double HomeEchoDopplerHz(const DopplerInput& input) {
+  const double t = RotationAngle(input.homeLongitude, input.moonHourAngle);
+  return RotationDoppler(t, input.homeLatitude, input.moonDeclination) -
+         kRangeRateHz * input.moonRangeRate;
+}
+
 DopplerHz ComputeDoppler(const DopplerInput& input) {
   DopplerHz out;
   if (!input.moonUpHome) return out;
@@ -61,6 +67,7 @@ DopplerHz ComputeDoppler(const DopplerInput& input) {
   const double d2 = RotationDoppler(r, input.station2Latitude, input.moonDeclination);
 
   if (input.moonUpStation2) out.twoStation = 0.5 * (d1 + d2) - kRangeRateHz * input.moonRangeRate;
+  // The same expression as HomeEchoDopplerHz, from the d1 already at hand.
   out.echo = d1 - kRangeRateHz * input.moonRangeRate;
   return out;
 }
@@ -71,6 +78,12 @@ std::string EchoDopplerText(const std::optional<double>& echoHz) {
 
 std::string TwoStationDopplerText(const std::optional<double>& twoStationHz) {
   return twoStationHz ? Hertz(*twoStationHz) : kNotApplicableText;
+}
+
+double StationRangeRate(double latitude, double westLongitude, double moonHourAngle,
+                        double moonDeclination, double moonRangeRate) {
+  const double angle = RotationAngle(westLongitude, moonHourAngle);
+  return moonRangeRate - RotationDoppler(angle, latitude, moonDeclination) / kRangeRateHz;
 }
 
 }  // namespace kelvora

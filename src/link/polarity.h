@@ -18,7 +18,7 @@ struct PolarityOffset {
 // The offset for a moon at Greenwich hour angle `hourAngle` and declination
 // `declination` (radians); stations in degrees, longitudes west positive.
 // Whether there is a second station at all is the caller's rule
-// (HasStation2Position in state/records.h).
+// (SecondStation::IsSet in state/records.h).
 PolarityOffset ComputePolarityOffset(double hourAngle, double declination, double homeLatitude,
                                      double homeLongitude, double station2Latitude,
                                      double station2Longitude);

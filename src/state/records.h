@@ -7,6 +7,7 @@
 #include <string>
 
 #include "astro/footprint.h"
+#include "astro/map_projection.h"
 #include "astro/time_helpers.h"
 #include "state/display_texts.h"
 #include "state/window_layout.h"
@@ -25,13 +26,16 @@ struct StationSettings {
   double distanceUnit = 0.0;
 };
 
+// Miles, for a home station no settings file has spoken for.
+inline constexpr int kDefaultDistanceUnit = 1;
+
 struct HomeStation {
   double latitude = 0.0;   // degrees, north positive
   double longitude = 0.0;  // degrees, west positive
   double sunLatitude = 0.0;   // start-up copy used by the sun calculation
   double sunLongitude = 0.0;
   std::int32_t gmtOffsetHours = 0;  // added to the clock value to give UTC
-  std::int32_t distanceUnit = 1;    // 1 miles, 0 kilometres
+  std::int32_t distanceUnit = kDefaultDistanceUnit;  // 1 miles, 0 kilometres
   std::string locator;              // six-character locator
 };
 

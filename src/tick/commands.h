@@ -129,7 +129,8 @@ bool SetHomeFromLocator(TrackerModel& model, std::string_view locator);
 void SetHomeAtStartUp(TrackerModel& model, double latitude, double longitude);
 
 // Runs at start-up after the window exists: settings from `folder`, the home
-// locator from the loaded position.
-void StartUp(TrackerModel& model, const std::filesystem::path& folder);
+// locator from the loaded position. Returns the notice to show once when the
+// settings file had damaged fields.
+std::optional<std::string> StartUp(TrackerModel& model, const std::filesystem::path& folder);
 
 }  // namespace kelvora

@@ -1,6 +1,7 @@
 #include "tick/tick.h"
 
 #include "astro/footprint.h"
+#include "astro/map_projection.h"
 #include "astro/sources.h"
 #include "astro/time_helpers.h"
 

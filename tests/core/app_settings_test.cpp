@@ -121,27 +121,82 @@ TEST_F(SettingsTest, LoadsWhatTheFileHolds) {
   }
 }
 
-TEST_F(SettingsTest, ValuesThatAreNotNumbersLoadLikeAMissingFile) {
+TEST_F(SettingsTest, DamagedFieldsAloneTakeTheirDefaults) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
-  const std::vector<Bytes> files = {
-      LittleEndian({nan, 20.0, 0.0, 1.0}),  LittleEndian({10.0, inf, 0.0, 1.0}),
-      LittleEndian({10.0, 20.0, -inf, 1.0}), LittleEndian({10.0, 20.0, 0.0, nan}),
-      LittleEndian({10.0, 20.0, 1e300, 0.0}),  // no 32-bit hour count
-      Bytes(32, 0xFF),                         // all NaN bit patterns
+  struct Row {
+    const char* name;
+    Bytes bytes;
+    double lat, lon;
+    int gmtHours;
+    int unit;
+    std::vector<std::string> replaced;
+  } rows[] = {
+      {"nan_latitude", LittleEndian({nan, 20.0, 2.0, 0.0}), 29.42, 20.0, 2, 0, {"latitude"}},
+      {"infinite_longitude", LittleEndian({10.0, inf, 2.0, 0.0}), 10.0, 95.36, 2, 0,
+       {"longitude"}},
+      {"huge_latitude", LittleEndian({-2e87, 20.0, 2.0, 0.0}), 29.42, 20.0, 2, 0, {"latitude"}},
+      {"latitude_just_past_pole", LittleEndian({90.001, 20.0, 2.0, 1.0}), 29.42, 20.0, 2, 1,
+       {"latitude"}},
+      {"longitude_past_antimeridian", LittleEndian({10.0, -180.5, 2.0, 1.0}), 10.0, 95.36, 2, 1,
+       {"longitude"}},
+      {"gmt_offset_999", LittleEndian({10.0, 20.0, 999.0, 1.0}), 10.0, 20.0, 0, 1,
+       {"GMT offset"}},
+      {"gmt_offset_minus_infinity", LittleEndian({10.0, 20.0, -inf, 1.0}), 10.0, 20.0, 0, 1,
+       {"GMT offset"}},
+      {"unit_nan", LittleEndian({10.0, 20.0, 3.0, nan}), 10.0, 20.0, 3, 1, {"distance unit"}},
+      {"unit_two", LittleEndian({10.0, 20.0, 3.0, 2.0}), 10.0, 20.0, 3, 1, {"distance unit"}},
+      {"all_nan_bit_patterns", Bytes(32, 0xFF), 29.42, 95.36, 0, 1,
+       {"latitude", "longitude", "GMT offset", "distance unit"}},
+      // The limits themselves are places on the earth and real zones.
+      {"poles_and_limits_kept", LittleEndian({-90.0, 180.0, -14.0, 0.0}), -90.0, 180.0, -14, 0,
+       {}},
+      {"offset_fraction_within_limit", LittleEndian({90.0, -180.0, 14.5, 1.0}), 90.0, -180.0, 14,
+       1, {}},
   };
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    WriteBytes(file_, files[i]);
+  for (const Row& r : rows) {
+    WriteBytes(file_, r.bytes);
     StationSettings record;
     HomeStation home;
-    LoadSettings(file_, record, home);
-    EXPECT_EQ(home.latitude, 29.42) << i;
-    EXPECT_EQ(home.longitude, 95.36) << i;
-    EXPECT_EQ(home.gmtOffsetHours, 0) << i;
-    EXPECT_EQ(home.distanceUnit, 1) << i;
-    EXPECT_EQ(record.gmtOffset, 0.0) << i;
-    EXPECT_EQ(record.distanceUnit, 0.0) << i;
+    const SettingsLoad load = LoadSettings(file_, record, home);
+    EXPECT_TRUE(load.found) << r.name;
+    EXPECT_EQ(load.replaced, r.replaced) << r.name;
+    EXPECT_EQ(home.latitude, r.lat) << r.name;
+    EXPECT_EQ(home.sunLatitude, r.lat) << r.name;
+    EXPECT_EQ(home.longitude, r.lon) << r.name;
+    EXPECT_EQ(home.sunLongitude, r.lon) << r.name;
+    EXPECT_EQ(home.gmtOffsetHours, r.gmtHours) << r.name;
+    EXPECT_EQ(home.distanceUnit, r.unit) << r.name;
+    // The record holds the same usable values, so a save writes no damage.
+    EXPECT_EQ(record.latitude, r.lat) << r.name;
+    EXPECT_EQ(record.longitude, r.lon) << r.name;
+    EXPECT_EQ(static_cast<int>(record.gmtOffset), r.gmtHours) << r.name;
+    EXPECT_EQ(static_cast<int>(record.distanceUnit), r.unit) << r.name;
+    // Loading never rewrites the file.
+    EXPECT_EQ(ReadBytes(file_), r.bytes) << r.name;
   }
+}
+
+TEST_F(SettingsTest, DamageNoticeNamesTheFileAndItsFields) {
+  SettingsLoad load;
+  load.found = true;
+  EXPECT_EQ(DamagedSettingsNotice(file_, load), std::nullopt);
+
+  load.replaced = {"GMT offset"};
+  EXPECT_EQ(DamagedSettingsNotice(file_, load),
+            "\"Dorvakin.dat\" is damaged: its GMT offset was replaced by the default. "
+            "The file stays as it is until you save.");
+  load.replaced = {"latitude", "longitude", "distance unit"};
+  EXPECT_EQ(DamagedSettingsNotice(file_, load),
+            "\"Dorvakin.dat\" is damaged: its latitude, longitude and distance unit were "
+            "replaced by the defaults. The file stays as it is until you save.");
+
+  // A missing file is a first start, not damage.
+  StationSettings record;
+  HomeStation home;
+  const SettingsLoad missing = LoadSettings(file_, record, home);
+  EXPECT_FALSE(missing.found);
+  EXPECT_EQ(DamagedSettingsNotice(file_, missing), std::nullopt);
 }
 
 TEST_F(SettingsTest, WritesThirtyTwoLittleEndianBytesUnchanged) {
@@ -197,7 +252,9 @@ TEST_F(SettingsTest, SaveAndExitStoresTheDialogValuesInOrder) {
   EXPECT_EQ(record.longitude, 70.96);
   EXPECT_EQ(record.gmtOffset, 5.0);
   EXPECT_EQ(record.distanceUnit, 0.0);
-  EXPECT_EQ(home.sunLatitude, 0.0);  // the sun keeps the start-up position
+  // The sun is seen from the saved home, not the start-up position.
+  EXPECT_EQ(home.sunLatitude, 42.52);
+  EXPECT_EQ(home.sunLongitude, 70.96);
   EXPECT_EQ(ReadBytes(file_), LittleEndian({42.52, 70.96, 5.0, 0.0}));
 
   StationSettings reloaded;
@@ -228,6 +285,45 @@ TEST_F(SettingsTest, FailedWriteReportsAndKeepsTheOldFile) {
   EXPECT_EQ(FolderEntries(), std::vector<fs::path>{kSettingsFileName});
 }
 
+// Runs `save` as an ordinary user: permissions do not bind the superuser, so
+// when the tests run as root the save runs as "nobody" and the effective
+// user is restored afterwards.
+template <typename Save>
+WriteResult AsOrdinaryUser(Save save) {
+  const bool superuser = geteuid() == 0;
+  constexpr uid_t kNobody = 65534;
+  if (superuser && seteuid(kNobody) != 0) return WriteResult{false, "seteuid failed"};
+  const WriteResult result = save();
+  if (superuser && seteuid(0) != 0) std::abort();
+  return result;
+}
+
+TEST_F(SettingsTest, ReadOnlyFilesInAWritableFolderStayUntouched) {
+  const Bytes old = LittleEndian({10.0, 20.0, 1.0, 1.0});
+  fs::permissions(folder_, fs::perms::all);
+  for (const char* name : {kSettingsFileName, kSettingsCopyFileName}) {
+    const fs::path file = folder_ / name;
+    WriteBytes(file, old);
+    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    StationSettings record{1.0, 2.0, 3.0, 0.0};
+    HomeStation home;
+    const WriteResult result = AsOrdinaryUser([&] {
+      return std::string(name) == kSettingsFileName
+                 ? SaveHomeSettings(folder_, 1.0, 2.0, 3, record, home)
+                 : SaveSettingsCopy(folder_, record);
+    });
+    ASSERT_FALSE(result.written) << name;
+    EXPECT_NE(result.message.find(name), std::string::npos) << result.message;
+    EXPECT_NE(result.message.find("Permission denied"), std::string::npos) << result.message;
+    EXPECT_EQ(ReadBytes(file), old) << name;
+    EXPECT_EQ((fs::status(file).permissions() & fs::perms::all),
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read)
+        << name;
+  }
+  // No temporary file is left beside them.
+  EXPECT_EQ(FolderEntries().size(), 2u);
+}
+
 TEST_F(SettingsTest, MissingFolderReports) {
   const WriteResult missing = SaveSettingsCopy(folder_ / "no_such_folder", StationSettings{});
   ASSERT_FALSE(missing.written);
@@ -238,19 +334,10 @@ TEST_F(SettingsTest, UnwritableFolderReportsAndKeepsTheOldFile) {
   const Bytes old = LittleEndian({10.0, 20.0, 1.0, 1.0});
   WriteBytes(file_, old);
   fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
-  // Folder permissions do not bind the superuser: when the tests run as root,
-  // the save runs as "nobody" and the effective user is restored afterwards.
-  const bool superuser = geteuid() == 0;
-  constexpr uid_t kNobody = 65534;
-  if (superuser) {
-    ASSERT_EQ(seteuid(kNobody), 0);
-  }
   StationSettings record;
   HomeStation home;
-  const WriteResult result = SaveHomeSettings(folder_, 1.0, 2.0, 3, record, home);
-  if (superuser) {
-    ASSERT_EQ(seteuid(0), 0);
-  }
+  const WriteResult result =
+      AsOrdinaryUser([&] { return SaveHomeSettings(folder_, 1.0, 2.0, 3, record, home); });
   fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
   ASSERT_FALSE(result.written);
   EXPECT_EQ(ReadBytes(file_), old);

@@ -13,7 +13,7 @@ namespace {
 
 // Whole-kilometre distance at 00:00 UTC of a day since 1970.
 std::int32_t Sample(int day) {
-  return static_cast<std::int32_t>(MoonDistanceAt(-10957.5, day));
+  return static_cast<std::int32_t>(MoonDistanceKm(day));
 }
 
 int DaySince1970(int year, int month, int day) { return DayNumber(year, month, day) - 43040; }

@@ -16,7 +16,8 @@ namespace {
 constexpr std::int64_t k2000Noon = 946728000;  // 2000-01-01 12:00:00 UTC
 
 double QuickElevation(Body body, double lat, double lon, std::int64_t t) {
-  return body == Body::Moon ? QuickMoonElevation(lat, lon, t) : QuickSunElevation(lat, lon, t);
+  return body == Body::Moon ? QuickMoonElevation(lat, lon, t).value()
+                            : QuickSunElevation(lat, lon, t);
 }
 
 // The crossing of the quick elevation in the hour before `after`, to the
@@ -39,10 +40,11 @@ TEST(QuickElevations, AgreeWithTheFullRoutines) {
   for (std::int64_t t = k2000Noon; t < k2000Noon + 30LL * 86400; t += 86400 / 5 + 11) {
     const auto moon = MoonPosition(29.42, 95.36, t, TimeBase{});
     ASSERT_TRUE(moon.has_value());
-    EXPECT_NEAR(QuickMoonElevation(29.42, 95.36, t), moon->elevation, 0.35) << t;
+    EXPECT_NEAR(QuickMoonElevation(29.42, 95.36, t).value(), moon->elevation, 0.35) << t;
     EXPECT_EQ(QuickSunElevation(29.42, 95.36, t), SunPosition(29.42, 95.36, t, TimeBase{}).elevation);
   }
-  EXPECT_TRUE(std::isnan(QuickMoonElevation(0, 0, LastSupportedSecond() + 1)));
+  EXPECT_FALSE(QuickMoonElevation(0, 0, LastSupportedSecond() + 1).has_value());
+  EXPECT_FALSE(QuickMoonElevation(0, 0, FirstSupportedSecond() - 1).has_value());
 }
 
 TEST(FindHorizonCrossing, LandsJustAfterTheElevationChangesSign) {
@@ -128,6 +130,16 @@ TEST(FindHorizonCrossing, RefusesWhatCannotBeShown) {
   EXPECT_FALSE(
       FindHorizonCrossing(29.42, 95.36, Body::Moon, FirstSupportedSecond() - 86400, 0, 0)
           .has_value());
+}
+
+TEST(FindHorizonCrossing, NothingToFindWithoutAnElevation) {
+  // Undefined coordinates give no elevation to follow; a start outside the
+  // supported years gives no moon at all.
+  const double nan = std::nan("");
+  EXPECT_FALSE(FindHorizonCrossing(nan, 95.36, Body::Moon, k2000Noon, 0, 0).has_value());
+  EXPECT_FALSE(FindHorizonCrossing(29.42, nan, Body::Sun, k2000Noon, 0, 0).has_value());
+  EXPECT_FALSE(
+      FindHorizonCrossing(29.42, 95.36, Body::Moon, LastSupportedSecond() + 1, 0, 0).has_value());
 }
 
 }  // namespace

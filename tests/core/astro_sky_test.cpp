@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "astro/map_projection.h"
 #include "astro/moon.h"
 #include "astro/sky.h"
 #include "astro/time_helpers.h"

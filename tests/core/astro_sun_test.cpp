@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "astro/map_projection.h"
 #include "astro/moon.h"
 #include "astro/sun.h"
 #include "astro/time_helpers.h"
@@ -112,7 +113,7 @@ TEST(MoonRangeRate, AgreesWithTheDistanceSeries) {
     const SunFix sun = SunPosition(0, 0, t, TimeBase{});
     const double x = static_cast<double>(t) / 86400;
     const double central =
-        (MoonDistanceAt(-10957.5, x + 1.0 / 24) - MoonDistanceAt(-10957.5, x - 1.0 / 24)) *
+        (MoonDistanceKm(x + 1.0 / 24) - MoonDistanceKm(x - 1.0 / 24)) *
         1000 / 7200;
     EXPECT_NEAR(sun.moonRangeRate, central, 0.5) << t;
     EXPECT_LT(std::abs(sun.moonRangeRate), 100.0) << t;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "astro/map_projection.h"
 #include "astro/time_helpers.h"
 
 namespace kelvora {

@@ -1,11 +1,19 @@
 // The EME directory reader and the display text of a record.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <future>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
+#include <vector>
 #include <string>
 #include <unistd.h>
 
@@ -124,10 +132,133 @@ TEST_F(DirectoryTest, MessagesForMissingFileEmptyCallAndNoMatch) {
   }
 }
 
-TEST_F(DirectoryTest, UnreadableFileIsReportedAsFileNotFound) {
-  fs::create_directory(file_);  // opens on Linux, but every read fails
-  EXPECT_EQ(ReadDirectory(file_, "XX9ABC", DirectoryMode::Display).text, "EME.DTA File Not Found");
-  EXPECT_EQ(ReadDirectory(file_, "", DirectoryMode::Display).text, "No Call Entered");
+// Only a regular file is read: a FIFO would wait for a writer for ever and
+// a device may never end, so each counts as a missing file, before the call
+// is looked at.
+TEST_F(DirectoryTest, AnythingButARegularFileIsNotFound) {
+  struct Row {
+    const char* name;
+    std::function<void(const fs::path&)> make;
+    DirectoryStatus status;
+  } rows[] = {
+      {"folder", [](const fs::path& p) { fs::create_directory(p); },
+       DirectoryStatus::FileNotFound},
+      {"fifo", [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); },
+       DirectoryStatus::FileNotFound},
+      {"link_to_endless_device",
+       [](const fs::path& p) { fs::create_symlink("/dev/zero", p); },
+       DirectoryStatus::FileNotFound},
+      {"link_to_regular_file",
+       [this](const fs::path& p) {
+         const fs::path target = folder_ / "real.dta";
+         std::ofstream(target, std::ios::binary) << SampleRecord() << "\n";
+         fs::create_symlink(target, p);
+       },
+       DirectoryStatus::Found},
+  };
+  for (const Row& r : rows) {
+    fs::remove_all(file_);
+    r.make(file_);
+    // Run the search aside, so that a reader that blocks fails the test
+    // instead of hanging it: a writer then ends the wait.
+    auto search = std::async(std::launch::async, [this] {
+      return ReadDirectory(file_, "XX9ABC", DirectoryMode::Display).status;
+    });
+    if (search.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+      ADD_FAILURE() << r.name << ": the search waits";
+      const int unblock = open(file_.c_str(), O_WRONLY | O_NONBLOCK);
+      if (unblock >= 0) close(unblock);
+    }
+    EXPECT_EQ(search.get(), r.status) << r.name;
+    if (r.status == DirectoryStatus::FileNotFound) {
+      EXPECT_EQ(ReadDirectory(file_, "", DirectoryMode::Display).text, "EME.DTA File Not Found")
+          << r.name;
+    }
+  }
+}
+
+// The lines of `content` as a reader taking one character at a time hands
+// them out: CR LF becomes LF, a lone CR stays, pieces of at most 277.
+std::vector<std::string> ReferenceLines(const std::string& content) {
+  std::vector<std::string> lines;
+  std::size_t i = 0;
+  while (i < content.size()) {
+    std::string line;
+    while (line.size() < 277 && i < content.size()) {
+      char c = content[i++];
+      if (c == '\r' && i < content.size() && content[i] == '\n') {
+        c = '\n';
+        ++i;
+      }
+      line += c;
+      if (c == '\n') break;
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// Random files of several blocks, with DOS and Unix line ends, lone carriage
+// returns and overlong lines, searched for calls at every place: the block
+// reader finds what a character-by-character reader finds.
+TEST_F(DirectoryTest, BlockReaderFindsWhatACharacterReaderFinds) {
+  std::mt19937 random(42);
+  const char* ends[] = {"\n", "\r\n", "\r", "\r\r\n"};
+  for (int round = 0; round < 3; ++round) {
+    std::string content;
+    int number = 0;
+    while (content.size() < 700000) {
+      const std::size_t width = std::uniform_int_distribution<std::size_t>(0, 600)(random);
+      std::string line = "Q" + std::to_string(number++) + "X";
+      line.resize(std::max(line.size(), width), 'a');
+      content += line + ends[random() % 4];
+    }
+    Write(content);
+    const std::vector<std::string> lines = ReferenceLines(content);
+    for (int probe = 0; probe < 40; ++probe) {
+      const std::string call =
+          "Q" + std::to_string(std::uniform_int_distribution<int>(0, number + 5)(random)) + "X";
+      const auto expected = std::find_if(lines.begin(), lines.end(), [&](const std::string& l) {
+        return l.starts_with(call);
+      });
+      const DirectoryResult got = ReadDirectory(file_, call, DirectoryMode::Record);
+      if (expected == lines.end()) {
+        EXPECT_EQ(got.status, DirectoryStatus::NotFound) << call;
+      } else {
+        EXPECT_EQ(got.text, *expected) << call;
+      }
+    }
+  }
+}
+
+TEST(DirectoryText, InvalidUtf8IsReadAsWindows1252) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    std::string text;
+  } rows[] = {
+      {"ascii_unchanged", "QA1AA SMITH", "QA1AA SMITH"},
+      {"latin1_name", "J\xD6RG M\xDCLLER", "J\u00D6RG M\u00DCLLER"},
+      {"valid_utf8_unchanged", "J\u00D6RG \u20AC", "J\u00D6RG \u20AC"},
+      {"windows_1252_specials", "\x80 \x8A \x9C \x9F", "\u20AC \u0160 \u0153 \u0178"},
+      {"unassigned_byte_is_its_control", "A\x81", "A\u0081"},
+      {"overlong_slash_is_two_letters", "\xC0\xAF", "\u00C0\u00AF"},
+      {"surrogate_is_not_utf8", "\xED\xA0\x80", "\u00ED\u00A0\u20AC"},
+      {"cut_sequence_at_end", "ABC\xC3", "ABC\u00C3"},
+      {"past_u10ffff", "\xF4\x90\x80\x80", "\u00F4\u0090\u20AC\u20AC"},
+  };
+  for (const Row& r : rows) EXPECT_EQ(DecodeDirectoryText(r.bytes), r.text) << r.name;
+}
+
+TEST_F(DirectoryTest, Latin1RecordDisplaysItsLetters) {
+  const std::string line =
+      Record({{0, "QD4XYZ"}, {11, "J\xD6RG M\xDCLLER"}, {95, "K\xD6LN"}, {132, "DEUTSCHLAND"}});
+  Write(line + "\n\\\n");
+  const DirectoryResult shown = ReadDirectory(file_, "QD4XYZ", DirectoryMode::Display);
+  EXPECT_EQ(shown.text.substr(0, shown.text.find('\n')), "QD4XYZ, J\u00D6RG M\u00DCLLER");
+  EXPECT_NE(shown.text.find("K\u00D6LN,\n"), std::string::npos);
+  // The record itself keeps its bytes: its columns stay where they were.
+  EXPECT_EQ(ReadDirectory(file_, "QD4XYZ", DirectoryMode::Record).text, line + "\n");
 }
 
 TEST_F(DirectoryTest, PrefixFindsTheEarlierOfTwoRecordsAndShowsTheTypedCall) {

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "astro/map_projection.h"
 #include "astro/moon.h"
 #include "astro/perigee.h"
 #include "astro/sources.h"

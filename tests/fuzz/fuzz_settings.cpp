@@ -34,16 +34,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   kelvora::StationSettings record;
   kelvora::HomeStation home;
-  kelvora::LoadSettings(SettingsFile(), record, home);
+  const kelvora::SettingsLoad load = kelvora::LoadSettings(SettingsFile(), record, home);
   Check(std::isfinite(home.latitude) && std::isfinite(home.longitude));
   Check(home.sunLatitude == home.latitude && home.sunLongitude == home.longitude);
   Check(std::isfinite(record.gmtOffset) && std::isfinite(record.distanceUnit));
-  Check(home.gmtOffsetHours == static_cast<std::int32_t>(std::trunc(record.gmtOffset)) ||
-        record.latitude == kelvora::kDefaultLatitude);
+  Check(std::fabs(home.latitude) <= 90.0 && std::fabs(home.longitude) <= 180.0);
+  Check(home.gmtOffsetHours == static_cast<std::int32_t>(std::trunc(record.gmtOffset)));
+  Check(home.distanceUnit == 0 || home.distanceUnit == 1);
 
   // What was loaded writes back as the same 32 bytes when the file held a
   // whole usable record.
-  if (size >= kelvora::kSettingsRecordBytes && record.latitude != kelvora::kDefaultLatitude) {
+  if (size >= kelvora::kSettingsRecordBytes && load.replaced.empty()) {
     const auto copy = SettingsFile().parent_path() / kelvora::kSettingsCopyFileName;
     Check(kelvora::SaveSettingsCopy(SettingsFile().parent_path(), record).written);
     std::FILE* in = std::fopen(copy.c_str(), "rb");

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "astro/map_projection.h"
 #include "astro/moon.h"
 #include "astro/time_helpers.h"
 #include "panel/panel_widget.h"

@@ -1,0 +1,114 @@
+// The Radio panel of the Station control window: the dial frequency, the way
+// of working, the Doppler figures, the frequencies wanted, sent and read back,
+// the connection, and Track / Hold. The radio is driven by a RadioSession
+// (core); this widget only carries its settings and shows its report.
+#pragma once
+
+#include <QGroupBox>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "control/doppler_control.h"
+#include "control/hamlib_client.h"
+#include "control/radio_session.h"
+#include "state/records.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSettings;
+class QSpinBox;
+class QTimer;
+
+namespace kelvora::gui {
+
+struct RadioPanelOptions {
+  // UTC now, seconds since 1970: the clock value plus the home GMT offset
+  // by default. The radio follows the live moon: the main window's time
+  // steps do not move it.
+  std::function<std::int64_t()> utcNow;
+  // Runs the once-a-second period and the reply polling on timers. Tests
+  // that drive them by hand turn this off.
+  bool startTimers = true;
+  HamlibClientTiming timing;
+};
+
+class RadioPanel : public QGroupBox {
+  Q_OBJECT
+ public:
+  // Texts shown, in the order of their rows.
+  enum Field { kEcho, kDx, kFigures, kWanted, kSent, kHeard, kTuned, kState, kLink, kFieldCount };
+
+  // `settings` is the station-control store; the panel keeps its values in
+  // the "Radio" group and must not outlive it.
+  RadioPanel(const TrackerModel& model, QSettings& settings, RadioPanelOptions options,
+             QWidget* parent = nullptr);
+  ~RadioPanel() override;
+
+  // One period: the figures, and the next exchange with the rig when
+  // tracking. The period timer calls it once a second.
+  void RunPeriod();
+  // Takes the rig's answers and refreshes the texts; the poll timer calls it.
+  void PollSession();
+
+  bool Tracking() const { return session_ != nullptr; }
+  const RadioSession* Session() const { return session_.get(); }
+  RadioControlSettings ControlSettings() const { return settings_; }
+
+  QLabel* Text(Field field) const { return texts_[field]; }
+  QLabel* Message() const { return message_; }
+  QLineEdit* HostEdit() const { return host_; }
+  QSpinBox* PortBox() const { return port_; }
+  QComboBox* BandBox() const { return band_; }
+  QLineEdit* DialEdit() const { return dial_; }
+  QComboBox* MethodBox() const { return method_; }
+  QComboBox* StepBox() const { return step_; }
+  QLineEdit* OffsetEdit() const { return offset_; }
+  QCheckBox* FixedDuringTxBox() const { return fixedDuringTx_; }
+  QSpinBox* TransmissionBox() const { return transmission_; }
+  QPushButton* TrackButton() const { return track_; }
+  QPushButton* HoldButton() const { return hold_; }
+
+ private:
+  void BuildWidgets();
+  void LoadSettings();
+  void SaveSettings();
+  void ShowSettings();
+  void StartTracking(bool on);
+  void DialEdited();
+  void OffsetEdited();
+  void OtherSettingEdited();
+  void ApplyToSession();
+  void Refresh();
+
+  const TrackerModel& model_;
+  QSettings& store_;
+  RadioPanelOptions options_;
+  RadioControlSettings settings_;
+  std::unique_ptr<RadioSession> session_;
+  std::optional<DopplerFigures> figures_;
+
+  QLineEdit* host_ = nullptr;
+  QSpinBox* port_ = nullptr;
+  QComboBox* band_ = nullptr;
+  QLineEdit* dial_ = nullptr;
+  QComboBox* method_ = nullptr;
+  QComboBox* step_ = nullptr;
+  QLineEdit* offset_ = nullptr;
+  QCheckBox* fixedDuringTx_ = nullptr;
+  QSpinBox* transmission_ = nullptr;
+  QPushButton* track_ = nullptr;
+  QPushButton* hold_ = nullptr;
+  std::array<QLabel*, kFieldCount> texts_{};
+  QLabel* message_ = nullptr;
+  QTimer* periodTimer_ = nullptr;
+  QTimer* pollTimer_ = nullptr;
+};
+
+}  // namespace kelvora::gui

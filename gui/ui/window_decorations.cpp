@@ -1,0 +1,56 @@
+#include "ui/window_decorations.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <QtGui/qguiapplication_platform.h>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace kelvora::gui {
+
+namespace {
+
+// Motif window-manager hint bits, as every X11 window manager reads them.
+constexpr std::uint32_t kHintsFunctions = 1u << 0;
+constexpr std::uint32_t kHintsDecorations = 1u << 1;
+constexpr std::uint32_t kFunctionMove = 1u << 2;
+constexpr std::uint32_t kFunctionClose = 1u << 5;
+constexpr std::uint32_t kDecorBorder = 1u << 1;
+constexpr std::uint32_t kDecorTitle = 1u << 3;
+constexpr std::uint32_t kDecorMenu = 1u << 4;
+
+constexpr const char* kMotifHintsAtom = "_MOTIF_WM_HINTS";
+
+}  // namespace
+
+MotifHints FixedDialogHints(bool closeBox) {
+  MotifHints hints{};
+  hints.flags = kHintsFunctions | kHintsDecorations;
+  hints.functions = kFunctionMove | (closeBox ? kFunctionClose : 0u);
+  hints.decorations = kDecorBorder | kDecorTitle | (closeBox ? kDecorMenu : 0u);
+  return hints;
+}
+
+void ApplyFixedDialogDecorations(QWidget* dialog, bool closeBox) {
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr || x11->connection() == nullptr) return;
+  xcb_connection_t* connection = x11->connection();
+  const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(
+      connection, 0, static_cast<std::uint16_t>(std::strlen(kMotifHintsAtom)), kMotifHintsAtom);
+  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+  if (reply == nullptr) return;
+  const xcb_atom_t atom = reply->atom;
+  std::free(reply);
+
+  const MotifHints hints = FixedDialogHints(closeBox);
+  const std::uint32_t words[5] = {hints.flags, hints.functions, hints.decorations,
+                                  static_cast<std::uint32_t>(hints.inputMode), hints.status};
+  xcb_change_property(connection, XCB_PROP_MODE_REPLACE,
+                      static_cast<xcb_window_t>(dialog->winId()), atom, atom, 32, 5, words);
+  xcb_flush(connection);
+}
+
+}  // namespace kelvora::gui

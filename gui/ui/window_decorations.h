@@ -1,0 +1,36 @@
+// The title-bar buttons of the fixed-size dialogs under X11.
+//
+// Qt tells an X11 window manager which buttons a window wants through the
+// Motif hints, and when a window asks for none of minimise, maximise or
+// close it sends "every function", so the manager adds all three buttons and
+// squeezes the title ("Se... ata"). A dialog whose caption has no system menu
+// must get a title bar with no buttons at all, and one with a close box only
+// that box; these hints are written here instead.
+#pragma once
+
+#include <cstdint>
+
+class QWidget;
+
+namespace kelvora::gui {
+
+// The five 32-bit words of the _MOTIF_WM_HINTS property.
+struct MotifHints {
+  std::uint32_t flags;
+  std::uint32_t functions;
+  std::uint32_t decorations;
+  std::int32_t inputMode;
+  std::uint32_t status;
+  bool operator==(const MotifHints&) const = default;
+};
+
+// A fixed-size dialog: border and title, moved but never resized, minimised
+// or maximised; closed from its title bar only when it has a close box.
+MotifHints FixedDialogHints(bool closeBox);
+
+// Writes FixedDialogHints(closeBox) to the window of `dialog` when the
+// program runs on X11; elsewhere the window flags already say it. Call it
+// once the native window exists and before it is mapped (a show event).
+void ApplyFixedDialogDecorations(QWidget* dialog, bool closeBox);
+
+}  // namespace kelvora::gui

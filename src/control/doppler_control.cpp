@@ -1,0 +1,294 @@
+#include "control/doppler_control.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "astro/moon.h"
+#include "astro/sun.h"
+#include "link/doppler.h"
+#include "precise/precise.h"
+
+namespace kelvora {
+
+namespace {
+
+// The spread shown beside the figures is their change over this time, s.
+constexpr std::int64_t kSpreadSeconds = 60;
+
+// Rigs are tuned in whole hertz.
+std::int64_t WholeHertz(double hz) { return std::llround(hz); }
+
+bool MovedByStep(std::int64_t wanted, const std::optional<std::int64_t>& last, int stepHz) {
+  return !last || std::llabs(wanted - *last) >= stepHz;
+}
+
+}  // namespace
+
+bool IsRigStep(int hz) {
+  return std::find(kRigStepsHz.begin(), kRigStepsHz.end(), hz) != kRigStepsHz.end();
+}
+
+bool IsRadioFrequency(double hz) { return hz > 0.0 && hz < kHighestRadioHz; }
+
+std::optional<DopplerMethod> ParseDopplerMethod(std::string_view name) {
+  if (name == "off") return DopplerMethod::Off;
+  if (name == "echo") return DopplerMethod::OwnEcho;
+  if (name == "moon") return DopplerMethod::OnTheMoon;
+  if (name == "dx") return DopplerMethod::FullToDx;
+  return std::nullopt;
+}
+
+const char* DopplerMethodName(DopplerMethod method) {
+  switch (method) {
+    case DopplerMethod::Off:
+      return "off";
+    case DopplerMethod::OwnEcho:
+      return "echo";
+    case DopplerMethod::OnTheMoon:
+      return "moon";
+    case DopplerMethod::FullToDx:
+      return "dx";
+  }
+  return "off";
+}
+
+std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
+                                                     const std::optional<RadioSite>& dx,
+                                                     std::int64_t utc) {
+  const TimeBase base{};
+  const std::optional<MoonFix> moon = MoonPosition(home.latitude, home.longitude, utc, base);
+  if (!moon) return std::nullopt;
+  // The geocentric range rate comes with the sun's figures.
+  const double geocentric = SunPosition(home.latitude, home.longitude, utc, base).moonRangeRate;
+  const double declination = moon->declination * kRadToDeg;
+  MoonRangeRates rates{};
+  rates.homeMps = StationRangeRate(home.latitude, home.longitude, moon->hourAngle, declination,
+                                   geocentric);
+  rates.homeElevation = moon->elevation;
+  if (dx) {
+    rates.dxMps =
+        StationRangeRate(dx->latitude, dx->longitude, moon->hourAngle, declination, geocentric);
+    const std::optional<MoonFix> there = MoonPosition(dx->latitude, dx->longitude, utc, base);
+    if (there) rates.dxElevation = there->elevation;
+  }
+  return rates;
+}
+
+std::optional<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
+                                                     const std::optional<RadioSite>& dx,
+                                                     std::int64_t utc) {
+  const std::optional<precise::Moment> moment = precise::PrepareMoment(utc);
+  if (!moment) return std::nullopt;
+  const auto fix = [&moment](const RadioSite& site) {
+    return precise::PreciseMoon(*moment, precise::Site{site.latitude, site.longitude, site.height});
+  };
+  const std::optional<precise::MoonFix> here = fix(home);
+  if (!here) return std::nullopt;
+  MoonRangeRates rates{};
+  rates.accurate = true;
+  rates.homeMps = here->rangeRateMps;
+  rates.homeElevation = here->elevationDeg;
+  if (dx) {
+    const std::optional<precise::MoonFix> there = fix(*dx);
+    if (!there) return std::nullopt;
+    rates.dxMps = there->rangeRateMps;
+    rates.dxElevation = there->elevationDeg;
+  }
+  return rates;
+}
+
+std::optional<MoonRangeRates> MoonRangeRatesAt(const RadioSite& home,
+                                               const std::optional<RadioSite>& dx,
+                                               std::int64_t utc) {
+  if (auto accurate = AccurateMoonRangeRates(home, dx, utc)) return accurate;
+  return StandardMoonRangeRates(home, dx, utc);
+}
+
+double OneWayDopplerHz(double rangeRateMps, double frequencyHz) {
+  return 0.5 * precise::EchoDopplerHz(rangeRateMps, frequencyHz);
+}
+
+std::optional<DopplerFigures> DopplerFiguresAt(const RadioSite& home,
+                                               const std::optional<RadioSite>& dx,
+                                               std::int64_t utc, double dialHz) {
+  const std::optional<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc);
+  const std::optional<MoonRangeRates> later = MoonRangeRatesAt(home, dx, utc + kSpreadSeconds);
+  if (!now || !later || !IsRadioFrequency(dialHz)) return std::nullopt;
+  DopplerFigures out{};
+  out.dialHz = dialHz;
+  out.rates = *now;
+  out.homeHz = OneWayDopplerHz(now->homeMps, dialHz);
+  out.echoHz = 2.0 * out.homeHz;
+  out.echoPerMinuteHz = 2.0 * OneWayDopplerHz(later->homeMps, dialHz) - out.echoHz;
+  if (now->dxMps && later->dxMps) {
+    out.dxHz = OneWayDopplerHz(*now->dxMps, dialHz);
+    out.twoStationHz = out.homeHz + *out.dxHz;
+    out.twoStationPerMinuteHz = OneWayDopplerHz(later->homeMps + *later->dxMps, dialHz) -
+                                *out.twoStationHz;
+  }
+  return out;
+}
+
+std::optional<RadioFrequencies> MethodFrequencies(DopplerMethod method, double dialHz,
+                                                  double homeHz, std::optional<double> dxHz) {
+  switch (method) {
+    case DopplerMethod::Off:
+      return RadioFrequencies{dialHz, dialHz};
+    case DopplerMethod::OwnEcho:
+      return RadioFrequencies{dialHz + 2.0 * homeHz, dialHz};
+    case DopplerMethod::OnTheMoon:
+      return RadioFrequencies{dialHz + homeHz, dialHz - homeHz};
+    case DopplerMethod::FullToDx:
+      if (!dxHz) return std::nullopt;
+      return RadioFrequencies{dialHz + (homeHz + *dxHz), dialHz - (homeHz + *dxHz)};
+  }
+  return std::nullopt;
+}
+
+const char* RadioStateText(RadioState state) {
+  switch (state) {
+    case RadioState::Off:
+      return "off";
+    case RadioState::Tracking:
+      return "tracking";
+    case RadioState::Held:
+      return "held";
+    case RadioState::Transmitting:
+      return "transmitting";
+    case RadioState::NoDx:
+      return "no DX station";
+    case RadioState::OutOfRange:
+      return "frequency out of range";
+  }
+  return "off";
+}
+
+DopplerController::DopplerController(const RadioControlSettings& settings)
+    : settings_(settings) {
+  if (!IsRadioFrequency(settings_.dialHz)) settings_.dialHz = RadioControlSettings{}.dialHz;
+  if (!IsRigStep(settings_.stepHz)) settings_.stepHz = RadioControlSettings{}.stepHz;
+  if (!std::isfinite(settings_.transmitOffsetHz)) settings_.transmitOffsetHz = 0.0;
+  if (settings_.transmissionSeconds < 0) settings_.transmissionSeconds = 0;
+}
+
+bool DopplerController::SetDial(double hz) {
+  if (!IsRadioFrequency(hz)) return false;
+  settings_.dialHz = hz;
+  return true;
+}
+
+bool DopplerController::SetStep(int hz) {
+  if (!IsRigStep(hz)) return false;
+  settings_.stepHz = hz;
+  return true;
+}
+
+bool DopplerController::SetTransmitOffset(double hz) {
+  if (!std::isfinite(hz) || std::fabs(hz) >= kHighestRadioHz) return false;
+  settings_.transmitOffsetHz = hz;
+  return true;
+}
+
+void DopplerController::SetMethod(DopplerMethod method) { settings_.method = method; }
+
+bool DopplerController::SetTransmissionSeconds(int seconds) {
+  if (seconds < 0 || seconds > 3600) return false;
+  settings_.transmissionSeconds = seconds;
+  return true;
+}
+
+void DopplerController::Hold() { held_ = true; }
+
+void DopplerController::Release() {
+  if (held_) reanchor_ = true;
+  held_ = false;
+}
+
+void DopplerController::Forget() {
+  splitOn_ = false;
+  lastReceive_.reset();
+  lastTransmit_.reset();
+}
+
+RadioStep DopplerController::Step(const MoonRangeRates& now, const MoonRangeRates& forTransmit,
+                                  const RigReadback& readback) {
+  RadioStep step;
+  const double dial = settings_.dialHz;
+  const auto shifts = [dial, this](const MoonRangeRates& rates) {
+    const std::optional<double> dx =
+        rates.dxMps ? std::optional<double>(OneWayDopplerHz(*rates.dxMps, dial)) : std::nullopt;
+    return MethodFrequencies(settings_.method, dial, OneWayDopplerHz(rates.homeMps, dial), dx);
+  };
+  const std::optional<RadioFrequencies> receive = shifts(now);
+  const std::optional<RadioFrequencies> transmit = shifts(forTransmit);
+  if (settings_.method == DopplerMethod::Off) {
+    step.state = RadioState::Off;
+    step.wanted = receive;
+    return step;
+  }
+  if (!receive || !transmit) {
+    step.state = RadioState::NoDx;
+    return step;
+  }
+  // The shifts hold for any dial nearby: the operator's few hundred hertz
+  // change them by far less than a hertz.
+  const double receiveShift = receive->receiveHz - dial;
+  const double transmitShift = transmit->transmitHz - dial + settings_.transmitOffsetHz;
+
+  const bool listening = readback.ptt != Ptt::Transmitting;
+  if (held_) {
+    step.state = RadioState::Held;
+    step.wanted = RadioFrequencies{receive->receiveHz, dial + transmitShift};
+    return step;
+  }
+  if (listening && readback.receiveHz && std::isfinite(*readback.receiveHz)) {
+    const double heard = *readback.receiveHz;
+    if (reanchor_) {
+      // Back from a hold: what the rig holds now is the operator's choice.
+      const double newDial = heard - receiveShift;
+      if (IsRadioFrequency(newDial)) {
+        step.operatorTunedHz = newDial - dial;
+        settings_.dialHz = newDial;
+        lastReceive_ = WholeHertz(heard);
+      }
+      reanchor_ = false;
+    } else if (lastReceive_ &&
+               std::fabs(heard - static_cast<double>(*lastReceive_)) > settings_.stepHz) {
+      // The operator tuned: the dial follows the hand and correction goes on
+      // from there.
+      const double moved = heard - static_cast<double>(*lastReceive_);
+      if (IsRadioFrequency(dial + moved)) {
+        step.operatorTunedHz = moved;
+        settings_.dialHz = dial + moved;
+        lastReceive_ = WholeHertz(heard);
+      }
+    }
+  }
+  const double wantedReceive = settings_.dialHz + receiveShift;
+  const double wantedTransmit = settings_.dialHz + transmitShift;
+  step.wanted = RadioFrequencies{wantedReceive, wantedTransmit};
+  if (!IsRadioFrequency(wantedReceive) || !IsRadioFrequency(wantedTransmit)) {
+    step.state = RadioState::OutOfRange;
+    return step;
+  }
+  if (!listening && !settings_.changesWhileTransmitting) {
+    step.state = RadioState::Transmitting;
+    return step;
+  }
+  step.state = RadioState::Tracking;
+  step.enableSplit = !splitOn_;
+  const std::int64_t rx = WholeHertz(wantedReceive);
+  const std::int64_t tx = WholeHertz(wantedTransmit);
+  // While the rig transmits only its transmit frequency is moved; the
+  // receive side follows when it listens again.
+  if (listening && MovedByStep(rx, lastReceive_, settings_.stepHz)) step.receiveHz = rx;
+  if (MovedByStep(tx, lastTransmit_, settings_.stepHz)) step.transmitHz = tx;
+  return step;
+}
+
+int TransmitLeadSeconds(const RadioControlSettings& settings) {
+  return settings.changesWhileTransmitting ? 0 : settings.transmissionSeconds / 2;
+}
+
+}  // namespace kelvora

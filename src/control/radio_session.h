@@ -1,0 +1,94 @@
+// The radio over rigctld: each period reads the rig's frequency (`f`) and
+// PTT (`t`), lets the DopplerController decide, and sends what it asks for
+// (`S 1 VFOB`, `F Hz`, `I Hz`), one command at a time on the shared Hamlib
+// client. Nothing here waits: the caller starts a period once a second and
+// polls often (a timer in the window, a loop in the command line).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "control/doppler_control.h"
+#include "control/hamlib_client.h"
+
+namespace kelvora {
+
+inline constexpr int kDefaultRigctldPort = 4532;
+
+// What the window and the command line show about the radio.
+struct RadioReport {
+  LinkStatus link;
+  RadioState state = RadioState::Off;
+  std::optional<double> heardHz;           // the rig's receive frequency, last read
+  Ptt ptt = Ptt::Unknown;
+  bool pttReported = false;                // false: the rig cannot tell (RPRT -11 and the like)
+  std::optional<RadioFrequencies> wanted;  // what the method asks for now
+  std::optional<std::int64_t> sentReceiveHz;   // last accepted F
+  std::optional<std::int64_t> sentTransmitHz;  // last accepted I
+  double lastTunedHz = 0.0;                // the operator's last move of the dial
+  std::string fault;                       // refusal of the last period, or the fault that
+                                           // ended one; empty when the last one went well
+  std::uint64_t periods = 0;               // periods completed
+  std::uint64_t skippedPeriods = 0;        // not started: the previous one was still running
+};
+
+// The rates for one period: now for receiving, and for the transmit side the
+// middle of a transmission starting now when the rig cannot change while it
+// transmits. Empty outside the years with figures.
+struct PeriodRates {
+  MoonRangeRates now;
+  MoonRangeRates forTransmit;
+};
+std::optional<PeriodRates> RatesForPeriod(const RadioControlSettings& settings,
+                                          const RadioSite& home,
+                                          const std::optional<RadioSite>& dx, std::int64_t utc);
+
+// "F 1296001234", "I 1296000000": whole hertz.
+std::string FrequencyCommandText(char letter, std::int64_t hz);
+
+class RadioSession {
+ public:
+  RadioSession(std::string host, int port, const RadioControlSettings& settings,
+               HamlibClientTiming timing = {});
+
+  DopplerController& control() { return control_; }
+  const DopplerController& control() const { return control_; }
+  const RadioReport& report() const { return report_; }
+  const HamlibClient& client() const { return client_; }
+
+  // Starts a period. Returns false, and counts it skipped, while the last
+  // one is still running: a slow rig never builds a queue.
+  bool StartPeriod(const PeriodRates& rates);
+  // Takes the replies that arrived and sends the next command.
+  void Poll();
+  bool Busy() const { return phase_ != Phase::Idle; }
+
+ private:
+  enum class Phase { Idle, ReadingFrequency, ReadingPtt, Sending };
+  enum class Command { ReadFrequency, ReadPtt, EnableSplit, SetReceive, SetTransmit };
+  struct Outgoing {
+    Command command;
+    std::int64_t hz;
+  };
+
+  bool Send(Command command, std::int64_t hz = 0);
+  void OnReply(const HamlibReply& reply);
+  void Decide();
+  void SendNext();
+  void Abandon(const std::string& why);
+
+  HamlibClient client_;
+  DopplerController control_;
+  RadioReport report_;
+  Phase phase_ = Phase::Idle;
+  std::optional<std::uint64_t> awaiting_;  // id of the command on the wire
+  Outgoing current_{Command::ReadFrequency, 0};
+  std::deque<Outgoing> queue_;
+  PeriodRates rates_{};
+  RigReadback readback_;
+  std::string periodFault_;  // the refusal met in this period, shown when it ends
+};
+
+}  // namespace kelvora

@@ -1,0 +1,154 @@
+#include "control/rotator_rules.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kelvora {
+namespace {
+
+constexpr double kFullTurn = 360.0;
+constexpr double kHalfTurn = 180.0;
+
+bool Finite(AzEl a) { return std::isfinite(a.azimuth) && std::isfinite(a.elevation); }
+
+// Folded into [0, 360).
+double FoldAzimuth(double azimuth) {
+  double a = std::fmod(azimuth, kFullTurn);
+  if (a < 0) a += kFullTurn;
+  return a >= kFullTurn ? 0.0 : a;
+}
+
+// Folded into (0, 360], the program's convention for true azimuths.
+double FoldTrueAzimuth(double azimuth) {
+  const double a = FoldAzimuth(azimuth);
+  return a == 0.0 ? kFullTurn : a;
+}
+
+}  // namespace
+
+AngleLimits LimitsOf(AzimuthRange range) {
+  switch (range) {
+    case AzimuthRange::FromMinus180To180: return {-180.0, 180.0};
+    case AzimuthRange::From0To450: return {0.0, 450.0};
+    case AzimuthRange::From0To360: break;
+  }
+  return {0.0, 360.0};
+}
+
+AngleLimits LimitsOf(ElevationRange range) {
+  return range == ElevationRange::From0To180 ? AngleLimits{0.0, 180.0} : AngleLimits{0.0, 90.0};
+}
+
+std::optional<std::string> CheckSetup(const RotatorSetup& setup) {
+  const auto within = [](double v, double lo, double hi) { return v >= lo && v <= hi; };
+  if (!within(setup.thresholdDegrees, kMinThresholdDegrees, kMaxThresholdDegrees)) {
+    return "threshold must be between 0.1 and 10 degrees";
+  }
+  if (!within(setup.minimumElevation, kLowestMinimumElevation, kHighestMinimumElevation)) {
+    return "minimum elevation must be between -5 and 60 degrees";
+  }
+  if (!within(setup.azimuthOffset, -kLargestOffsetDegrees, kLargestOffsetDegrees) ||
+      !within(setup.elevationOffset, -kLargestOffsetDegrees, kLargestOffsetDegrees)) {
+    return "calibration offsets must be between -30 and 30 degrees";
+  }
+  return std::nullopt;
+}
+
+double AzimuthDifference(double a, double b) {
+  double d = std::fmod(a - b, kFullTurn);
+  if (d < -kHalfTurn) d += kFullTurn;
+  if (d >= kHalfTurn) d -= kFullTurn;
+  return d;
+}
+
+double NearestTurn(double azimuth, double reference) {
+  return reference + AzimuthDifference(azimuth, reference);
+}
+
+AzEl ToRotatorFrame(const RotatorSetup& setup, AzEl direction, bool flipped) {
+  const double azimuth = direction.azimuth + (flipped ? kHalfTurn : 0.0) + setup.azimuthOffset;
+  const double elevation = (flipped ? kHalfTurn - direction.elevation : direction.elevation);
+  return {FoldAzimuth(azimuth), elevation + setup.elevationOffset};
+}
+
+AzEl FromRotatorFrame(const RotatorSetup& setup, AzEl reading) {
+  double azimuth = reading.azimuth - setup.azimuthOffset;
+  double elevation = reading.elevation - setup.elevationOffset;
+  if (elevation > 90.0) {
+    elevation = kHalfTurn - elevation;
+    azimuth -= kHalfTurn;
+  }
+  return {FoldTrueAzimuth(azimuth), elevation};
+}
+
+ControlDecision ControlStep(const RotatorSetup& setup, const ControlInput& input) {
+  ControlDecision decision;
+  const TargetMotion& target = input.target;
+  if (!Finite(target.position) || !Finite(target.ratePerSecond)) {
+    decision.action = ControlAction::Refuse;
+    decision.reason = ControlReason::NotFinite;
+    return decision;
+  }
+
+  if (target.position.elevation < setup.minimumElevation) {
+    if (!input.waitDirection) {
+      decision.reason = ControlReason::NoRise;
+      return decision;
+    }
+    decision.reason = ControlReason::WaitingForRise;
+    decision.aim = *input.waitDirection;
+  } else {
+    // Aim where the target will be once its faster axis has moved half a
+    // deadband: the target then passes from half a deadband before the
+    // command to half a deadband beyond it before the next move.
+    const double fastest = std::max(std::fabs(target.ratePerSecond.azimuth),
+                                     std::fabs(target.ratePerSecond.elevation));
+    const double halfBand = setup.thresholdDegrees / 2;
+    decision.leadSeconds = fastest * kMaxLeadSeconds > halfBand ? halfBand / fastest : kMaxLeadSeconds;
+    if (fastest == 0) decision.leadSeconds = 0;
+    decision.aim = {
+        FoldTrueAzimuth(target.position.azimuth +
+                        target.ratePerSecond.azimuth * decision.leadSeconds),
+        target.position.elevation + target.ratePerSecond.elevation * decision.leadSeconds};
+  }
+
+  const AzEl frame = ToRotatorFrame(setup, decision.aim, input.flipped);
+  const AngleLimits az = LimitsOf(setup.azimuthRange);
+  std::optional<double> reference = input.referenceAzimuth;
+  if (!reference && input.lastCommand) reference = input.lastCommand->azimuth;
+  double azimuth = reference ? NearestTurn(frame.azimuth, *reference)
+                             : frame.azimuth + kFullTurn * std::ceil((az.min - frame.azimuth) / kFullTurn);
+  if (azimuth < az.min || azimuth > az.max) {
+    // The expected turn is out of reach: the nearest turn that is inside.
+    const double below = azimuth - kFullTurn * std::ceil((azimuth - az.max) / kFullTurn);
+    const double above = azimuth + kFullTurn * std::ceil((az.min - azimuth) / kFullTurn);
+    if (below >= az.min) {
+      azimuth = below;
+    } else if (above <= az.max) {
+      azimuth = above;
+    } else {
+      azimuth = std::clamp(azimuth, az.min, az.max);
+      decision.clamped = true;
+    }
+  }
+  const AngleLimits el = LimitsOf(setup.elevationRange);
+  double elevation = frame.elevation;
+  if (elevation < el.min || elevation > el.max) {
+    elevation = std::clamp(elevation, el.min, el.max);
+    decision.clamped = true;
+  }
+  decision.command = {azimuth, elevation};
+  if (!Finite(decision.command)) {
+    decision.action = ControlAction::Refuse;
+    decision.reason = ControlReason::NotFinite;
+    return decision;
+  }
+
+  const bool inside = input.lastCommand &&
+                      std::fabs(azimuth - input.lastCommand->azimuth) < setup.thresholdDegrees &&
+                      std::fabs(elevation - input.lastCommand->elevation) < setup.thresholdDegrees;
+  decision.action = inside ? ControlAction::Hold : ControlAction::Send;
+  return decision;
+}
+
+}  // namespace kelvora

@@ -1,0 +1,107 @@
+// When and where to move an az/el rotator: the deadband, the lead-ahead, the
+// travel limits with their clamp, the calibration offsets and the wait for
+// the target's next rise. Pure: the caller supplies the target and the plan.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace kelvora {
+
+struct AzEl {
+  double azimuth;    // degrees
+  double elevation;  // degrees
+};
+
+// Rotators turn through 0-360, -180-180 or, with overlap, 0-450 degrees of
+// azimuth; a flip-over mount reaches elevations up to 180 (the back side).
+enum class AzimuthRange { From0To360, FromMinus180To180, From0To450 };
+enum class ElevationRange { From0To90, From0To180 };
+
+struct AngleLimits {
+  double min;  // degrees
+  double max;  // degrees
+};
+AngleLimits LimitsOf(AzimuthRange range);
+AngleLimits LimitsOf(ElevationRange range);
+
+// The deadband bounds and its usual value, degrees.
+inline constexpr double kMinThresholdDegrees = 0.1;
+inline constexpr double kMaxThresholdDegrees = 10.0;
+inline constexpr double kDefaultThresholdDegrees = 1.0;
+// The lead never reaches further ahead than this: a target that needs longer
+// to move half a deadband is nearly still.
+inline constexpr double kMaxLeadSeconds = 600.0;
+// Minimum elevations a user may set, degrees.
+inline constexpr double kLowestMinimumElevation = -5.0;
+inline constexpr double kHighestMinimumElevation = 60.0;
+// Calibration offsets a user may set, degrees.
+inline constexpr double kLargestOffsetDegrees = 30.0;
+
+struct RotatorSetup {
+  double thresholdDegrees = kDefaultThresholdDegrees;
+  AzimuthRange azimuthRange = AzimuthRange::From0To360;
+  ElevationRange elevationRange = ElevationRange::From0To90;
+  // The rotator's reading minus the true direction, degrees: a rotator that
+  // reads 2 when it points at 0 has an azimuth offset of 2.
+  double azimuthOffset = 0;
+  double elevationOffset = 0;
+  double minimumElevation = 0;  // below it the antenna waits for the next rise
+};
+
+// Empty when the setup is usable, else what is wrong with it, one line.
+std::optional<std::string> CheckSetup(const RotatorSetup& setup);
+
+// Where the target is and how fast it moves, true directions.
+struct TargetMotion {
+  AzEl position;     // azimuth (0, 360], elevation, degrees
+  AzEl ratePerSecond;  // degrees per second, azimuth taken the short way round
+};
+
+struct ControlInput {
+  TargetMotion target;
+  // The rotator-frame azimuth the wrap plan expects at the aimed moment; the
+  // command takes the turn of the azimuth nearest to it. Empty: nearest to
+  // the last command, else the lowest turn inside the limits.
+  std::optional<double> referenceAzimuth;
+  bool flipped = false;  // the plan uses the back side of a flip-over mount
+  std::optional<AzEl> lastCommand;  // rotator frame
+  // True direction to wait at while the target is below the minimum
+  // elevation (the azimuth of its next rise); empty when no rise was found.
+  std::optional<AzEl> waitDirection;
+};
+
+enum class ControlAction { Hold, Send, Refuse };
+enum class ControlReason {
+  Tracking,       // following the target (Hold: inside the deadband)
+  WaitingForRise, // below the minimum elevation: waiting at the rise azimuth
+  NoRise,         // below the minimum elevation and no rise ahead
+  NotFinite,      // the target or the result is not a number
+};
+
+struct ControlDecision {
+  ControlAction action = ControlAction::Hold;
+  ControlReason reason = ControlReason::Tracking;
+  AzEl aim{0, 0};      // true direction aimed at (after the lead)
+  AzEl command{0, 0};  // rotator frame: turn, flip, offsets and clamp applied
+  double leadSeconds = 0;
+  bool clamped = false;  // the command was pulled inside the limits
+};
+
+// The control step: target to command decision.
+ControlDecision ControlStep(const RotatorSetup& setup, const ControlInput& input);
+
+// The rotator-frame azimuth and elevation for a true direction, before the
+// turn is chosen: flip and offsets applied, azimuth in [0, 360).
+AzEl ToRotatorFrame(const RotatorSetup& setup, AzEl direction, bool flipped);
+// The true direction a rotator reading stands for (inverse of the above,
+// azimuth in (0, 360]); the reading's turn and flip are taken from the
+// elevation (above 90 is the back side).
+AzEl FromRotatorFrame(const RotatorSetup& setup, AzEl reading);
+
+// The turn of `azimuth` (plus a whole number of 360s) nearest to `reference`.
+double NearestTurn(double azimuth, double reference);
+// Difference a - b folded into [-180, 180).
+double AzimuthDifference(double a, double b);
+
+}  // namespace kelvora

@@ -1,0 +1,132 @@
+#include "control/rotator_tracker.h"
+
+#include <array>
+#include <cstdio>
+#include <limits>
+#include <utility>
+
+#include "astro/time_helpers.h"
+
+namespace kelvora {
+namespace {
+
+// The target's rate comes from its position this far ahead.
+constexpr std::int64_t kRateBaseSeconds = 60;
+// The plan's samples reach this far below the minimum elevation, so that
+// the standard theory's small differences never cut the pass short.
+constexpr double kPlanMarginDegrees = 1.0;
+// A failed rise search is tried again after this long.
+constexpr std::int64_t kRiseRetrySeconds = 600;
+
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+  std::array<char, 96> text{};
+  std::snprintf(text.data(), text.size(), format, args...);
+  return text.data();
+}
+
+}  // namespace
+
+std::string UtcClockText(std::int64_t utc) {
+  const auto civil = BreakDownTime(utc);
+  if (!civil) return "--:--";
+  std::array<char, 16> text{};
+  std::snprintf(text.data(), text.size(), "%02d:%02d", civil->hour, civil->minute);
+  return text.data();
+}
+
+RotatorTracker::RotatorTracker(RotatorSetup setup, RotatorTarget target, ControlSite site)
+    : setup_(setup),
+      target_(std::move(target)),
+      site_(site),
+      direction_(MakeTargetFunction(target_, site)),
+      planDirection_(MakeTargetFunction(target_, site, Figures::Standard)) {}
+
+void RotatorTracker::PlanPass(std::int64_t from, std::optional<AzEl> reported) {
+  std::optional<double> current;
+  if (lastCommand_) {
+    current = lastCommand_->azimuth;
+  } else if (reported) {
+    current = reported->azimuth;
+  }
+  const auto pass = SamplePass(planDirection_, from, setup_.minimumElevation - kPlanMarginDegrees);
+  plan_ = PlanWrap(pass, setup_, current);
+}
+
+TrackerStep RotatorTracker::Step(std::int64_t utc, std::optional<AzEl> reported) {
+  TrackerStep step;
+  step.target = direction_(utc);
+  const auto ahead = direction_(utc + kRateBaseSeconds);
+  ControlInput input;
+  if (!step.target || !ahead) {
+    input.target.position = {std::numeric_limits<double>::quiet_NaN(), 0};
+    step.decision = ControlStep(setup_, input);
+    step.status = target_.name + " has no position now";
+    return step;
+  }
+  input.target.position = *step.target;
+  input.target.ratePerSecond = {
+      AzimuthDifference(ahead->azimuth, step.target->azimuth) / kRateBaseSeconds,
+      (ahead->elevation - step.target->elevation) / kRateBaseSeconds};
+  input.lastCommand = lastCommand_;
+
+  const bool up = step.target->elevation >= setup_.minimumElevation;
+  if (up) {
+    rise_.reset();
+    riseSearched_ = false;
+    if (!plan_ || plan_->azimuths.empty() || utc < plan_->start || utc > plan_->End()) {
+      PlanPass(utc, reported);
+    }
+  } else {
+    if (!riseSearched_ || (rise_ && utc > *rise_) ||
+        (!rise_ && utc - riseSearchedAt_ > kRiseRetrySeconds)) {
+      rise_ = NextRise(target_, direction_, site_, utc, setup_.minimumElevation);
+      riseSearched_ = true;
+      riseSearchedAt_ = utc;
+      if (rise_) PlanPass(*rise_, reported);
+    }
+    if (rise_) {
+      input.waitDirection = direction_(*rise_);
+      step.riseUtc = rise_;
+    }
+  }
+  if (plan_ && !plan_->azimuths.empty()) {
+    input.referenceAzimuth = plan_->AzimuthAt(up ? utc : plan_->start);
+    input.flipped = plan_->flipped;
+  }
+  step.decision = ControlStep(setup_, input);
+
+  switch (step.decision.reason) {
+    case ControlReason::Tracking:
+      step.status = step.decision.action == ControlAction::Hold ? "tracking, inside deadband"
+                                                                : "tracking";
+      break;
+    case ControlReason::WaitingForRise:
+      step.status = "waiting for " + target_.name + " to rise at " + UtcClockText(*rise_) + " UTC";
+      break;
+    case ControlReason::NoRise:
+      step.status = target_.name + " below minimum elevation, no rise ahead";
+      break;
+    case ControlReason::NotFinite:
+      step.status = "no valid command for " + target_.name;
+      break;
+  }
+  if (step.decision.clamped) step.status += ", clamped to limits";
+  return step;
+}
+
+std::string RotatorTracker::PlanText() const {
+  if (!plan_ || plan_->azimuths.empty()) return "no pass planned";
+  std::string text = plan_->flipped ? "back side: " : "";
+  text += Format("az %.1f -> %.1f", plan_->azimuths.front(), plan_->azimuths.back());
+  if (plan_->unwind) {
+    text += ", unwind at " + UtcClockText(plan_->unwind->utc) + " UTC" +
+            Format(" (el %.1f, az %.1f -> %.1f)", plan_->unwind->elevation,
+                   plan_->unwind->fromAzimuth, plan_->unwind->toAzimuth);
+  } else {
+    text += ", no unwind";
+  }
+  return text;
+}
+
+}  // namespace kelvora

@@ -1,0 +1,53 @@
+// The planner's results as text: a table (for CSV, tab-separated copies and
+// the terminal) and an iCalendar file with one event per window.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "plan/plan_stations.h"
+#include "plan/sked_plan.h"
+
+namespace kelvora {
+
+struct PlanExportContext {
+  std::string homeLabel;            // e.g. "EL29HK"
+  std::string dxLabel;              // call or locator of the DX station
+  std::int32_t homeGmtOffsetHours;  // added to local standard time to give UTC
+  double frequencyHz;
+};
+
+struct TextTable {
+  std::vector<std::string> header;
+  std::vector<std::vector<std::string>> rows;
+};
+
+// "2026-12-08T01:23:45Z"; "2026-12-08 01:23" for the short form.
+std::string UtcIsoText(std::int64_t utc);
+std::string ShortTimeText(std::int64_t seconds);
+
+// Home local standard time of a UTC moment.
+std::int64_t HomeLocalSeconds(std::int64_t utc, std::int32_t homeGmtOffsetHours);
+
+// One row per window, every figure of it; times UTC (ISO) and home local.
+TextTable PlanTable(const SkedPlan& plan, const PlanExportContext& context);
+// One row per station of the many-stations list.
+TextTable WorkListTable(const WorkList& list, const PlanExportContext& context);
+
+// Comma-separated with a header line (RFC 4180 quoting, CRLF line ends).
+std::string ToCsv(const TextTable& table);
+// Tab-separated with a header line, for pasting into a spreadsheet.
+std::string ToTabSeparated(const TextTable& table);
+
+// The figures of one window as lines of text ("Start  2026-12-08 01:23 UTC").
+std::string WindowDescription(const SkedWindow& window, const PlanExportContext& context);
+
+// An iCalendar (RFC 5545) calendar with one event per window, times in UTC,
+// the figures in each event's description. stampUtc is the DTSTAMP (when the
+// plan was made). Empty when the calendar library cannot build it.
+std::optional<std::string> ToICalendar(const SkedPlan& plan, const PlanExportContext& context,
+                                       std::int64_t stampUtc);
+
+}  // namespace kelvora

@@ -1,0 +1,386 @@
+#include "plan/sked_plan.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+
+#include "astro/moon.h"
+#include "astro/sky.h"
+#include "astro/sun.h"
+#include "astro/time_helpers.h"
+#include "link/polarity.h"
+#include "plan/interval_scan.h"
+#include "precise/precise.h"
+#include "tick/tick.h"
+
+namespace kelvora {
+
+namespace {
+
+// Figures inside a window are sampled this often; the best common elevation
+// is then refined to the second around the best sample.
+constexpr std::int64_t kFigureStepSeconds = 900;
+// The range rates for the Doppler come from ranges this far either side.
+constexpr std::int64_t kRangeRateHalfSpanSeconds = 30;
+constexpr double kSpeedOfLightKmPerS = 299792.458;
+// WGS84 ellipsoid.
+constexpr double kWgs84EquatorialKm = 6378.137;
+constexpr double kWgs84Flattening = 1.0 / 298.257223563;
+
+// Score weights and the figures at which each part is full or empty.
+constexpr double kScoreElevationPoints = 30.0;
+constexpr double kScoreElevationFullDeg = 30.0;
+constexpr double kScoreDurationPoints = 25.0;
+constexpr double kScoreDurationFullSeconds = 4.0 * 3600.0;
+constexpr double kScoreDegradationPoints = 25.0;
+constexpr double kScoreDegradationEmptyDb = 6.0;
+constexpr double kScorePolarityPoints = 10.0;
+constexpr double kScoreSunPoints = 10.0;
+constexpr double kScoreSunFullDeg = 30.0;
+
+// The planner keeps this far from the ends of the years the moon theory
+// covers, so that the range-rate samples stay inside them too.
+constexpr std::int64_t kSupportedMarginSeconds = 3600;
+
+const MoonFix NoFix{std::nan(""), std::nan(""), std::nan(""), std::nan(""),
+                    std::nan(""), std::nan(""), std::nan("")};
+
+MoonFix Fix(double latitude, double longitude, std::int64_t utc) {
+  return MoonPosition(latitude, longitude, utc, TimeBase{}).value_or(NoFix);
+}
+
+double Clamp01(double x) { return std::clamp(x, 0.0, 1.0); }
+
+// Signed offset of p2 from p1 brought into (-90, 90] degrees: polarisation
+// is a line, so angles 180 degrees apart are the same.
+double PolarityOffsetDegrees(double p1, double p2) {
+  double d = p2 - p1;
+  while (d > 90.0) d -= 180.0;
+  while (d <= -90.0) d += 180.0;
+  return d;
+}
+
+WindowMoment Moment(const PlanRequest& request, std::int64_t utc) {
+  const MoonFix home = Fix(request.home.latitude, request.home.longitude, utc);
+  const MoonFix dx = Fix(request.dx.latitude, request.dx.longitude, utc);
+  const double p1 = PolarityAngle(home.hourAngle, home.declination, request.home.latitude,
+                                  request.home.longitude);
+  const double p2 =
+      PolarityAngle(home.hourAngle, home.declination, request.dx.latitude, request.dx.longitude);
+  return WindowMoment{utc,
+                      {home.azimuth, home.elevation},
+                      {dx.azimuth, dx.elevation},
+                      PolarityOffsetDegrees(p1, p2)};
+}
+
+double CommonElevation(const PlanRequest& request, std::int64_t utc) {
+  return std::min(PlanMoonElevation(request.home, utc), PlanMoonElevation(request.dx, utc));
+}
+
+// Earth-fixed position in km of a point on the ellipsoid (x towards
+// Greenwich, y towards 90 E).
+std::array<double, 3> StationVector(double latitude, double westLongitude) {
+  const double e2 = kWgs84Flattening * (2.0 - kWgs84Flattening);
+  const double phi = latitude * kDegToRad;
+  const double lambda = -westLongitude * kDegToRad;
+  const double n = kWgs84EquatorialKm / std::sqrt(1.0 - e2 * std::sin(phi) * std::sin(phi));
+  return {n * std::cos(phi) * std::cos(lambda), n * std::cos(phi) * std::sin(lambda),
+          n * (1.0 - e2) * std::sin(phi)};
+}
+
+// Earth-fixed position of the moon's centre in km.
+std::array<double, 3> MoonVector(const MoonFix& fix) {
+  const double c = std::cos(fix.declination);
+  return {fix.distance * c * std::cos(fix.hourAngle), -fix.distance * c * std::sin(fix.hourAngle),
+          fix.distance * std::sin(fix.declination)};
+}
+
+double Range(const std::array<double, 3>& a, const std::array<double, 3>& b) {
+  return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+}
+
+// Angle between two directions given as right ascension and declination
+// (radians), in degrees; atan2 of cross and dot keeps small angles exact.
+double AngleBetween(double ra1, double dec1, double ra2, double dec2) {
+  const std::array<double, 3> a{std::cos(dec1) * std::cos(ra1), std::cos(dec1) * std::sin(ra1),
+                                std::sin(dec1)};
+  const std::array<double, 3> b{std::cos(dec2) * std::cos(ra2), std::cos(dec2) * std::sin(ra2),
+                                std::sin(dec2)};
+  const double cx = a[1] * b[2] - a[2] * b[1];
+  const double cy = a[2] * b[0] - a[0] * b[2];
+  const double cz = a[0] * b[1] - a[1] * b[0];
+  const double dot = a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+  return std::atan2(std::hypot(cx, cy, cz), dot) * kRadToDeg;
+}
+
+// The moon's geocentric direction does not depend on the station the fix
+// was made for.
+double SeparationFromSun(const MoonFix& moon, std::int64_t utc) {
+  const SunFix sun = SunPosition(0.0, 0.0, utc, TimeBase{});
+  return AngleBetween(moon.rightAscension, moon.declination, sun.rightAscension, sun.declination);
+}
+
+double DegradationAt(const MoonFix& fix) {
+  return Degradation(SkyTemperature(fix.rightAscension * kRadToRaHours), PathLoss(fix.distance));
+}
+
+// The second in [lo, hi] where the common elevation peaks, by golden-section
+// search down to a second (the common elevation has one peak there).
+std::int64_t PeakSecond(const PlanRequest& request, std::int64_t lo, std::int64_t hi) {
+  constexpr double kGolden = 0.6180339887498949;
+  double a = static_cast<double>(lo);
+  double b = static_cast<double>(hi);
+  double c = b - kGolden * (b - a);
+  double d = a + kGolden * (b - a);
+  double fc = CommonElevation(request, static_cast<std::int64_t>(std::llround(c)));
+  double fd = CommonElevation(request, static_cast<std::int64_t>(std::llround(d)));
+  while (b - a > 2.0) {
+    if (fc >= fd) {
+      b = d;
+      d = c;
+      fd = fc;
+      c = b - kGolden * (b - a);
+      fc = CommonElevation(request, static_cast<std::int64_t>(std::llround(c)));
+    } else {
+      a = c;
+      c = d;
+      fc = fd;
+      d = a + kGolden * (b - a);
+      fd = CommonElevation(request, static_cast<std::int64_t>(std::llround(d)));
+    }
+  }
+  std::int64_t best = lo;
+  double bestValue = -1e9;
+  for (auto t = static_cast<std::int64_t>(std::floor(a));
+       t <= static_cast<std::int64_t>(std::ceil(b)); ++t) {
+    const std::int64_t s = std::clamp(t, lo, hi);
+    const double v = CommonElevation(request, s);
+    if (v > bestValue) {
+      bestValue = v;
+      best = s;
+    }
+  }
+  return best;
+}
+
+SkedWindow DescribeWindow(const PlanRequest& request, const SecondsInterval& interval,
+                          std::int64_t spanEnd) {
+  SkedWindow w;
+  w.startUtc = interval.first;
+  w.endUtc = interval.last;
+  w.startsBeforeSpan = interval.first == request.startUtc;
+  w.endsAfterSpan = interval.last >= spanEnd;
+  const std::int64_t middle = w.startUtc + (w.endUtc - w.startUtc) / 2;
+  w.start = Moment(request, w.startUtc);
+  w.middle = Moment(request, middle);
+  w.end = Moment(request, w.endUtc);
+
+  const MoonFix middleFix = Fix(request.home.latitude, request.home.longitude, middle);
+  w.skyTemperature = SkyTemperature(middleFix.rightAscension * kRadToRaHours);
+  w.degradationMiddle = DegradationAt(middleFix);
+
+  // Sampled figures: worst degradation, closest sun, highest common elevation.
+  w.degradationWorst = w.degradationMiddle;
+  w.sunSeparation = SeparationFromSun(middleFix, middle);
+  std::int64_t bestSample = middle;
+  double bestSampleValue = CommonElevation(request, middle);
+  for (std::int64_t t = w.startUtc;; t += kFigureStepSeconds) {
+    const std::int64_t s = std::min(t, w.endUtc);
+    const MoonFix home = Fix(request.home.latitude, request.home.longitude, s);
+    const double dxElevation = PlanMoonElevation(request.dx, s);
+    w.degradationWorst = std::max(w.degradationWorst, DegradationAt(home));
+    w.sunSeparation = std::min(w.sunSeparation, SeparationFromSun(home, s));
+    const double common = std::min(home.elevation, dxElevation);
+    if (common > bestSampleValue) {
+      bestSampleValue = common;
+      bestSample = s;
+    }
+    if (s == w.endUtc) break;
+  }
+  w.sunNear = w.sunSeparation < kSunNoiseSeparationDeg;
+  w.bestUtc = PeakSecond(request, std::max(w.startUtc, bestSample - kFigureStepSeconds),
+                         std::min(w.endUtc, bestSample + kFigureStepSeconds));
+  w.bestElevation = CommonElevation(request, w.bestUtc);
+
+  w.dopplerStartHz =
+      TwoStationDoppler(request.home.latitude, request.home.longitude, request.dx.latitude,
+                        request.dx.longitude, w.startUtc, request.frequencyHz);
+  w.dopplerEndHz =
+      TwoStationDoppler(request.home.latitude, request.home.longitude, request.dx.latitude,
+                        request.dx.longitude, w.endUtc, request.frequencyHz);
+  w.score = QualityScore(w);
+  return w;
+}
+
+bool InRange(double value, double low, double high) {
+  return std::isfinite(value) && value >= low && value <= high;
+}
+
+std::string FormatNumber(double value) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%g", value);
+  return buffer;
+}
+
+std::string SpanText(std::int64_t spanSeconds) {
+  if (spanSeconds % kSecondsPerDay == 0) {
+    const std::int64_t days = spanSeconds / kSecondsPerDay;
+    return days == 1 ? "this day" : "these " + std::to_string(days) + " days";
+  }
+  const std::int64_t hours = (spanSeconds + 1799) / 3600;
+  return hours == 1 ? "this hour" : "these " + std::to_string(hours) + " hours";
+}
+
+std::optional<std::string> CheckSite(const PlanSite& site, const char* name) {
+  const std::string who(name);
+  if (!InRange(site.latitude, -90.0, 90.0)) {
+    return "the " + who + " latitude must be between -90 and 90 degrees";
+  }
+  if (!InRange(site.longitude, -180.0, 180.0)) {
+    return "the " + who + " longitude must be between -180 and 180 degrees (west positive)";
+  }
+  if (!InRange(site.minElevation, kPlanLowestMinElevation, kPlanHighestMinElevation)) {
+    return "the " + who + " minimum elevation must be between " +
+           FormatNumber(kPlanLowestMinElevation) + " and " +
+           FormatNumber(kPlanHighestMinElevation) + " degrees";
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> CheckPlanRequest(const PlanRequest& request) {
+  if (auto message = CheckSite(request.home, "home station's")) return message;
+  if (auto message = CheckSite(request.dx, "DX station's")) return message;
+  if (request.spanSeconds < 3600 || request.spanSeconds > kPlanMaxDays * kSecondsPerDay) {
+    return "the span must be " + std::to_string(kPlanMinDays) + " to " +
+           std::to_string(kPlanMaxDays) + " days";
+  }
+  if (!std::isfinite(request.frequencyHz) || request.frequencyHz <= 0.0) {
+    return "the frequency must be a positive number of hertz";
+  }
+  if (request.startUtc < FirstSupportedSecond() + kSupportedMarginSeconds ||
+      request.startUtc > LastSupportedSecond() - kSupportedMarginSeconds - request.spanSeconds) {
+    return "the plan must lie within the years " + std::to_string(kFirstSupportedYear) + "-" +
+           std::to_string(kLastSupportedYear);
+  }
+  return std::nullopt;
+}
+
+double PlanMoonElevation(const PlanSite& site, std::int64_t utc) {
+  return Fix(site.latitude, site.longitude, utc).elevation;
+}
+
+double MutualMargin(const PlanSite& home, const PlanSite& dx, std::int64_t utc) {
+  return std::min(PlanMoonElevation(home, utc) - home.minElevation,
+                  PlanMoonElevation(dx, utc) - dx.minElevation);
+}
+
+double MoonSunSeparation(std::int64_t utc) { return SeparationFromSun(Fix(0.0, 0.0, utc), utc); }
+
+double TwoStationDoppler(double lat1, double lon1, double lat2, double lon2, std::int64_t utc,
+                         double frequencyHz) {
+  if (const std::optional<precise::Moment> moment = precise::PrepareMoment(utc)) {
+    const auto home = precise::PreciseMoon(*moment, precise::Site{lat1, lon1, 0.0});
+    const auto dx = precise::PreciseMoon(*moment, precise::Site{lat2, lon2, 0.0});
+    if (home && dx) {
+      return precise::TwoStationDopplerHz(home->rangeRateMps, dx->rangeRateMps, frequencyHz);
+    }
+  }
+  return StandardTwoStationDoppler(lat1, lon1, lat2, lon2, utc, frequencyHz);
+}
+
+double StandardTwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
+                                 std::int64_t utc, double frequencyHz) {
+  const std::array<double, 3> s1 = StationVector(lat1, lon1);
+  const std::array<double, 3> s2 = StationVector(lat2, lon2);
+  const std::array<double, 3> before = MoonVector(Fix(0.0, 0.0, utc - kRangeRateHalfSpanSeconds));
+  const std::array<double, 3> after = MoonVector(Fix(0.0, 0.0, utc + kRangeRateHalfSpanSeconds));
+  const double span = 2.0 * kRangeRateHalfSpanSeconds;
+  const double rate1 = (Range(after, s1) - Range(before, s1)) / span;  // km/s
+  const double rate2 = (Range(after, s2) - Range(before, s2)) / span;
+  return -frequencyHz * (rate1 + rate2) / kSpeedOfLightKmPerS;
+}
+
+double QualityScore(const SkedWindow& w) {
+  const double elevation = Clamp01(w.bestElevation / kScoreElevationFullDeg);
+  const double duration =
+      Clamp01(static_cast<double>(w.DurationSeconds()) / kScoreDurationFullSeconds);
+  const double degradation =
+      Clamp01((kScoreDegradationEmptyDb - w.degradationWorst) / kScoreDegradationEmptyDb);
+  double polarity = 0.0;
+  for (const WindowMoment* m : {&w.start, &w.middle, &w.end}) {
+    const double c = std::cos(m->polarityOffset * kDegToRad);
+    polarity += c * c / 3.0;
+  }
+  const double sun = Clamp01((w.sunSeparation - kSunNoiseSeparationDeg) /
+                             (kScoreSunFullDeg - kSunNoiseSeparationDeg));
+  const double score = kScoreElevationPoints * elevation + kScoreDurationPoints * duration +
+                       kScoreDegradationPoints * degradation + kScorePolarityPoints * polarity +
+                       kScoreSunPoints * sun;
+  return std::isfinite(score) ? score : 0.0;
+}
+
+std::vector<SecondsInterval> MoonUpIntervals(const PlanSite& site, std::int64_t begin,
+                                             std::int64_t end) {
+  bool cancelled = false;
+  return ScanIntervals(
+      [&](std::int64_t t) { return PlanMoonElevation(site, t) - site.minElevation; },
+      IntervalScan{begin, end}, nullptr, cancelled);
+}
+
+std::string EmptyPlanReason(const PlanRequest& request) {
+  const std::int64_t end = request.startUtc + request.spanSeconds;
+  const bool homeUp = !MoonUpIntervals(request.home, request.startUtc, end).empty();
+  const bool dxUp = !MoonUpIntervals(request.dx, request.startUtc, end).empty();
+  const std::string span = SpanText(request.spanSeconds);
+  const std::string homeMin = FormatNumber(request.home.minElevation) + "°";
+  const std::string dxMin = FormatNumber(request.dx.minElevation) + "°";
+  if (!homeUp && !dxUp) {
+    if (homeMin == dxMin) {
+      return "the moon never rises above " + homeMin + " at either station in " + span;
+    }
+    return "the moon never rises above " + homeMin + " at the home station nor above " + dxMin +
+           " at the DX station in " + span;
+  }
+  if (!homeUp) return "the moon never rises above " + homeMin + " at the home station in " + span;
+  if (!dxUp) return "the moon never rises above " + dxMin + " at the DX station in " + span;
+  if (homeMin == dxMin) {
+    return "the moon never rises above " + homeMin + " at both stations in " + span;
+  }
+  return "the moon is never above " + homeMin + " at the home station and " + dxMin +
+         " at the DX station at once in " + span;
+}
+
+SkedPlan PlanSkeds(const PlanRequest& request, const std::atomic<bool>* cancel) {
+  SkedPlan plan;
+  const std::int64_t end = request.startUtc + request.spanSeconds;
+  const std::vector<SecondsInterval> intervals =
+      ScanIntervals([&](std::int64_t t) { return MutualScanMargin(request.home, request.dx, t); },
+                    IntervalScan{request.startUtc, end}, cancel, plan.cancelled);
+  for (const SecondsInterval& interval : intervals) {
+    if (cancel != nullptr && cancel->load(std::memory_order_relaxed)) {
+      plan.cancelled = true;
+      break;
+    }
+    plan.windows.push_back(DescribeWindow(request, interval, end));
+  }
+  if (plan.cancelled) return plan;
+  if (plan.windows.empty()) {
+    plan.emptyReason = EmptyPlanReason(request);
+  } else {
+    // The first of equal scores wins.
+    auto best = std::max_element(
+        plan.windows.begin(), plan.windows.end(),
+        [](const SkedWindow& a, const SkedWindow& b) { return a.score < b.score; });
+    best->best = true;
+  }
+  return plan;
+}
+
+SkedWindow DescribeSkedWindow(const PlanRequest& request, const SecondsInterval& interval) {
+  return DescribeWindow(request, interval, request.startUtc + request.spanSeconds);
+}
+
+}  // namespace kelvora

@@ -1,0 +1,163 @@
+// kelvora-cli plan: the sked planner from the terminal, run in a scratch
+// folder holding the sample directory.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using testing::HasSubstr;
+
+struct PlanRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+std::string Slurp(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class CliPlanTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kelvora_plan_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    fs::copy_file(fs::path(KELVORA_RESOURCE_DIR) / "EME.DTA", folder_ / "EME.DTA");
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  // Arguments are single-quoted for the shell; none of them holds a quote.
+  PlanRun Plan(const std::string& args) {
+    const std::string command = "cd '" + folder_.string() + "' && '" KELVORA_CLI_PATH "' plan " +
+                                args + " > out.txt 2> err.txt";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(folder_ / "out.txt"),
+            Slurp(folder_ / "err.txt")};
+  }
+
+  fs::path folder_;
+};
+
+// "2026-12-08T13:56:42Z" as the iCalendar writes it: "20261208T135642Z".
+std::string IcalStamp(std::string iso) {
+  std::string out;
+  for (const char c : iso) {
+    if (c != '-' && c != ':') out += c;
+  }
+  return out;
+}
+
+TEST_F(CliPlanTest, JsonCsvAndICalendarShowTheSameWindows) {
+  const std::string pair = "--dx-call QA1AB --home 29.42,95.36 --start 2026-12-08 --days 3 ";
+  const PlanRun asJson = Plan(pair + "--json");
+  ASSERT_EQ(asJson.status, 0) << asJson.err;
+  const json plan = json::parse(asJson.out);
+  const json& windows = plan["windows"];
+  ASSERT_EQ(windows.size(), 3u);
+  EXPECT_EQ(plan["dx"]["locator"], "FN42LI");
+  EXPECT_TRUE(plan["reason"].is_null());
+  int best = 0;
+  for (const json& w : windows) best += w["best"].get<bool>() ? 1 : 0;
+  EXPECT_EQ(best, 1);
+
+  const PlanRun asCsv = Plan(pair + "--csv");
+  ASSERT_EQ(asCsv.status, 0) << asCsv.err;
+  std::istringstream lines(asCsv.out);
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_THAT(line, testing::StartsWith("start_utc,end_utc,start_local,"));
+  for (const json& w : windows) {
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_THAT(line, testing::StartsWith(w["startUtc"].get<std::string>() + "," +
+                                          w["endUtc"].get<std::string>() + ","));
+  }
+
+  const PlanRun asIcs = Plan(pair + "--ics");
+  ASSERT_EQ(asIcs.status, 0) << asIcs.err;
+  EXPECT_THAT(asIcs.out, testing::StartsWith("BEGIN:VCALENDAR\r\n"));
+  std::size_t events = 0;
+  for (std::size_t at = 0; (at = asIcs.out.find("BEGIN:VEVENT", at)) != std::string::npos; ++at) {
+    ++events;
+  }
+  EXPECT_EQ(events, windows.size());
+  for (const json& w : windows) {
+    EXPECT_THAT(asIcs.out, HasSubstr("DTSTART:" + IcalStamp(w["startUtc"]) + "\r\n"));
+  }
+}
+
+TEST_F(CliPlanTest, ManyStationsSortedByStart) {
+  const PlanRun run = Plan("--all --home 29.42,95.36 --start 2026-12-08 --hours 24 --json");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json list = json::parse(run.out);
+  const json& stations = list["stations"];
+  ASSERT_FALSE(stations.empty());
+  EXPECT_EQ(stations.size() + list["withoutWindow"].size(), 31u);
+  for (std::size_t i = 1; i < stations.size(); ++i) {
+    EXPECT_LE(stations[i - 1]["startSeconds"].get<std::int64_t>(),
+              stations[i]["startSeconds"].get<std::int64_t>());
+  }
+  const PlanRun some =
+      Plan("--all --calls QA1AB,QB2CD --home 29.42,95.36 --start 2026-12-08 --csv");
+  ASSERT_EQ(some.status, 0) << some.err;
+  EXPECT_THAT(some.out, HasSubstr("\r\nQA1AB,FN42LI,"));
+  EXPECT_THAT(some.out, HasSubstr("\r\nQB2CD,EM12OV,"));
+}
+
+TEST_F(CliPlanTest, BadInputGivesOneLineAndStatusTwo) {
+  struct Row {
+    const char* name;
+    std::string args;
+    const char* message;
+  };
+  std::ofstream(folder_ / "damaged.dta", std::ios::binary) << "\x7f\x01 not a directory\n";
+  const Row rows[] = {
+      {"unknown_call", "--dx-call QX9ZZ", "call QX9ZZ is not in the EME directory"},
+      {"bad_locator", "--dx FN42LY", "'FN42LY' is not a locator"},
+      {"span_32_days", "--dx FN42 --days 32", "--days 32 is outside 1..31"},
+      {"min_el_70", "--dx FN42 --min-el 70", "--min-el 70 is outside -2..60 degrees"},
+      {"dx_min_el_minus_3", "--dx FN42 --dx-min-el -3", "--dx-min-el -3 is outside -2..60"},
+      {"missing_directory", "--dx-call QA1AA --directory nothing_here",
+       "cannot read the EME directory nothing_here"},
+      {"damaged_directory", "--all --directory damaged.dta",
+       "holds no station with a usable locator"},
+      {"no_such_day", "--dx FN42 --start 2026-02-30", "is not a UTC moment"},
+      {"year_2150", "--dx FN42 --start 2150-01-01", "is outside the years 1901-2099"},
+      {"no_dx", "--days 3", "plan needs --dx, --dx-call, --dx-pos or --all"},
+      {"two_dx", "--dx FN42 --dx-pos 10,10", "excludes"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const PlanRun run = Plan(row.args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_THAT(run.err, HasSubstr(row.message));
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+  }
+}
+
+TEST_F(CliPlanTest, NeverSharedMoonSaysWhy) {
+  const PlanRun run = Plan("--home 29.42,95.36 --dx-pos -29.42,-84.64 --start 2026-12-08 --json");
+  EXPECT_EQ(run.status, 1);
+  const json plan = json::parse(run.out);
+  EXPECT_TRUE(plan["windows"].empty());
+  EXPECT_EQ(plan["reason"], "the moon never rises above 10° at both stations in these 7 days");
+  EXPECT_EQ(run.err,
+            "kelvora-cli: the moon never rises above 10° at both stations in these 7 days\n");
+}
+
+}  // namespace

@@ -1,0 +1,185 @@
+// kelvora-cli rotator against the real rotctld simulator: track, Ctrl+C,
+// park, position, and the one-line refusals of bad arguments.
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "../core/hamlib_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using namespace std::chrono_literals;
+
+struct Finished {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// The tool in a scratch folder (no settings file: the default station),
+// output to files there.
+class RotatorCli : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/kelvora_rotator_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  pid_t Start(std::vector<std::string> args) {
+    args.insert(args.begin(), KELVORA_CLI_PATH);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addchdir_np(&actions, folder_.c_str());
+    posix_spawn_file_actions_addopen(&actions, 1, (folder_ / "out").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, (folder_ / "err").c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+  }
+
+  Finished Wait(pid_t pid) {
+    Finished f;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    f.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const auto read = [](const fs::path& p) {
+      std::ifstream in(p);
+      std::stringstream s;
+      s << in.rdbuf();
+      return s.str();
+    };
+    f.out = read(folder_ / "out");
+    f.err = read(folder_ / "err");
+    return f;
+  }
+
+  Finished Run(std::vector<std::string> args) { return Wait(Start(std::move(args))); }
+
+  fs::path folder_;
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::string Endpoint(const kelvora::testing::HamlibDaemon& daemon) {
+  return "127.0.0.1:" + std::to_string(daemon.Port());
+}
+
+TEST_F(RotatorCli, TrackReachesAFixedDirection) {
+  kelvora::testing::HamlibDaemon daemon("rotctld", kelvora::testing::FreeLoopbackPort());
+  // 10 and 5 degrees from the simulator's start at 0, 0: about 2 s at 6 deg/s.
+  const Finished run = Run({"rotator", "track", "--rotctld", Endpoint(daemon), "--target",
+                            "azel:10,5", "--count", "10", "--period", "0.5", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto lines = Lines(run.out);
+  ASSERT_EQ(lines.size(), 10u);
+  const json first = json::parse(lines.front());
+  EXPECT_EQ(first["state"], "connected");
+  EXPECT_EQ(first["commanded"]["azimuth"], 10.0);
+  const json last = json::parse(lines.back());
+  ASSERT_TRUE(last["reported"].is_object()) << lines.back();
+  EXPECT_NEAR(last["reported"]["azimuth"].get<double>(), 10.0, 1.0);
+  EXPECT_NEAR(last["reported"]["elevation"].get<double>(), 5.0, 1.0);
+  EXPECT_LT(last["pointingError"].get<double>(), 1.0);
+  EXPECT_EQ(last["status"], "tracking, inside deadband");
+  EXPECT_TRUE(run.err.empty()) << run.err;
+}
+
+TEST_F(RotatorCli, InterruptStopsTheRotatorAndParkMovesIt) {
+  kelvora::testing::HamlibDaemon daemon("rotctld", kelvora::testing::FreeLoopbackPort());
+  // A far target: the simulator is still on its way when Ctrl+C comes.
+  const pid_t pid = Start({"rotator", "track", "--rotctld", Endpoint(daemon), "--target",
+                           "azel:170,60", "--period", "0.2"});
+  std::this_thread::sleep_for(1500ms);
+  kill(pid, SIGINT);
+  const Finished run = Wait(pid);
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err, "kelvora-cli: rotator stopped\n");
+  EXPECT_GE(Lines(run.out).size(), 3u);
+
+  const auto azimuth = [&] {
+    const Finished p = Run({"rotator", "position", "--rotctld", Endpoint(daemon), "--json"});
+    EXPECT_EQ(p.status, 0) << p.err;
+    return json::parse(p.out)["azimuth"].get<double>();
+  };
+  const double first = azimuth();
+  std::this_thread::sleep_for(500ms);
+  EXPECT_NEAR(azimuth(), first, 0.01);  // no longer moving
+  EXPECT_LT(first, 100.0);
+
+  const Finished park = Run({"rotator", "park", "--rotctld", Endpoint(daemon), "--at", "3,2"});
+  EXPECT_EQ(park.status, 0) << park.err;
+  EXPECT_EQ(park.out, "ok\n");
+  const Finished stop = Run({"rotator", "stop", "--rotctld", Endpoint(daemon)});
+  EXPECT_EQ(stop.status, 0) << stop.err;
+}
+
+TEST_F(RotatorCli, RefusalsAreOneLine) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  const std::string nobody = "127.0.0.1:" + std::to_string(kelvora::testing::FreeLoopbackPort());
+  const Row rows[] = {
+      {"threshold_too_large", {"rotator", "track", "--rotctld", nobody, "--threshold", "20"}, 2,
+       "kelvora-cli: error: threshold must be between 0.1 and 10 degrees\n"},
+      {"unknown_range", {"rotator", "track", "--rotctld", nobody, "--az-range", "0:400"}, 2,
+       "kelvora-cli: error: --az-range must be 0:360, -180:180 or 0:450, got '0:400'\n"},
+      {"unknown_target", {"rotator", "track", "--rotctld", nobody, "--target", "mars"}, 2,
+       "kelvora-cli: error: --target: target must be moon, sun, source or azel:AZ,EL\n"},
+      {"nan_direction", {"rotator", "track", "--rotctld", nobody, "--target", "azel:nan,5"}, 2,
+       "kelvora-cli: error: --target: azel target must be azel:AZ,EL with AZ 0-360 and EL "
+       "-90-180 degrees\n"},
+      {"bad_endpoint", {"rotator", "stop", "--rotctld", "host:0"}, 2,
+       "kelvora-cli: error: --rotctld: expected HOST:PORT, got 'host:0'\n"},
+      {"period_zero", {"rotator", "track", "--rotctld", nobody, "--period", "0"}, 2,
+       "kelvora-cli: error: --period must be between 0.2 and 60 seconds\n"},
+      {"source_without_position", {"rotator", "track", "--rotctld", nobody, "--target", "source",
+                                   "--source", "3"}, 2,
+       "kelvora-cli: error: --target: the chosen source has no position\n"},
+      {"nobody_listening", {"rotator", "stop", "--rotctld", nobody}, 1, nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const Finished run = Run(row.args);
+    EXPECT_EQ(run.status, row.status);
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    if (row.message) {
+      EXPECT_EQ(run.err, row.message);
+    } else {
+      EXPECT_EQ(run.err, "kelvora-cli: rotctld at " + nobody +
+                             ": not connected (Connection refused)\n");
+    }
+  }
+}
+
+}  // namespace
