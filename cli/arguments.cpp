@@ -18,43 +18,56 @@ bool InRange(char c, char low, char high) { return c >= low && c <= high; }
 
 }  // namespace
 
-std::optional<double> ParseNumber(std::string_view text) {
+NumberRead ReadNumber(std::string_view text) {
   text = StripPlus(text);
-  if (text.empty() || text.front() == '+') return std::nullopt;
+  if (text.empty() || text.front() == '+') return {};
   double value = 0.0;
   const auto [end, ec] =
-      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-  if (ec != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+  if (end != text.data() + text.size()) return {};
+  if (ec == std::errc::result_out_of_range) return {std::nullopt, true};
+  // "inf" and "nan" read as numbers but are none.
+  if (ec != std::errc{} || !std::isfinite(value)) return {};
+  return {value, false};
 }
 
-std::optional<std::int64_t> ParseInteger(std::string_view text) {
+std::optional<double> ParseNumber(std::string_view text) { return ReadNumber(text).value; }
+
+IntegerRead ReadInteger(std::string_view text) {
   text = StripPlus(text);
-  if (text.empty() || text.front() == '+') return std::nullopt;
+  if (text.empty() || text.front() == '+') return {};
   std::int64_t value = 0;
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc{} || end != text.data() + text.size()) return std::nullopt;
-  return value;
+  if (end != text.data() + text.size()) return {};
+  if (ec == std::errc::result_out_of_range) return {std::nullopt, true};
+  if (ec != std::errc{}) return {};
+  return {value, false};
 }
 
-double ParseLatitude(std::string_view text, const std::string& what) {
-  const std::optional<double> value = ParseNumber(text);
-  if (!value) throw UsageError(what + ": '" + std::string(text) + "' is not a number");
-  if (*value < -90.0 || *value > 90.0) {
-    throw UsageError(what + ": latitude " + std::string(text) + " is outside -90..90");
+namespace {
+
+// A coordinate within +-limit degrees; every message quotes the text.
+double ParseCoordinate(std::string_view text, const std::string& what, const char* name,
+                       double limit) {
+  const NumberRead read = ReadNumber(text);
+  const std::string range = "-" + std::to_string(static_cast<int>(limit)) + ".." +
+                            std::to_string(static_cast<int>(limit));
+  if (read.outOfRange || (read.value && (*read.value < -limit || *read.value > limit))) {
+    throw UsageError(what + ": " + name + " '" + std::string(text) + "' is out of range " +
+                     range);
   }
-  return *value;
+  if (!read.value) throw UsageError(what + ": '" + std::string(text) + "' is not a number");
+  return *read.value;
+}
+
+}  // namespace
+
+double ParseLatitude(std::string_view text, const std::string& what) {
+  return ParseCoordinate(text, what, "latitude", 90.0);
 }
 
 double ParseLongitude(std::string_view text, const std::string& what) {
-  const std::optional<double> value = ParseNumber(text);
-  if (!value) throw UsageError(what + ": '" + std::string(text) + "' is not a number");
-  if (*value < -180.0 || *value > 180.0) {
-    throw UsageError(what + ": longitude " + std::string(text) + " is outside -180..180");
-  }
-  return *value;
+  return ParseCoordinate(text, what, "longitude", 180.0);
 }
 
 LatLon ParseLatLonPair(std::string_view text, const std::string& what) {

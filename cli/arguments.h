@@ -16,10 +16,22 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The whole text must be one finite decimal number (an optional sign, no
-// trailing characters).
+// The whole text must be one finite decimal number (an optional sign, an
+// optional exponent, no trailing characters).
 std::optional<double> ParseNumber(std::string_view text);
-std::optional<std::int64_t> ParseInteger(std::string_view text);
+
+// The same readings telling a number too large for a double or a 64-bit
+// integer ("1e999", twenty digits) apart from a text that is no number.
+struct NumberRead {
+  std::optional<double> value;
+  bool outOfRange = false;
+};
+NumberRead ReadNumber(std::string_view text);
+struct IntegerRead {
+  std::optional<std::int64_t> value;
+  bool outOfRange = false;
+};
+IntegerRead ReadInteger(std::string_view text);
 
 struct LatLon {
   double latitude;   // degrees, north positive

@@ -25,7 +25,9 @@
 #include <vector>
 
 #include "app/clock.h"
+#include "app/version.h"
 #include "arguments.h"
+#include "option_checks.h"
 #include "astro/map_projection.h"
 #include "precise_commands.h"
 #include "rotator_command.h"
@@ -82,24 +84,38 @@ struct StateOptions {
   bool km = false;
 };
 
+// A clock value: any 64-bit count of seconds; the supported years are
+// checked once the offsets are known.
+CLI::Validator AnyClock() {
+  return WholeNumberIn(std::numeric_limits<std::int64_t>::min(),
+                       std::numeric_limits<std::int64_t>::max());
+}
+
 void AddStateOptions(CLI::App* command, StateOptions& options) {
   command->add_option("--home", options.home,
-                      "home station LAT,LON in degrees (longitude west positive)");
+                      "home station LAT,LON in degrees (longitude west positive)")
+      ->check(NonEmptyText());
   command->add_option("--gmt-offset", options.gmtOffset,
-                      "whole hours added to the clock to give UTC (6 for US Central)");
+                      "whole hours added to the clock to give UTC (6 for US Central)")
+      ->check(WholeNumberIn(-24, 24));
   command->add_option("--time-offset", options.timeOffset,
-                      "seconds added to the clock, as the time-step keys do");
+                      "seconds added to the clock, as the time-step keys do")
+      ->check(WholeNumberIn(std::numeric_limits<std::int32_t>::min(),
+                            std::numeric_limits<std::int32_t>::max()));
   auto* station2 = command->add_option(
       "--station2", options.station2, "second station LAT,LON (longitude west positive)");
+  station2->check(NonEmptyText());
   auto* grid = command->add_option("--station2-grid", options.station2Grid,
                                    "second station by Maidenhead locator");
+  grid->check(NonEmptyText());
   station2->excludes(grid);
   command->add_option("--source", options.source,
                       "tracked source: 1 Quiet Sky, 2 Cassiopeia A, 3 Centaurus A, "
                       "4 Cygnus A, 5 Galactic Centre, 6 Taurus A, 7 user star")
-      ->check(CLI::Range(1, 7));
+      ->check(WholeNumberIn(1, 7));
   command->add_option("--star", options.star,
-                      "user star RA_HOURS,DEC_DEG (tracks it unless --source says otherwise)");
+                      "user star RA_HOURS,DEC_DEG (tracks it unless --source says otherwise)")
+      ->check(NonEmptyText());
   command->add_flag("--sun-view", options.sunView, "outline of the region that sees the sun");
   command->add_flag("--sky-map", options.skyMap, "sky map (computes the moon's 26-day track)");
   command->add_flag("--km", options.km, "distances in kilometres instead of miles");
@@ -127,7 +143,9 @@ void CheckSupportedMoment(std::int64_t clock, const TimeBase& base) {
 // The model as the window would have it after start-up and the given choices.
 TrackerModel BuildModel(const StateOptions& options) {
   TrackerModel model;
-  StartUp(model, std::filesystem::current_path());
+  if (const std::optional<std::string> notice = StartUp(model, std::filesystem::current_path())) {
+    std::cerr << "kelvora-cli: " << *notice << '\n';
+  }
   if (!options.home.empty()) {
     const LatLon home = ParseLatLonPair(options.home, "--home");
     model.home.latitude = model.home.sunLatitude = home.latitude;
@@ -171,7 +189,8 @@ TrackerModel BuildModel(const StateOptions& options) {
       throw UsageError("--star: expected RA_HOURS,DEC_DEG, got '" + options.star + "'");
     }
     if (*raHours < 0.0 || *raHours > 24.0 || *decDegrees < -90.0 || *decDegrees > 90.0) {
-      throw UsageError("--star: right ascension must be 0..24 h and declination -90..90 deg");
+      throw UsageError("--star: '" + options.star +
+                       "' is out of range: right ascension 0..24 h, declination -90..90 deg");
     }
     model.tracking.userStarRa = ra;
     model.tracking.userStarDec = dec;
@@ -364,6 +383,13 @@ int RunNextCrossing(std::optional<std::int64_t> clockOption, const std::string& 
 
   const Body body = sun ? Body::Sun : Body::Moon;
   if (!JumpToHorizonCrossing(model, latitude, longitude, clock)) {
+    // The search stops at the last supported moment: that is no "none found".
+    if (before.Adjust(clock) > LastSupportedSecond() - kCrossingSearchLimitSeconds) {
+      throw UsageError(std::string("the search for the next ") +
+                       (sun ? "sunrise or sunset" : "moonrise or moonset") +
+                       " runs past the supported years " + std::to_string(kFirstSupportedYear) +
+                       "-" + std::to_string(kLastSupportedYear));
+    }
     std::cerr << "kelvora-cli: no " << (sun ? "sunrise or sunset" : "moonrise or moonset")
               << " found within 366 days\n";
     return kExitNotFound;
@@ -461,6 +487,7 @@ int Main(int argc, char** argv) {
 
   CLI::App app(kDescription, "kelvora-cli");
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("kelvora-cli ") + kVersion);
   app.footer(
       "Exit status: 0 done, 1 nothing found, 2 bad arguments.\n"
       "Longitudes are west positive: 95.36 is 95.36 W, -151.21 is 151.21 E.");
@@ -473,7 +500,8 @@ int Main(int argc, char** argv) {
   CLI::App* tick = app.add_subcommand("tick", "one full tick: the 21 display texts, labelled");
   AddStateOptions(tick, tickOptions);
   tick->add_option("--clock", tickClock,
-                   "clock value, seconds since 1970-01-01 counted as UTC (default: now)");
+                   "clock value, seconds since 1970-01-01 counted as UTC (default: now)")
+      ->check(AnyClock());
   tick->add_flag("--json", tickJson, "one JSON object with the texts and the raw values");
   tick->callback([&] { action = [&] { return RunTickCommand(tickOptions, tickClock, tickJson); }; });
 
@@ -483,7 +511,7 @@ int Main(int argc, char** argv) {
       app.add_subcommand("watch", "the live read-out, refreshed every second until Ctrl+C");
   AddStateOptions(watch, watchOptions);
   watch->add_option("--count", watchCount, "stop after this many refreshes")
-      ->check(CLI::Range(1, 1000000000));
+      ->check(WholeNumberIn(1, 1000000000));
   watch->callback([&] { action = [&] { return RunWatch(watchOptions, watchCount); }; });
 
   std::optional<std::int64_t> crossingClock;
@@ -494,11 +522,16 @@ int Main(int argc, char** argv) {
   bool crossingJson = false;
   CLI::App* crossing = app.add_subcommand(
       "next-crossing", "the next moonrise or moonset (sunrise or sunset with --sun)");
-  crossing->add_option("--clock", crossingClock, "clock value in seconds (default: now)");
+  crossing->add_option("--clock", crossingClock, "clock value in seconds (default: now)")
+      ->check(AnyClock());
   crossing->add_option("--station", crossingStation,
-                       "station LAT,LON (longitude west positive; default: home)");
-  crossing->add_option("--gmt-offset", crossingGmt, "whole hours added to the clock for UTC");
-  crossing->add_option("--time-offset", crossingOffset, "time offset to start from, seconds");
+                       "station LAT,LON (longitude west positive; default: home)")
+      ->check(NonEmptyText());
+  crossing->add_option("--gmt-offset", crossingGmt, "whole hours added to the clock for UTC")
+      ->check(WholeNumberIn(-24, 24));
+  crossing->add_option("--time-offset", crossingOffset, "time offset to start from, seconds")
+      ->check(WholeNumberIn(std::numeric_limits<std::int32_t>::min(),
+                            std::numeric_limits<std::int32_t>::max()));
   crossing->add_flag("--sun", crossingSun, "the sun instead of the moon");
   crossing->add_flag("--json", crossingJson, "JSON output");
   crossing->callback([&] {
@@ -535,7 +568,8 @@ int Main(int argc, char** argv) {
   std::string directoryFile;
   CLI::App* directory = app.add_subcommand("directory", "look a call sign up in EME.DTA");
   directory->add_option("CALL", directoryCall, "call sign or its beginning")->required();
-  directory->add_option("--file", directoryFile, "directory file (default: ./EME.DTA)");
+  directory->add_option("--file", directoryFile, "directory file (default: ./EME.DTA)")
+      ->check(NonEmptyText());
   directory->callback([&] { action = [&] { return RunDirectory(directoryCall, directoryFile); }; });
 
   const auto preciseCommands = RegisterPreciseCommands(app, action);
@@ -549,6 +583,8 @@ int Main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::cerr << "kelvora-cli: error: " << e.what() << " (see --help)\n";

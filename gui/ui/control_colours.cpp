@@ -28,6 +28,20 @@ ControlColours ColoursForControl(int controlId, bool stepped) {
   }
 }
 
+QPalette ClassicFacePalette(const QPalette& base) {
+  QPalette palette = base;
+  for (const QPalette::ColorGroup group :
+       {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    palette.setColor(group, QPalette::Window, kFaceColour);
+    palette.setColor(group, QPalette::Button, kFaceColour);
+  }
+  for (const QPalette::ColorRole role :
+       {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(QPalette::Disabled, role, kDisabledTextColour);
+  }
+  return palette;
+}
+
 QPalette PaletteForControl(const QPalette& base, int controlId, bool stepped) {
   QPalette palette = base;
   const ControlColours colours = ColoursForControl(controlId, stepped);

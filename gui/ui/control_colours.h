@@ -15,6 +15,18 @@ inline const QColor kClockTextColour(0, 0, 128);
 inline const QColor kSteppedTextColour(255, 64, 64);
 inline const QColor kStation2TextColour(128, 128, 255);
 
+// The classic button face the window's layout was drawn on: the panel's grey
+// text backgrounds, (195, 195, 195), blend into it. Disabled text (the
+// captions of the group boxes, the only labels of eight value boxes) is the
+// panel's label grey, 3.3:1 against the face, where the usual embossed grey
+// would read at about 2:1.
+inline const QColor kFaceColour(192, 192, 192);
+inline const QColor kDisabledTextColour(100, 100, 100);
+
+// `base` with the face colour for the window and its buttons and readable
+// disabled text, in every colour group.
+QPalette ClassicFacePalette(const QPalette& base);
+
 // Colours for one control; an empty field keeps the style's own colour.
 struct ControlColours {
   std::optional<QColor> background;  // the whole box, behind and around the text

@@ -34,6 +34,9 @@ KeyAction PreTranslateKey(TrackerModel& model, const KeyMessage& message, std::i
       action.consumed = true;
       return action;
     case Qt::Key_Escape:
+      // The keys the window acts on go no further: a focused value box
+      // would otherwise also take them as typing (a "d" after the date).
+      action.consumed = true;
       if (tracking.timeOffset != 0) {
         tracking.timeOffset = 0;
         action.invalidate.push_back(kLiveTimeRect);
@@ -46,7 +49,9 @@ KeyAction PreTranslateKey(TrackerModel& model, const KeyMessage& message, std::i
     case Qt::Key_W:
     case Qt::Key_O:
     case Qt::Key_Y:
-      if (message.ctrlDown || tracking.stepPending) break;
+      if (message.ctrlDown) break;
+      action.consumed = true;
+      if (tracking.stepPending) break;
       {
         const std::int64_t step = StepSecondsForKey(message.key);
         StepTime(model, message.shiftDown ? -step : step, clock);
@@ -62,6 +67,7 @@ KeyAction PreTranslateKey(TrackerModel& model, const KeyMessage& message, std::i
       }
       break;
     case Qt::Key_Up:
+      action.consumed = true;
       if (tracking.stepPending) break;
       if (message.ctrlDown || !model.station2.IsSet()) {
         JumpToHorizonCrossing(model, model.home.latitude, model.home.longitude, clock);
@@ -73,12 +79,15 @@ KeyAction PreTranslateKey(TrackerModel& model, const KeyMessage& message, std::i
       break;
     case Qt::Key_S:
       if (message.ctrlDown) action.command = ToggleSunView(model);
+      action.consumed = message.ctrlDown;
       return action;
     case Qt::Key_V:
       if (message.ctrlDown) action.command = ToggleMap(model);
+      action.consumed = message.ctrlDown;  // and no paste into a value box
       return action;
     case Qt::Key_K:
       if (message.ctrlDown) ToggleDistanceUnit(model);
+      action.consumed = message.ctrlDown;
       return action;
     default:
       break;

@@ -28,11 +28,18 @@ struct KeyAction {
   std::vector<PixelRect> invalidate;      // each with erasing
   bool startStepTimer = false;            // (re)start the 500 ms step timer
   bool refresh = false;                   // run the tick with id 0 at once
-  bool consumed = false;                  // the key goes no further
+  bool consumed = false;                  // the key goes no further (the window acted on it)
 };
 
 // Seconds one press of a time-step key adds (M T H D W O Y), 0 for any other key.
 std::int64_t StepSecondsForKey(int key);
+
+// How long a key release waits for a press of the same key before it counts
+// as the key really going up. X11 sends an auto-repeat as a release and a
+// press of the same moment, and Qt marks only some of those releases as
+// auto-repeats; an unmarked one must not clear the pending step, or a held
+// key would step on every repeat instead of every step-timer period.
+inline constexpr int kRepeatPairMs = 40;
 
 // The rectangle Esc repaints when it returns to live time.
 inline constexpr PixelRect kLiveTimeRect{1, 165, 430, 475};

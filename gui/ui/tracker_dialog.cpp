@@ -24,6 +24,8 @@
 #include "app/clock.h"
 #include "app/settings.h"
 #include "help/help_dialog.h"
+#include "station/station_control_window.h"
+#include "plan/plan_window.h"
 #include "ui/about_dialog.h"
 #include "ui/control_colours.h"
 #include "ui/dialog_units.h"
@@ -155,6 +157,7 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
   // with them, the two timers, the settings and the home locator. The
   // circle tables were built with the model.
   setWindowIcon(QIcon(QString::fromUtf8(kIconPath)));
+  setPalette(ClassicFacePalette(QApplication::palette(this)));
   resources_ = CreateDrawingResources();
   BuildControls();
   station2Dialog_ = CreateStation2Dialog(
@@ -164,6 +167,10 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
   statusTimer_ = new QTimer(this);
   stepTimer_ = new QTimer(this);
   stepTimer_->setSingleShot(true);
+  releaseTimer_ = new QTimer(this);
+  releaseTimer_->setSingleShot(true);
+  releaseTimer_->setInterval(kRepeatPairMs);
+  connect(releaseTimer_, &QTimer::timeout, this, [this] { ApplyHeldRelease(); });
   connect(tickTimer_, &QTimer::timeout, this, [this] { HandleTimer(kTickTimerId); });
   connect(statusTimer_, &QTimer::timeout, this, [this] { HandleTimer(kStatusTimerId); });
   connect(stepTimer_, &QTimer::timeout, this, [this] { HandleTimer(kStepTimerId); });
@@ -186,6 +193,7 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
 
 TrackerDialog::~TrackerDialog() {
   qApp->removeEventFilter(this);
+  releaseTimer_->stop();
   tickTimer_->stop();
   statusTimer_->stop();
   stepTimer_->stop();
@@ -214,6 +222,16 @@ void TrackerDialog::BuildMenu() {
   QMenu* station = menuBar_->addMenu(QStringLiteral("&Station"));
   add(station, kCmdEmeDir, "&EME Dir", false);
   add(station, kCmdStation2, "Station&2", false);
+  station->addSeparator();
+  AddStationControlItem(station, this, model_, [this] { return Clock(); });
+  connect(station->addAction(QStringLiteral("Plan S&keds...")), &QAction::triggered, this, [this] {
+    ShowPlanWindow(this, model_,
+                   QDir(options_.settingsFolder).filePath(QString::fromUtf8(kDirectoryFileName)),
+                   [this] {
+                     return TimeBase{model_.home.gmtOffsetHours, model_.tracking.timeOffset}
+                         .Adjust(Clock());
+                   });
+  });
 
   QMenu* view = menuBar_->addMenu(QStringLiteral("&View"));
   add(view, kCmdFromMoon, "From &Moon", true)->setChecked(true);
@@ -532,6 +550,34 @@ bool TrackerDialog::HandleKey(QKeyEvent* event) {
   message.shiftDown = now.testFlag(Qt::ShiftModifier);
   message.ctrlDown = now.testFlag(Qt::ControlModifier);
 
+  if (release) {
+    // Wait and see: a press of the same key at once makes it a repeat.
+    if (releaseTimer_->isActive()) ApplyHeldRelease();
+    heldRelease_ = message;
+    heldReleaseTimestamp_ = event->timestamp();
+    releaseTimer_->start();
+    return false;
+  }
+  if (releaseTimer_->isActive()) {
+    // X11 gives both halves of a repeat the same timestamp; a press of the
+    // same key with another one is the key pressed anew.
+    const bool sameMoment = event->timestamp() == heldReleaseTimestamp_ ||
+                            event->timestamp() == 0 || heldReleaseTimestamp_ == 0;
+    if (message.key == heldRelease_.key && sameMoment) {
+      releaseTimer_->stop();
+    } else {
+      ApplyHeldRelease();
+    }
+  }
+  return ApplyKey(message);
+}
+
+void TrackerDialog::ApplyHeldRelease() {
+  releaseTimer_->stop();
+  ApplyKey(heldRelease_);
+}
+
+bool TrackerDialog::ApplyKey(const KeyMessage& message) {
   const KeyAction action = gui::PreTranslateKey(model_, message, Clock());
   if (action.endDialog) accept();
   if (action.command) ApplyCommand(*action.command, message.key == Qt::Key_V);

@@ -89,6 +89,8 @@ class TrackerDialog : public QDialog, public PanelHost {
   void ShowMessage(const QString& text);
 
   bool HandleKey(QKeyEvent* event);
+  bool ApplyKey(const KeyMessage& message);
+  void ApplyHeldRelease();
   bool IsFirstKeyReceiver(QObject* watched) const;
   bool IsOwnTimerEvent(QObject* watched, QEvent* event) const;
 
@@ -117,6 +119,11 @@ class TrackerDialog : public QDialog, public PanelHost {
   QTimer* tickTimer_ = nullptr;
   QTimer* statusTimer_ = nullptr;
   QTimer* stepTimer_ = nullptr;
+  // A key release waiting for kRepeatPairMs to show whether it was an
+  // auto-repeat (a press of the same key follows) or the key going up.
+  QTimer* releaseTimer_ = nullptr;
+  KeyMessage heldRelease_;
+  quint64 heldReleaseTimestamp_ = 0;
   bool inTick_ = false;
   bool shownStepped_ = false;
   std::vector<PixelRect> invalidations_;

@@ -212,6 +212,10 @@ std::optional<std::string> SaveHomeSettings(const std::filesystem::path& folder,
   home.latitude = latitude;
   record.longitude = longitude;
   home.longitude = longitude;
+  // The sun is seen from the saved home too, not from where the program
+  // started (its figures would otherwise belong to another place).
+  home.sunLatitude = latitude;
+  home.sunLongitude = longitude;
   home.gmtOffsetHours = gmtOffsetHours;
   record.gmtOffset = static_cast<double>(gmtOffsetHours);
   record.distanceUnit = static_cast<double>(home.distanceUnit);

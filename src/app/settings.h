@@ -63,8 +63,8 @@ std::optional<std::string> SaveSettingsCopy(const std::filesystem::path& folder,
                                             const StationSettings& record);
 
 // The setup dialog's "&Save and  Exit": copies the dialog's values into the
-// record and the home station field by field, in the dialog's order, then writes
-// "Dorvakin.dat" in `folder`.
+// record and the home station field by field, in the dialog's order (the
+// sun's observer moves with home), then writes "Dorvakin.dat" in `folder`.
 std::optional<std::string> SaveHomeSettings(const std::filesystem::path& folder, double latitude,
                                             double longitude, int gmtOffsetHours,
                                             StationSettings& record, HomeStation& home);

@@ -1,5 +1,6 @@
 #include "stations/locator.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -77,8 +78,13 @@ std::optional<GeoPosition> LocatorToPosition(std::string_view text) {
 }
 
 std::string PositionToLocator(double latitude, double longitude) {
-  const double a = 9.0 - longitude * 0.05;
-  const double b = latitude * 0.1 + 9.0;
+  // Field counts from the south-west corner: 18 fields of 20 degrees of
+  // longitude and 10 of latitude; the last value below 18 keeps an edge
+  // position in field R.
+  constexpr double kLastFieldEdge = 18.0;
+  const double inside = std::nextafter(kLastFieldEdge, 0.0);
+  const double a = std::clamp(9.0 - longitude * 0.05, 0.0, inside);
+  const double b = std::clamp(latitude * 0.1 + 9.0, 0.0, inside);
   const double wa = std::trunc(a);
   const double wb = std::trunc(b);
   const double a1 = (a - wa) * 10.0;

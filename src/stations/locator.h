@@ -22,7 +22,9 @@ std::string CompleteLocator(std::string_view text);
 // or, once completed, is not six characters long.
 std::optional<GeoPosition> LocatorToPosition(std::string_view text);
 
-// Six-character locator; nothing is rounded and no range is enforced.
+// Six-character locator; nothing is rounded. The poles and the antimeridian
+// lie on the outer edge of the last field, so positions there (and beyond)
+// are kept inside it: 90 N gives row R9X, 180 E column R9X, never an "S".
 std::string PositionToLocator(double latitude, double longitude);
 
 // Nearest hundredth, an exact half going away from zero.

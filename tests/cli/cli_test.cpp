@@ -300,6 +300,73 @@ TEST_F(CliTest, BadArgumentsGiveOneLineAndStatusTwo) {
   }
 }
 
+// Each refusal names the option and quotes the value as it was typed; an
+// empty value is refused, not taken as "not given"; a number too large for
+// its place is "out of range", not "not a number".
+TEST_F(CliTest, InputErrorsQuoteWhatWasTyped) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* message;
+  } rows[] = {
+      {"empty_home", {"tick", "--home", ""}, "--home: an empty value is not allowed"},
+      {"empty_station2", {"tick", "--station2", ""}, "--station2: an empty value"},
+      {"empty_grid", {"tick", "--station2-grid", ""}, "--station2-grid: an empty value"},
+      {"empty_star", {"tick", "--star", ""}, "--star: an empty value"},
+      {"empty_gmt_offset", {"tick", "--gmt-offset", ""}, "--gmt-offset: an empty value"},
+      {"empty_station", {"next-crossing", "--station", ""}, "--station: an empty value"},
+      {"empty_file", {"directory", "QA1AA", "--file", ""}, "--file: an empty value"},
+      {"huge_latitude", {"grid", "1e308", "0"}, "LAT: latitude '1e308' is out of range -90..90"},
+      {"overflowing_latitude", {"grid", "1e999", "0"}, "latitude '1e999' is out of range"},
+      {"huge_home_longitude", {"tick", "--home", "0,-1e308"},
+       "--home: longitude '-1e308' is out of range -180..180"},
+      {"infinity_is_no_number", {"grid", "inf", "0"}, "LAT: 'inf' is not a number"},
+      {"gmt_offset_as_typed", {"tick", "--gmt-offset", "99999999999999999999"},
+       "--gmt-offset: '99999999999999999999' is out of range -24..24"},
+      {"clock_as_typed", {"tick", "--clock", "99999999999999999999"},
+       "--clock: '99999999999999999999' is out of range"},
+      {"time_offset_as_typed", {"tick", "--time-offset", "+3000000000"},
+       "--time-offset: '+3000000000' is out of range"},
+      {"source_as_typed", {"tick", "--source", "9"}, "--source: '9' is out of range 1..7"},
+      {"star_as_typed", {"tick", "--star", "1e308,0"}, "--star: '1e308,0' is out of range"},
+      {"crossing_runs_past_2099", {"next-crossing", "--clock", "4102444000"},
+       "runs past the supported years 1901-2099"},
+  };
+  for (const Row& r : rows) {
+    const RunResult run = Run(r.args);
+    EXPECT_EQ(run.status, 2) << r.name << ": " << run.err;
+    EXPECT_THAT(run.err, HasSubstr(r.message)) << r.name;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << r.name << ": " << run.err;
+  }
+}
+
+TEST_F(CliTest, DamagedSettingsFieldIsNamedAndTheRestKept) {
+  WriteSettings({51.5, 0.1, 999.0, 0.0});
+  const RunResult run = Run({"tick", "--clock", kNoonJ2000});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err,
+            "kelvora-cli: \"Dorvakin.dat\" is damaged: its GMT offset was replaced by the "
+            "default. The file stays as it is until you save.\n");
+  EXPECT_EQ(Field(run.out, "Home"), "Home: IO91WM");
+  EXPECT_EQ(Field(run.out, "Clock"), "Sat Jan  1 12:00:00 2000");
+}
+
+TEST_F(CliTest, GridAtThePolesAndTheAntimeridianIsALocator) {
+  struct Row {
+    const char* latitude;
+    const char* longitude;
+    const char* locator;
+  } rows[] = {{"90", "180", "AR09AX\n"},
+              {"-90", "-180", "RA90XA\n"},
+              {"90", "-180", "RR99XX\n"},
+              {"0", "180", "AJ00AA\n"}};
+  for (const Row& r : rows) {
+    const RunResult run = Run({"grid", r.latitude, r.longitude});
+    EXPECT_EQ(run.status, 0) << r.latitude << " " << r.longitude << ": " << run.err;
+    EXPECT_EQ(run.out, r.locator) << r.latitude << " " << r.longitude;
+  }
+}
+
 TEST_F(CliTest, HelpSaysLongitudesAreWestPositive) {
   const RunResult run = Run({"--help"});
   EXPECT_EQ(run.status, 0);

@@ -109,6 +109,27 @@ TEST_F(PreciseCliTest, MoonTextNamesEveryFigure) {
   }
 }
 
+// Without --station and --gmt-offset the home station and the GMT offset
+// come from Dorvakin.dat: four little-endian doubles, latitude, west
+// longitude, GMT offset hours, distance unit.
+TEST_F(PreciseCliTest, MoonTakesHomeAndOffsetFromTheSettingsFile) {
+  const double record[4] = {51.5, 0.1, -1.0, 0.0};
+  std::ofstream(folder_ / "Dorvakin.dat", std::ios::binary)
+      .write(reinterpret_cast<const char*>(record), sizeof record);
+  // Clock 13:00 local standard time one hour east of Greenwich: 12:00 UTC.
+  const Outcome run = Run({"moon", "--clock", "946731600", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json out = json::parse(run.out);
+  EXPECT_EQ(out["utc"], 946728000);
+  EXPECT_EQ(out["home"]["latitude"], 51.5);
+  EXPECT_EQ(out["home"]["longitude"], 0.1);
+  EXPECT_EQ(out["dx"], nullptr);
+
+  const Outcome given = Run({"moon", "--clock", "946731600", "--gmt-offset", "0", "--json"});
+  ASSERT_EQ(given.status, 0) << given.err;
+  EXPECT_EQ(json::parse(given.out)["utc"], 946731600);
+}
+
 TEST_F(PreciseCliTest, DopplerScalesWithFrequency) {
   const Outcome low = Run(With(kNoonPath, {"--freq", "1296000000", "--json"}));
   const Outcome high = Run(With(kNoonPath, {"--freq", "10368e6", "--json"}));

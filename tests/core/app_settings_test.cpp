@@ -252,7 +252,9 @@ TEST_F(SettingsTest, SaveAndExitStoresTheDialogValuesInOrder) {
   EXPECT_EQ(record.longitude, 70.96);
   EXPECT_EQ(record.gmtOffset, 5.0);
   EXPECT_EQ(record.distanceUnit, 0.0);
-  EXPECT_EQ(home.sunLatitude, 0.0);  // the sun keeps the start-up position
+  // The sun is seen from the saved home, not the start-up position.
+  EXPECT_EQ(home.sunLatitude, 42.52);
+  EXPECT_EQ(home.sunLongitude, 70.96);
   EXPECT_EQ(ReadBytes(file_), LittleEndian({42.52, 70.96, 5.0, 0.0}));
 
   StationSettings reloaded;

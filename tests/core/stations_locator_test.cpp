@@ -2,6 +2,7 @@
 // validation rules.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -79,9 +80,28 @@ TEST(PositionToLocator, TruncatesWithoutRounding) {
       {"south_east_corner", -89.99, -179.99, "RA90XA"},
       {"truncates_east_longitude", 45.0, -7.0, "JN35LA"},
       {"default_home", 29.42, 95.36, "EL29HK"},
+      // The poles and the antimeridian stay in the last field.
+      {"north_pole_at_180_west", 90.0, 180.0, "AR09AX"},
+      {"south_pole_at_180_east", -90.0, -180.0, "RA90XA"},
+      {"north_pole_at_180_east", 90.0, -180.0, "RR99XX"},
+      {"equator_at_180_east", 0.0, -180.0, "RJ90XA"},
   };
   for (const Row& r : rows) {
     EXPECT_EQ(PositionToLocator(r.latitude, r.longitude), r.locator) << r.name;
+  }
+}
+
+// Every position on the earth, edges included, gives a real locator.
+TEST(PositionToLocator, EveryPositionGivesAValidLocator) {
+  for (double latitude = -90.0; latitude <= 90.0; latitude += 2.5) {
+    for (double longitude = -180.0; longitude <= 180.0; longitude += 2.5) {
+      const std::string locator = PositionToLocator(latitude, longitude);
+      const bool valid = locator[0] >= 'A' && locator[0] <= 'R' && locator[1] >= 'A' &&
+                         locator[1] <= 'R' && std::isdigit(locator[2]) &&
+                         std::isdigit(locator[3]) && locator[4] >= 'A' && locator[4] <= 'X' &&
+                         locator[5] >= 'A' && locator[5] <= 'X';
+      EXPECT_TRUE(valid) << latitude << ", " << longitude << " gives " << locator;
+    }
   }
 }
 

@@ -45,7 +45,12 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"blanks_only", "   ", std::nullopt},
                       NumberCase{"letters", "abc", std::nullopt},
                       NumberCase{"trailing_letters", "12abc", std::nullopt},
-                      NumberCase{"decimal_comma", "45,52", std::nullopt},
+                      NumberCase{"decimal_comma", "45,52", 45.52},
+                      NumberCase{"decimal_comma_with_blanks_and_sign", " -7,5 ", -7.5},
+                      NumberCase{"decimal_comma_exponent", "1,5e2", 150.0},
+                      NumberCase{"two_commas", "1,000,5", std::nullopt},
+                      NumberCase{"comma_beside_point", "1,000.5", std::nullopt},
+                      NumberCase{"comma_alone", ",", std::nullopt},
                       NumberCase{"two_signs", "+-1", std::nullopt},
                       NumberCase{"infinity", "inf", std::nullopt},
                       NumberCase{"not_a_number", "nan", std::nullopt},
@@ -73,6 +78,11 @@ INSTANTIATE_TEST_SUITE_P(
                       IntegerCase{"beyond_32_bits", "2147483648", std::nullopt},
                       IntegerCase{"empty", "", std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FieldNumberText, DecimalCommaBecomesAPoint) {
+  EXPECT_EQ(NumberFieldText(QStringLiteral(" 5,58 ")), "5.58");
+  EXPECT_EQ(NumberFieldText(QStringLiteral("-28.92")), "-28.92");
+}
 
 // Shown as printf's "%.15g" shows them.
 TEST(FieldNumberText, GeneralFormatFifteenDigits) {

@@ -172,7 +172,50 @@ INSTANTIATE_TEST_SUITE_P(
         KillFocusCase{"grid_fn42_completes_to_fn42mm", 29.42, 95.36, "edit1040", "FN42", 42.52,
                       70.96, "FN42MM", "42.52", "70.96"},
         KillFocusCase{"lower_case_grid_is_upper_cased", 29.42, 95.36, "edit1040", "fn42", 42.52,
-                      70.96, "FN42MM", "42.52", "70.96"}),
+                      70.96, "FN42MM", "42.52", "70.96"},
+        // A decimal comma is read as the point and shown back with a point.
+        KillFocusCase{"latitude_with_decimal_comma", 29.42, 96.8, "edit1000", "32,9", 32.9,
+                      96.8, "EM12OV", "32.9", "96.8"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Enter in a field runs that field's step before the dialog closes, with its
+// refusal when the value is bad (the dialog then stays open).
+struct EnterCase {
+  const char* name;
+  const char* field;
+  const char* typed;
+  bool closes;
+  double latitude;
+  const char* locator;
+  const char* message;
+};
+
+class SetupEnter : public SetupDialogTest, public ::testing::WithParamInterface<EnterCase> {};
+
+TEST_P(SetupEnter, FieldActsBeforeTheDialogCloses) {
+  const EnterCase& c = GetParam();
+  Open();
+  TypeInto(Edit(c.field), c.typed);
+  QTest::keyClick(Edit(c.field), Qt::Key_Return);
+  EXPECT_EQ(dialog->isVisible(), !c.closes);
+  EXPECT_DOUBLE_EQ(model.home.latitude, c.latitude);
+  EXPECT_EQ(model.home.locator, c.locator);
+  if (*c.message == '\0') {
+    EXPECT_TRUE(recorder.messages.empty());
+  } else {
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].text, c.message);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == Edit(c.field); }));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, SetupEnter,
+    ::testing::Values(
+        EnterCase{"latitude_40_taken", "edit1000", "40", true, 40.0, "EN20HA", ""},
+        EnterCase{"grid_fn42_taken", "edit1040", "FN42", true, 42.52, "FN42MM", ""},
+        EnterCase{"bad_latitude_refused_and_stays", "edit1000", "north", false, 29.42, "EL29HK",
+                  "Please enter a number."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SetupDialogTest, FieldsUpperCaseAsTyped) {
@@ -254,6 +297,9 @@ TEST_F(SetupDialogTest, SaveAndExitWritesTheRecord) {
   EXPECT_DOUBLE_EQ(record[1], 96.8);
   EXPECT_DOUBLE_EQ(record[2], 6.0);
   EXPECT_DOUBLE_EQ(record[3], 0.0);
+  // The sun's figures now belong to the saved home as well.
+  EXPECT_DOUBLE_EQ(model.home.sunLatitude, 32.9);
+  EXPECT_DOUBLE_EQ(model.home.sunLongitude, 96.8);
 }
 
 TEST_F(SetupDialogTest, FailedWriteIsShownAndTheDialogStaysOpen) {

@@ -112,6 +112,66 @@ TEST(StarDataDialog, TemplateAndNoCloseBox) {
   EXPECT_EQ(Child<QLineEdit>(dialog, "edit1103")->text(), "5h35m");
 }
 
+// OK and Enter take a decimal comma as the point, and refuse a text that is
+// not one number in range with a message instead of reading its start.
+struct StarEntryCase {
+  const char* name;
+  const char* ra;
+  const char* dec;
+  bool enter;
+  const char* message;  // empty: accepted
+  const char* storedRa;
+  const char* storedDec;
+};
+
+class StarDataEntry : public ::testing::TestWithParam<StarEntryCase> {};
+
+TEST_P(StarDataEntry, TakesWholeNumbersOnly) {
+  const StarEntryCase& c = GetParam();
+  TrackerModel model;
+  model.tracking.userStarRa = "1.5";
+  model.tracking.userStarDec = "-2";
+  testing::MessageRecorder recorder;
+  bool stayedOpen = false;
+  RunWith(model, [&](StarDataDialog& dialog) {
+    dialog.SetMessageHook(recorder.Hook());
+    Type(Child<QLineEdit>(dialog, "edit1103"), QString::fromUtf8(c.ra));
+    Type(Child<QLineEdit>(dialog, "edit1105"), QString::fromUtf8(c.dec));
+    if (c.enter) {
+      QTest::keyClick(Child<QLineEdit>(dialog, "edit1105"), Qt::Key_Return);
+    } else {
+      QTest::mouseClick(Child<QPushButton>(dialog, "button1106"), Qt::LeftButton);
+    }
+    stayedOpen = dialog.isVisible();
+  });
+  if (*c.message == '\0') {
+    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_FALSE(stayedOpen);
+  } else {
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].text, QString::fromUtf8(c.message));
+    EXPECT_TRUE(stayedOpen);
+  }
+  EXPECT_EQ(model.tracking.userStarRa, c.storedRa);
+  EXPECT_EQ(model.tracking.userStarDec, c.storedDec);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, StarDataEntry,
+    ::testing::Values(
+        StarEntryCase{"decimal_commas_read_as_points", "5,58", "22,5", false, "", "5.58", "22.5"},
+        StarEntryCase{"enter_with_decimal_comma", "5,58", "-7,25", true, "", "5.58", "-7.25"},
+        // Refused: the dialog stays, Escape then keeps the old texts.
+        StarEntryCase{"hours_and_minutes_refused", "5h35m", "22", false,
+                      "Please enter a number.", "1.5", "-2"},
+        StarEntryCase{"empty_declination_refused", "5.58", "", true, "Please enter a number.",
+                      "1.5", "-2"},
+        StarEntryCase{"right_ascension_past_24_hours", "25", "22", false,
+                      "Please enter a number between 0 and 24.", "1.5", "-2"},
+        StarEntryCase{"declination_past_the_pole", "5", "-91", false,
+                      "Please enter a number between -90 and 90.", "1.5", "-2"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST(StarDataDialog, CancelThenReopenShowsEmptyFields) {
   TrackerModel model;
   model.tracking.userStarRa = "5.58";

@@ -316,6 +316,27 @@ TEST_F(Station2DialogTest, EnterInAFieldClosesWithoutDeleting) {
   EXPECT_TRUE(model.station2.IsSet());
 }
 
+TEST_F(Station2DialogTest, EnterAfterTypingAGridSetsTheStation) {
+  Open();
+  TypeInto(Edit("edit1060"), "FN42");
+  QTest::keyClick(Edit("edit1060"), Qt::Key_Return);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(model.station2.locator, "FN42MM");
+  EXPECT_DOUBLE_EQ(model.station2.latitude, 42.52);
+  EXPECT_DOUBLE_EQ(model.station2.longitude, 70.96);
+}
+
+TEST_F(Station2DialogTest, EnterAfterABadLatitudeRefusesAndStays) {
+  SetStation(42.52, 70.96, "FN42MM");
+  Open();
+  TypeInto(Edit("edit1069"), "95");
+  QTest::keyClick(Edit("edit1069"), Qt::Key_Return);
+  EXPECT_TRUE(dialog->isVisible());
+  ASSERT_EQ(recorder.messages.size(), 1u);
+  EXPECT_TRUE(recorder.messages[0].text.startsWith("Please enter a number between"));
+  EXPECT_DOUBLE_EQ(model.station2.latitude, 42.52);
+}
+
 TEST_F(Station2DialogTest, EscapeParksTheLocatorAndAsksForARepaint) {
   SetStation(42.52, 70.96, "FN42MM");
   Open();

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "state/records.h"
+#include "ui/key_filter.h"
 #include "ui/tracker_dialog.h"
 
 namespace kelvora::gui::test {
@@ -49,8 +50,11 @@ class WindowTest : public ::testing::Test {
   void Press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyPress(KeyTarget(), key, modifiers);
   }
+  // A release counts once no press of the same key has followed it for a
+  // moment (a release with a press at once is an auto-repeat): wait that out.
   void Release(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyRelease(KeyTarget(), key, modifiers);
+    QTest::qWait(kRepeatPairMs + 20);
   }
   void Click(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(KeyTarget(), key, modifiers);

@@ -1,6 +1,7 @@
 // The main window's keyboard: time steps, live time, horizon jumps, view,
 // map and unit toggles, and the rules that order them.
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -135,6 +136,51 @@ TEST_F(WindowTest, EnterIsSwallowed) {
   // No refresh either: the clock box still shows the old second.
   EXPECT_EQ(BoxText(1006), QStringLiteral("Mon Jan 15 12:00:00 2024"));
 }
+
+// The keys the window acts on never reach a focused value box as typing;
+// the others still do.
+struct BoxKeyRow {
+  const char* name;
+  Qt::Key key;
+  Qt::KeyboardModifiers modifiers;
+  bool reachesTheBox;
+};
+
+class BoxKeyTest : public WindowTest, public ::testing::WithParamInterface<BoxKeyRow> {};
+
+TEST_P(BoxKeyTest, HandledKeysStayOutOfTheBox) {
+  const BoxKeyRow& row = GetParam();
+  Settle();
+  QApplication::clipboard()->setText(QStringLiteral("PASTED"));
+  QLineEdit* box = dialog->ValueBox(1006);
+  dialog->show();
+  box->setFocus();
+  box->setCursorPosition(box->text().size());
+  const QString before = box->text();
+  QTest::keyPress(box, row.key, row.modifiers);
+  QTest::keyRelease(box, row.key, row.modifiers);
+  QTest::qWait(kRepeatPairMs + 20);
+  // The box shows the tick's text or, for an unhandled key, that text typed on.
+  const QString shown = box->text();
+  const QString tickText = QString::fromStdString(model.texts[4]);
+  if (row.reachesTheBox) {
+    EXPECT_NE(shown, before);
+    EXPECT_NE(shown, tickText);
+  } else {
+    EXPECT_EQ(shown, tickText) << shown.toStdString();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, BoxKeyTest,
+    ::testing::Values(BoxKeyRow{"step_d", Qt::Key_D, Qt::NoModifier, false},
+                      BoxKeyRow{"step_back_shift_y", Qt::Key_Y, Qt::ShiftModifier, false},
+                      BoxKeyRow{"horizon_up", Qt::Key_Up, Qt::NoModifier, false},
+                      BoxKeyRow{"map_ctrl_v_no_paste", Qt::Key_V, Qt::ControlModifier, false},
+                      BoxKeyRow{"view_ctrl_s", Qt::Key_S, Qt::ControlModifier, false},
+                      BoxKeyRow{"unit_ctrl_k", Qt::Key_K, Qt::ControlModifier, false},
+                      BoxKeyRow{"plain_s_is_typing", Qt::Key_S, Qt::NoModifier, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowTest, AltXEndsTheWindowAsOk) {
   MakeWindow(true);

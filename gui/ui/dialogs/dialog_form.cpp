@@ -44,6 +44,17 @@ std::string TrimmedFieldText(const QString& text) {
   return s;
 }
 
+// A decimal comma becomes the point; a text with more than one comma, or a
+// comma beside a point, is left for the parser to refuse.
+std::string WithDecimalPoint(std::string s) {
+  const auto comma = s.find(',');
+  if (comma != std::string::npos && s.find(',', comma + 1) == std::string::npos &&
+      s.find('.') == std::string::npos) {
+    s[comma] = '.';
+  }
+  return s;
+}
+
 }  // namespace
 
 QString RangeMessage(double minimum, double maximum) {
@@ -52,13 +63,17 @@ QString RangeMessage(double minimum, double maximum) {
 }
 
 std::optional<double> ParseFieldNumber(const QString& text) {
-  const std::string s = TrimmedFieldText(text);
+  const std::string s = WithDecimalPoint(TrimmedFieldText(text));
   if (s.empty()) return std::nullopt;
   double value = 0.0;
   const char* end = s.data() + s.size();
   const auto [ptr, ec] = std::from_chars(s.data(), end, value, std::chars_format::general);
   if (ec != std::errc() || ptr != end || !std::isfinite(value)) return std::nullopt;
   return value;
+}
+
+QString NumberFieldText(const QString& text) {
+  return QString::fromStdString(WithDecimalPoint(text.trimmed().toStdString()));
 }
 
 std::optional<int> ParseFieldInteger(const QString& text) {
@@ -217,6 +232,9 @@ bool FormDialog::eventFilter(QObject* watched, QEvent* event) {
 void FormDialog::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    // The field being typed in would act on losing the focus as the dialog
+    // closes; it acts first, and a refused value keeps the dialog open.
+    if (!RunFocusedFieldStep()) return;
     // Enter presses the button that has the focus, else the default button;
     // a dialog without one ends through its OK path.
     if (auto* focused = qobject_cast<QPushButton*>(focusWidget())) {
@@ -233,6 +251,14 @@ void FormDialog::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
+}
+
+bool FormDialog::RunFocusedFieldStep() {
+  const auto found = killFocusHandlers_.find(focusWidget());
+  if (found == killFocusHandlers_.end() || refusing_) return !refusing_;
+  const auto handler = found->second;
+  handler();
+  return !refusing_;
 }
 
 void FormDialog::showEvent(QShowEvent* event) {

@@ -27,8 +27,13 @@ inline constexpr const char* kEnterIntegerMessage = "Please enter an integer.";
 QString RangeMessage(double minimum, double maximum);
 
 // A field read back as one decimal number with nothing but blanks around it;
-// nothing when it holds anything else (an empty text, "12abc", "inf").
+// nothing when it holds anything else (an empty text, "12abc", "inf"). A
+// single comma may stand for the decimal point ("32,9" is 32.9), as many
+// keyboards type it; the number is always shown with a point.
 std::optional<double> ParseFieldNumber(const QString& text);
+// The text of such a field as a number with a point: trimmed, its decimal
+// comma replaced ("  5,58" gives "5.58").
+QString NumberFieldText(const QString& text);
 // The same for a whole number in the 32-bit range.
 std::optional<int> ParseFieldInteger(const QString& text);
 // How a double is shown in a field: general format, up to 15 significant
@@ -81,6 +86,9 @@ class FormDialog : public QDialog {
 
  private:
   void Refuse(QLineEdit* edit, const QString& message);
+  // Runs the kill-focus step of the field that has the focus, as its losing
+  // the focus would; false when that step refused the field's value.
+  bool RunFocusedFieldStep();
 
   std::map<QObject*, std::function<void()>> killFocusHandlers_;
   MessageHook messageHook_;

@@ -7,6 +7,13 @@
 
 namespace kelvora::gui {
 
+namespace {
+
+constexpr double kHoursPerDay = 24.0;      // right ascension, hours
+constexpr double kMaxDeclination = 90.0;  // degrees either side of the equator
+
+}  // namespace
+
 StarDataDialog::StarDataDialog(TrackerModel& model, QWidget* parent)
     : FormDialog(parent, QStringLiteral("Enter Star Data"), 89, 55, /*closeBox=*/false),
       model_(model),
@@ -29,16 +36,26 @@ StarDataDialog::StarDataDialog(TrackerModel& model, QWidget* parent)
 }
 
 void StarDataDialog::accept() {
-  ra_ = raEdit_->text();
-  dec_ = decEdit_->text();
+  if (!PullTexts()) return;
   FormDialog::accept();
 }
 
+bool StarDataDialog::PullTexts() {
+  // Each text must be one number: the tick would otherwise read only its
+  // leading part ("5h35m" as 5 hours) without a word.
+  double ra = 0.0;
+  double dec = 0.0;
+  if (!PullNumber(raEdit_, ra, 0.0, kHoursPerDay)) return false;
+  if (!PullNumber(decEdit_, dec, -kMaxDeclination, kMaxDeclination)) return false;
+  ra_ = NumberFieldText(raEdit_->text());
+  dec_ = NumberFieldText(decEdit_->text());
+  return true;
+}
+
 void StarDataDialog::OkClicked() {
-  ra_ = raEdit_->text();
-  dec_ = decEdit_->text();
+  if (!PullTexts()) return;
   model_.tracking.trackedSource = kSourceUserStar;
-  accept();
+  FormDialog::accept();
 }
 
 void StarDataDialog::CancelClicked() {
@@ -49,7 +66,7 @@ void StarDataDialog::CancelClicked() {
   raEdit_->setText(ra_);
   decEdit_->setText(dec_);
   model_.tracking.trackedSource = kSourceQuietSky;
-  accept();
+  FormDialog::accept();
 }
 
 std::string StoredUserStarText(const QString& text) {

@@ -26,7 +26,8 @@ class StarDataDialog : public FormDialog {
   // Opens with the stored user-star texts.
   explicit StarDataDialog(TrackerModel& model, QWidget* parent = nullptr);
 
-  // Enter and both buttons end here: the fields are taken over.
+  // Enter and OK end here: the fields are taken over once both hold a
+  // number in range, else the first bad one is refused and the dialog stays.
   void accept() override;
 
   // The texts the caller copies back, however the dialog ended.
@@ -36,6 +37,7 @@ class StarDataDialog : public FormDialog {
  private:
   void OkClicked();
   void CancelClicked();
+  bool PullTexts();
 
   TrackerModel& model_;
   QString ra_;

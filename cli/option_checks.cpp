@@ -1,0 +1,32 @@
+#include "option_checks.h"
+
+#include <string>
+
+#include "arguments.h"
+
+namespace kelvora::cli {
+
+CLI::Validator NonEmptyText() {
+  return CLI::Validator(
+      [](const std::string& text) {
+        return text.empty() ? std::string("an empty value is not allowed") : std::string();
+      },
+      "TEXT");
+}
+
+CLI::Validator WholeNumberIn(std::int64_t minimum, std::int64_t maximum) {
+  const std::string range = std::to_string(minimum) + ".." + std::to_string(maximum);
+  return CLI::Validator(
+      [minimum, maximum, range](const std::string& text) {
+        if (text.empty()) return std::string("an empty value is not allowed");
+        const IntegerRead read = ReadInteger(text);
+        if (read.outOfRange || (read.value && (*read.value < minimum || *read.value > maximum))) {
+          return "'" + text + "' is out of range " + range;
+        }
+        if (!read.value) return "'" + text + "' is not a whole number";
+        return std::string();
+      },
+      "INT");
+}
+
+}  // namespace kelvora::cli

@@ -1,0 +1,18 @@
+// Checks that run on an option's text as typed, before CLI11 converts it: an
+// empty value is refused instead of meaning "not given", and a whole number
+// too large for its type is refused with the text the user wrote, not the
+// clamped value the conversion would make of it.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <cstdint>
+
+namespace kelvora::cli {
+
+CLI::Validator NonEmptyText();
+
+// A whole number in [minimum, maximum].
+CLI::Validator WholeNumberIn(std::int64_t minimum, std::int64_t maximum);
+
+}  // namespace kelvora::cli
