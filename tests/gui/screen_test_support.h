@@ -57,10 +57,6 @@ class ScreenTest : public WindowTest {
         controls += child->geometry();
       }
     }
-    if (qEnvironmentVariableIsSet("KELVORA_DUMP_STALE")) {
-      screen.save(QStringLiteral("/tmp/i10_screen.png"));
-      fresh.save(QStringLiteral("/tmp/i10_fresh.png"));
-    }
     int differing = 0;
     for (int y = area.top(); y <= area.bottom(); ++y) {
       for (int x = area.left(); x <= area.right(); ++x) {
