@@ -1,6 +1,6 @@
-// Timing of the rotator's control step and of planning a pass's cable wrap.
-// Inputs are moments spread over decades and several sites, shuffled, so no
-// cache or branch predictor sees the same case twice in a row.
+// Timing of the rotator's control step and of planning a pass's cable wrap,
+// over the shared table of moments spread over decades at several sites,
+// shuffled, so no cache or branch predictor sees the same case twice in a row.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -11,15 +11,11 @@
 #include "control/rotator_rules.h"
 #include "control/rotator_target.h"
 #include "control/wrap_planner.h"
+#include "varied_moments.h"
 
 namespace kelvora {
 namespace {
 
-constexpr std::int64_t k1950 = -631152000;
-constexpr std::int64_t kSpan = 140LL * 365 * 86400;  // 1950 to 2090
-
-constexpr ControlSite kSites[] = {
-    {29.42, 95.36}, {-35.3, -149.1}, {69.65, -18.96}, {51.5, 0.1}, {-22.9, 43.2}, {0.5, -120.0}};
 constexpr AzimuthRange kRanges[] = {AzimuthRange::From0To360, AzimuthRange::FromMinus180To180,
                                     AzimuthRange::From0To450};
 
@@ -28,15 +24,15 @@ struct Case {
   ControlInput input;
 };
 
+ControlSite SiteOf(const bench::VariedMoment& m) { return {m.site.latitude, m.site.longitude}; }
+
 std::vector<Case> ControlCases() {
   std::mt19937_64 random(13);
-  std::uniform_int_distribution<std::int64_t> moment(k1950, k1950 + kSpan);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   std::vector<Case> cases;
-  while (cases.size() < 4096) {
-    const ControlSite site = kSites[random() % std::size(kSites)];
-    const TargetFunction moon = MakeTargetFunction(RotatorTarget{}, site);
-    const std::int64_t t = moment(random);
+  for (const bench::VariedMoment& m : bench::VariedMoments()) {
+    const TargetFunction moon = MakeTargetFunction(RotatorTarget{}, SiteOf(m));
+    const std::int64_t t = m.utc;
     const auto now = moon(t);
     const auto ahead = moon(t + 60);
     if (!now || !ahead) continue;
@@ -67,6 +63,24 @@ void BM_ControlStep(benchmark::State& state) {
 }
 BENCHMARK(BM_ControlStep);
 
+// One period's decision from scratch: the moon now and a minute ahead with
+// the accurate figures, then the control step.
+void BM_ControlStepWithAccurateMoon(benchmark::State& state) {
+  bench::MomentCursor cursor;
+  const RotatorSetup setup;
+  for (auto _ : state) {
+    const bench::VariedMoment& m = cursor.Next();
+    const TargetFunction moon = MakeTargetFunction(RotatorTarget{}, SiteOf(m));
+    const auto now = moon(m.utc);
+    const auto ahead = moon(m.utc + 60);
+    ControlInput input;
+    input.target = {*now, {AzimuthDifference(ahead->azimuth, now->azimuth) / 60,
+                           (ahead->elevation - now->elevation) / 60}};
+    benchmark::DoNotOptimize(ControlStep(setup, input));
+  }
+}
+BENCHMARK(BM_ControlStepWithAccurateMoon);
+
 struct PassCase {
   ControlSite site;
   std::int64_t rise;
@@ -78,14 +92,13 @@ struct PassCase {
 // rotator range; about a third of them need an unwind.
 std::vector<PassCase> PassCases() {
   std::mt19937_64 random(14);
-  std::uniform_int_distribution<std::int64_t> moment(k1950, k1950 + kSpan);
   std::vector<PassCase> cases;
-  while (cases.size() < 96) {
+  for (const bench::VariedMoment& m : bench::VariedMoments()) {
+    if (cases.size() == 96) break;
     PassCase c;
-    c.site = kSites[random() % std::size(kSites)];
-    const TargetFunction moon = MakeTargetFunction(RotatorTarget{}, c.site);
-    std::int64_t t = moment(random);
-    const auto rise = NextRise(RotatorTarget{}, moon, c.site, t, 0.0);
+    c.site = SiteOf(m);
+    const TargetFunction moon = MakeTargetFunction(RotatorTarget{}, c.site, Figures::Standard);
+    const auto rise = NextRise(RotatorTarget{}, moon, c.site, m.utc, 0.0);
     if (!rise) continue;
     c.rise = *rise;
     c.pass = SamplePass(moon, c.rise, 0.0);
@@ -111,14 +124,14 @@ void BM_PlanWrapOfAPass(benchmark::State& state) {
 }
 BENCHMARK(BM_PlanWrapOfAPass)->Unit(benchmark::kMicrosecond);
 
-// The same with the pass's moon positions worked out first (a minute apart),
-// as the tracker does when a pass begins.
+// The same with the pass's moon positions worked out first (a minute apart,
+// standard figures), as the tracker does when a pass begins.
 void BM_SampleAndPlanAPass(benchmark::State& state) {
   const std::vector<PassCase> cases = PassCases();
   std::size_t i = 0;
   for (auto _ : state) {
     const PassCase& c = cases[i];
-    const TargetFunction moon = MakeTargetFunction(RotatorTarget{}, c.site);
+    const TargetFunction moon = MakeTargetFunction(RotatorTarget{}, c.site, Figures::Standard);
     const auto pass = SamplePass(moon, c.rise, 0.0);
     benchmark::DoNotOptimize(PlanWrap(pass, c.setup, std::nullopt));
     i = (i + 1) % cases.size();

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/clock.h"
+#include "app/version.h"
 #include "arguments.h"
 #include "option_checks.h"
 #include "astro/map_projection.h"
@@ -486,6 +487,7 @@ int Main(int argc, char** argv) {
 
   CLI::App app(kDescription, "kelvora-cli");
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("kelvora-cli ") + kVersion);
   app.footer(
       "Exit status: 0 done, 1 nothing found, 2 bad arguments.\n"
       "Longitudes are west positive: 95.36 is 95.36 W, -151.21 is 151.21 E.");
@@ -581,6 +583,8 @@ int Main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     std::cerr << "kelvora-cli: error: " << e.what() << " (see --help)\n";

@@ -51,7 +51,7 @@ struct PlanOptions {
 // "YYYY-MM-DD", "YYYY-MM-DDTHH:MM[:SS][Z]" (a blank may stand for the T), or
 // seconds since 1970; always UTC.
 std::int64_t ParseStart(const std::string& text) {
-  if (const std::optional<std::int64_t> seconds = ParseInteger(text)) return *seconds;
+  if (const std::optional<std::int64_t> seconds = ReadInteger(text).value) return *seconds;
   int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
   char sep = 0;
   int used = 0;

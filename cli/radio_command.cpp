@@ -19,6 +19,7 @@
 #include "arguments.h"
 #include "astro/time_helpers.h"
 #include "control/doppler_control.h"
+#include "control/hamlib_protocol.h"
 #include "control/radio_session.h"
 #include "control/radio_texts.h"
 #include "state/records.h"
@@ -207,32 +208,6 @@ struct TrackOptions {
   bool json = false;
 };
 
-struct Endpoint {
-  std::string host;
-  int port;
-};
-
-// "HOST:PORT", "[v6 address]:PORT" or a bare HOST (Hamlib's rigctld port).
-Endpoint ParseEndpoint(const std::string& text) {
-  std::string host = text;
-  int port = kDefaultRigctldPort;
-  const std::size_t colon = text.rfind(':');
-  const bool bracketed = !text.empty() && text.front() == '[';
-  if (colon != std::string::npos && (!bracketed || text[colon - 1] == ']')) {
-    const std::optional<std::int64_t> value = ParseInteger(text.substr(colon + 1));
-    if (!value || *value < 1 || *value > 65535) {
-      throw UsageError("--rigctld: port in '" + text + "' must be 1-65535");
-    }
-    port = static_cast<int>(*value);
-    host = text.substr(0, colon);
-  }
-  if (bracketed && host.size() > 2 && host.back() == ']') host = host.substr(1, host.size() - 2);
-  if (host.empty() || host.find_first_of(" []") != std::string::npos) {
-    throw UsageError("--rigctld: expected HOST:PORT, got '" + text + "'");
-  }
-  return Endpoint{host, port};
-}
-
 volatile sig_atomic_t gStopTracking = 0;
 
 void OnStopTracking(int) { gStopTracking = 1; }
@@ -312,7 +287,10 @@ int RunRadioTrack(const TrackOptions& options) {
     settings.changesWhileTransmitting = false;
     settings.transmissionSeconds = *options.fixedWhileTransmitting;
   }
-  const Endpoint endpoint = ParseEndpoint(options.rigctld);
+  const std::optional<HostPort> endpoint = ParseHostPort(options.rigctld, kDefaultRigctldPort);
+  if (!endpoint) {
+    throw UsageError("--rigctld: expected HOST:PORT, got '" + options.rigctld + "'");
+  }
   const std::optional<Stations> stations = ResolveStations(options.stations);
   if (!stations) return kExitNotFound;
   if (settings.method == DopplerMethod::FullToDx && !stations->dx) {
@@ -325,7 +303,7 @@ int RunRadioTrack(const TrackOptions& options) {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
 
-  RadioSession session(endpoint.host, endpoint.port, settings);
+  RadioSession session(endpoint->host, endpoint->port, settings);
   // Give the first connection a moment, so the first line is not always
   // "connecting".
   const auto connectBy = std::chrono::steady_clock::now() + std::chrono::seconds(2);

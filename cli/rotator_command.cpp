@@ -160,7 +160,9 @@ void PrintReport(std::int64_t utc, const RotatorReport& r, bool asJson) {
     std::cout << UtcText(utc) << " UTC  " << r.targetName << "  target " << Degrees(r.target)
               << "  commanded " << Degrees(r.commanded) << "  reported " << Degrees(r.reported)
               << "  error " << (r.pointingError ? error.data() : "    -") << "  "
-              << StateName(r.link.state) << ", " << r.status;
+              << StateName(r.link.state);
+    if (r.link.state == LinkState::NotConnected) std::cout << " (" << r.link.reason << ")";
+    std::cout << ", " << r.status;
     if (!r.lastError.empty()) std::cout << " (" << r.lastError << ")";
     std::cout << '\n';
   }

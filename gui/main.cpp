@@ -1,25 +1,90 @@
-// Kelvora Win: the window program. It takes no options of its own; the
-// settings files and the EME directory are looked for in the current folder.
+// Kelvora Win: the window program. The settings files and the EME directory
+// are looked for in the current folder; with --user-folder (which the desktop
+// menu entry passes) the program first moves to its per-user folder.
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
+
+#include <unistd.h>
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+#include <vector>
 
+#include "app/user_folder.h"
+#include "app/version.h"
 #include "state/records.h"
 #include "ui/display_probe.h"
 #include "ui/tracker_dialog.h"
 
+namespace {
+
+std::vector<std::string> Arguments(int argc, char* argv[]) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+// Makes the per-user folder on first start and moves into it. False (after
+// telling the user) when the program cannot work there.
+bool EnterUserFolder() {
+  const auto folder = kelvora::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+  QString failure;
+  if (!folder) {
+    failure = QStringLiteral("Cannot find the per-user folder: neither XDG_DATA_HOME nor HOME "
+                             "is an absolute path.");
+  } else {
+    const QString binaryFolder = QCoreApplication::applicationDirPath();
+    const kelvora::UserFolderSetup setup = kelvora::PrepareUserFolder(
+        *folder, QDir(binaryFolder).filePath(kelvora::kSampleDirectoryFromBinary).toStdString());
+    if (setup.note) std::cerr << "kelvora: " << *setup.note << '\n';
+    if (setup.failure) {
+      failure = QString::fromStdString(*setup.failure);
+    } else if (::chdir(folder->c_str()) != 0) {
+      failure = QStringLiteral("Cannot enter the folder \"%1\".").arg(QString::fromStdString(*folder));
+    }
+  }
+  if (failure.isEmpty()) return true;
+  std::cerr << "kelvora: " << failure.toStdString() << '\n';
+  QMessageBox::critical(nullptr, QStringLiteral("Kelvora Win"), failure);
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
+  // Answered before Qt looks for a display, so they work on any terminal.
+  const kelvora::StartArguments early = kelvora::ParseStartArguments(Arguments(argc, argv));
+  if (early.showHelp) {
+    std::cout << kelvora::StartHelpText();
+    return 0;
+  }
+  if (early.showVersion) {
+    std::cout << "kelvora " << kelvora::kVersion << '\n';
+    return 0;
+  }
+
   if (!kelvora::gui::CanOpenDisplay(argv[0])) {
     std::fprintf(stderr, "%s\n", kelvora::gui::NoDisplayNotice().c_str());
     return kelvora::gui::kNoDisplayExitStatus;
   }
-  QApplication app(argc, argv);
+  QApplication app(argc, argv);  // takes Qt's own options out of argv
   // Qt adopts the user's locale for the C library; every figure of ours is
   // formatted and read with the C library, always with a decimal point.
   std::setlocale(LC_NUMERIC, "C");
   QApplication::setApplicationName(QStringLiteral("Kelvora Win"));
+  QApplication::setApplicationVersion(QString::fromUtf8(kelvora::kVersion));
+  // Lets the desktop match the window to its menu entry and icon.
+  QGuiApplication::setDesktopFileName(QString::fromUtf8(kelvora::kAppId));
+
+  const kelvora::StartArguments arguments = kelvora::ParseStartArguments(Arguments(argc, argv));
+  if (arguments.error) {
+    std::cerr << "kelvora: error: " << *arguments.error << '\n';
+    return 2;
+  }
+  if (arguments.userFolder && !EnterUserFolder()) return 1;
+
   kelvora::TrackerModel model;
   kelvora::gui::TrackerDialogOptions options;
   options.settingsFolder = QDir::currentPath();

@@ -56,8 +56,13 @@ QString HelpText(const QString& folder) {
              "<h3>Files</h3>"
              "<p>The home station is kept in <b>Dorvakin.dat</b> (written by Setup's Save and "
              "Exit), File &gt; Save writes a copy to <b>MyData.dat</b>, and the EME directory "
-             "<b>EME.DTA</b> is looked for beside them, all in the folder the program was "
-             "started from:<br><code>%1</code></p>")
+             "<b>EME.DTA</b> is looked for beside them, all in this folder:<br>"
+             "<code>%1</code></p>"
+             "<p>Started from the desktop menu, Kelvora Win works in its own folder, "
+             "<code>$XDG_DATA_HOME/kelvora</code> (<code>~/.local/share/kelvora</code> when "
+             "XDG_DATA_HOME is not set), made on the first start with a copy of the sample "
+             "EME.DTA. Started from a terminal it works in the current folder: to use another "
+             "folder, open a terminal there and run <code>kelvora</code>.</p>")
       .arg(where);
 }
 

@@ -56,7 +56,11 @@ RadioPanel::RadioPanel(const TrackerModel& model, QSettings& settings, RadioPane
       model_(model),
       store_(settings),
       options_(std::move(options)) {
-  if (!options_.clock) options_.clock = [] { return ClockValue(); };
+  if (!options_.utcNow) {
+    options_.utcNow = [&model] {
+      return TimeBase{model.home.gmtOffsetHours, 0}.Adjust(ClockValue());
+    };
+  }
   BuildWidgets();
   LoadSettings();
   ShowSettings();
@@ -220,10 +224,6 @@ void RadioPanel::ShowSettings() {
   transmission_->setEnabled(!settings_.changesWhileTransmitting);
 }
 
-std::int64_t RadioPanel::Utc() const {
-  return TimeBase{model_.home.gmtOffsetHours, 0}.Adjust(options_.clock());
-}
-
 void RadioPanel::StartTracking(bool on) {
   if (!on) {
     pollTimer_->stop();
@@ -301,7 +301,7 @@ void RadioPanel::ApplyToSession() {
 }
 
 void RadioPanel::RunPeriod() {
-  const std::int64_t utc = Utc();
+  const std::int64_t utc = options_.utcNow();
   const RadioSite home{model_.home.latitude, model_.home.longitude};
   std::optional<RadioSite> dx;
   if (model_.station2.IsSet()) dx = RadioSite{model_.station2.latitude, model_.station2.longitude};

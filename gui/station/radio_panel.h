@@ -29,10 +29,10 @@ class QTimer;
 namespace kelvora::gui {
 
 struct RadioPanelOptions {
-  // The clock value (local standard time counted as UTC); the system's by
-  // default. The radio follows the live moon: the main window's time steps
-  // do not move it.
-  std::function<std::int64_t()> clock;
+  // UTC now, seconds since 1970: the clock value plus the home GMT offset
+  // by default. The radio follows the live moon: the main window's time
+  // steps do not move it.
+  std::function<std::int64_t()> utcNow;
   // Runs the once-a-second period and the reply polling on timers. Tests
   // that drive them by hand turn this off.
   bool startTimers = true;
@@ -86,7 +86,6 @@ class RadioPanel : public QGroupBox {
   void OtherSettingEdited();
   void ApplyToSession();
   void Refresh();
-  std::int64_t Utc() const;
 
   const TrackerModel& model_;
   QSettings& store_;

@@ -23,6 +23,8 @@
 #include "app/clock.h"
 #include "app/settings.h"
 #include "help/help_dialog.h"
+#include "station/station_control_window.h"
+#include "plan/plan_window.h"
 #include "ui/about_dialog.h"
 #include "ui/control_colours.h"
 #include "ui/dialog_units.h"
@@ -219,6 +221,16 @@ void TrackerDialog::BuildMenu() {
   QMenu* station = menuBar_->addMenu(QStringLiteral("&Station"));
   add(station, kCmdEmeDir, "&EME Dir", false);
   add(station, kCmdStation2, "Station&2", false);
+  station->addSeparator();
+  AddStationControlItem(station, this, model_, [this] { return Clock(); });
+  connect(station->addAction(QStringLiteral("Plan S&keds...")), &QAction::triggered, this, [this] {
+    ShowPlanWindow(this, model_,
+                   QDir(options_.settingsFolder).filePath(QString::fromUtf8(kDirectoryFileName)),
+                   [this] {
+                     return TimeBase{model_.home.gmtOffsetHours, model_.tracking.timeOffset}
+                         .Adjust(Clock());
+                   });
+  });
 
   QMenu* view = menuBar_->addMenu(QStringLiteral("&View"));
   add(view, kCmdFromMoon, "From &Moon", true)->setChecked(true);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <span>
 #include <utility>
+#include <vector>
 
 #include "astro/astro_internal.h"
 #include "astro/map_projection.h"
@@ -108,7 +109,8 @@ void OrderByColumn(std::span<MapPoint, kCircleSteps> pts) {
   };
   for (const MapPoint& point : pts) {
     const auto c = static_cast<std::size_t>(point.x);
-    settle(point.x);
+    // A column of one point never turns.
+    if (start[c + 1] - start[c] > 1) settle(point.x);
     runs[static_cast<std::size_t>(start[c] + length[c])] = point;
     ++length[c];
     arrived.Add(point.x);
@@ -121,6 +123,68 @@ void OrderByColumn(std::span<MapPoint, kCircleSteps> pts) {
 
 }  // namespace internal
 
+namespace {
+
+// Closer than this to a row step, a point's row is computed in full. The
+// steps come from the inverse formula and the rows from the forward one;
+// both are good to a few units of the last place, far inside this margin.
+constexpr double kRowStepMargin = 1e-9;
+constexpr double kBucketsPerUnitSine = 256.0;
+
+// The map row of an outline point from the sine of its latitude, in full.
+int RowForSine(double sine) {
+  const double latitude = internal::SafeAsin(sine) * kMapRadToDeg;
+  return MapYForLatitude(-latitude);
+}
+
+// The row steps as sines, each checked against the full computation just
+// before and after it; any disagreement leaves the table empty (every row
+// in full), so the table can never change a result.
+void FillRowSteps(CircleTables& tables) {
+  std::vector<double> sines;
+  for (const double latitude : MapRowStepLatitudes()) {
+    // The outline's rows are those of the negated latitude.
+    sines.push_back(std::sin(-latitude / kMapRadToDeg));
+  }
+  std::sort(sines.begin(), sines.end());
+  if (sines.size() > tables.rowStepSines.size()) return;
+  const int first = RowForSine(-1.0);
+  for (std::size_t j = 0; j < sines.size(); ++j) {
+    const int below = first + static_cast<int>(j);
+    if (RowForSine(sines[j] - kRowStepMargin) != below ||
+        RowForSine(sines[j] + kRowStepMargin) != below + 1) {
+      return;
+    }
+  }
+  if (RowForSine(1.0) != first + static_cast<int>(sines.size())) return;
+  std::copy(sines.begin(), sines.end(), tables.rowStepSines.begin());
+  tables.rowSteps = static_cast<int>(sines.size());
+  tables.southmostRow = first;
+  for (std::size_t b = 0; b < tables.rowStepsBelow.size(); ++b) {
+    // A little below the bucket's edge, so that rounding of a sine's bucket
+    // can only start the search early, never late.
+    const double edge = -1.0 + static_cast<double>(b) / kBucketsPerUnitSine - kRowStepMargin;
+    tables.rowStepsBelow[b] =
+        static_cast<short>(std::lower_bound(sines.begin(), sines.end(), edge) - sines.begin());
+  }
+}
+
+// RowForSine by the table where the sine is clear of every step.
+int RowFromTable(const CircleTables& tables, double sine) {
+  if (tables.rowSteps == 0 || !(sine >= -1.0 && sine <= 1.0)) return RowForSine(sine);
+  const auto begin = tables.rowStepSines.begin();
+  const auto end = begin + tables.rowSteps;
+  const auto bucket = static_cast<std::size_t>((sine + 1.0) * kBucketsPerUnitSine);
+  auto next = begin + tables.rowStepsBelow[std::min(bucket, tables.rowStepsBelow.size() - 1)];
+  while (next != end && *next <= sine) ++next;
+  const bool clearBelow = next == begin || sine - *(next - 1) > kRowStepMargin;
+  const bool clearAbove = next == end || *next - sine > kRowStepMargin;
+  if (!clearBelow || !clearAbove) return RowForSine(sine);
+  return tables.southmostRow + static_cast<int>(next - begin);
+}
+
+}  // namespace
+
 CircleTables BuildCircleTables() {
   CircleTables tables{};
   for (int k = 0; k < kCircleSteps; ++k) {
@@ -128,6 +192,7 @@ CircleTables BuildCircleTables() {
     tables.circleSin[static_cast<std::size_t>(k)] = std::sin(angle);
     tables.circleCos[static_cast<std::size_t>(k)] = std::cos(angle);
   }
+  FillRowSteps(tables);
   return tables;
 }
 
@@ -156,8 +221,8 @@ Footprint VisibilityFootprint(double distanceKm, double declination, double hour
     const double x = cosG * a - sinG * b;
     const double y = sinG * a + cosG * b;
     const double westLongitude = FullArcTangent(y, x) * kMapRadToDeg + 180;
-    const double latitude = internal::SafeAsin(sr * si * cosDelta + cr * sinDelta) * kMapRadToDeg;
-    pts[i] = {MapXForLongitude(westLongitude), MapYForLatitude(-latitude)};
+    pts[i] = {MapXForLongitude(westLongitude),
+              RowFromTable(circles, sr * si * cosDelta + cr * sinDelta)};
   }
 
   internal::OrderByColumn(std::span<MapPoint, kCircleSteps>(pts.data(), kCircleSteps));

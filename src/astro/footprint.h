@@ -7,10 +7,21 @@ namespace kelvora {
 
 inline constexpr int kCircleSteps = 180;
 
-// sin and cos of 2 degrees * k (pi taken as 3.14159265359), k = 0..179.
+inline constexpr int kMaxRowSteps = 512;
+
+// sin and cos of 2 degrees * k (pi taken as 3.14159265359), k = 0..179, and
+// where the outline's map row changes with the sine of a point's latitude
+// (so that most points find their row without asin, log and tan). With no
+// steps (a default table) every row is computed in full.
 struct CircleTables {
   std::array<double, kCircleSteps> circleSin;
   std::array<double, kCircleSteps> circleCos;
+  std::array<double, kMaxRowSteps> rowStepSines{};  // ascending
+  int rowSteps = 0;
+  int southmostRow = 0;  // the row below the first step (sine -1)
+  // For each 1/256 of sine from -1, the steps that lie wholly below it: where
+  // the search for a sine's row starts.
+  std::array<short, 513> rowStepsBelow{};
 };
 CircleTables BuildCircleTables();
 

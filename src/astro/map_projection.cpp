@@ -1,5 +1,6 @@
 #include "astro/map_projection.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kelvora {
@@ -16,21 +17,52 @@ int MapXForLongitude(double westLongitude) {
   return static_cast<int>(x);
 }
 
+namespace {
+
+// The earth map's Mercator rows: kRowsPerUnit pixels per unit of
+// ln tan(45 degrees + lat / 2) (the quarter turn and the half degree with the
+// map's own rounding of pi), counted from the equator's row, the latitudes
+// held to the picture's top and bottom edges.
+constexpr double kRowsPerUnit = 68.4367;
+constexpr double kQuarterTurn = 0.7853975;
+constexpr double kHalfDegree = 0.00872663888888889;
+constexpr int kEquatorRow = 214;
+constexpr double kNorthernmost = 82.9;
+constexpr double kSouthernmost = -68.2;
+
+}  // namespace
+
 int MapYForLatitude(double latitude) {
   double lat = latitude;
-  if (lat > 82.9) lat = 82.9;
-  if (lat < -68.2) lat = -68.2;
-  // Mercator row, 68.4367 pixels per unit of ln tan(45 + lat/2); halves round down.
+  if (lat > kNorthernmost) lat = kNorthernmost;
+  if (lat < kSouthernmost) lat = kSouthernmost;
+  // Halves round down.
   const auto toRow = [](double b) {
     const double whole = std::trunc(b);
     return static_cast<int>(b - whole > 0.5 ? whole + 1 : whole);
   };
   if (lat >= 0) {
-    const double b = 68.4367 * std::log(std::tan(0.7853975 + 0.00872663888888889 * lat));
-    return 214 - toRow(b);
+    const double b = kRowsPerUnit * std::log(std::tan(kQuarterTurn + kHalfDegree * lat));
+    return kEquatorRow - toRow(b);
   }
-  const double b = 68.4367 * std::log(std::tan(0.7853975 - 0.00872663888888889 * lat));
-  return 214 + toRow(b);
+  const double b = kRowsPerUnit * std::log(std::tan(kQuarterTurn - kHalfDegree * lat));
+  return kEquatorRow + toRow(b);
+}
+
+std::vector<double> MapRowStepLatitudes() {
+  // Row k + 1 begins where the Mercator value passes k + 0.5, on either side
+  // of the equator.
+  std::vector<double> steps;
+  for (int k = 0;; ++k) {
+    const double away = (std::atan(std::exp((k + 0.5) / kRowsPerUnit)) - kQuarterTurn) / kHalfDegree;
+    const bool north = away < kNorthernmost;
+    const bool south = -away > kSouthernmost;
+    if (!north && !south) break;
+    if (north) steps.push_back(away);
+    if (south) steps.push_back(-away);
+  }
+  std::sort(steps.begin(), steps.end());
+  return steps;
 }
 
 double MapLongitudeForX(int column) {

@@ -2,6 +2,8 @@
 // map pictures. Longitudes are west positive.
 #pragma once
 
+#include <vector>
+
 namespace kelvora {
 
 // Radians to degrees for the map conversions and the footprint outline.
@@ -13,6 +15,10 @@ inline constexpr double kMapRadToDeg = 57.29582790879778;
 inline constexpr int kMapRowOffset = 148;
 int MapXForLongitude(double westLongitude);  // window column
 int MapYForLatitude(double latitude);         // map row; add kMapRowOffset for the window row
+// The latitudes (degrees, ascending) where MapYForLatitude moves to the next
+// row, from the inverse of its formula: right to within rounding, so a caller
+// that relies on them must check MapYForLatitude close to each.
+std::vector<double> MapRowStepLatitudes();
 double MapLongitudeForX(int column);          // column 0-430 to west longitude
 double MapLatitudeForY(int windowRow);        // window row to latitude
 

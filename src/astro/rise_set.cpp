@@ -120,8 +120,11 @@ std::optional<std::int32_t> FindHorizonCrossing(double latitude, double longitud
   const auto e = [&](std::int64_t at) { return Elevation(body, latitude, longitude, at); };
 
   std::int64_t offset = timeOffset;
+  // No elevation (outside the supported years) or an undefined one (from
+  // undefined coordinates): nothing to find.
+  const auto defined = [](const std::optional<double>& v) { return v && !std::isnan(*v); };
   const auto first = e(now);
-  if (!first) return std::nullopt;
+  if (!defined(first)) return std::nullopt;
   double h = *first;
   if (h != 0) {
     const bool setting = h > 0;
@@ -130,7 +133,7 @@ std::optional<std::int32_t> FindHorizonCrossing(double latitude, double longitud
     for (;;) {
       previous = h;
       const auto next = e(now + s);
-      if (!next) return std::nullopt;
+      if (!defined(next)) return std::nullopt;
       h = *next;
       if (setting ? h <= 0 : h >= 0) break;
       s += kSearchStepSeconds;

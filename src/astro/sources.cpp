@@ -24,7 +24,6 @@ constexpr std::array<RadioSource, 7> kRadioSources = {{
     {kSourceUserStar, 32788, "&Other (enter ra && dec)", "My Star", 0.0, 0.0, false},
 }};
 
-constexpr const char* kNotAvailable = "Not Available";
 
 // The leading number of a text as strtod reads it in the C locale: leading
 // white space, an optional sign, decimal or hexadecimal digits; 0 when the
@@ -120,7 +119,7 @@ const RadioSource* FindSourceByCommand(int commandId) {
 }
 
 std::string FormatSourceLine(const RadioSource& source, const HorizontalFix& fix) {
-  if (source.name == nullptr) return kNotAvailable;
+  if (source.name == nullptr) return kSourceNotAvailableText;
   return FormatLine(source.name, source.wideSpacing, fix);
 }
 

@@ -45,8 +45,11 @@ std::span<const RadioSource> RadioSources();
 const RadioSource* FindSourceByCode(int code);
 const RadioSource* FindSourceByCommand(int commandId);
 
-// "Quiet Sky   Az:  123.4° El:   45.6°" and its siblings; "Not Available"
-// for Centaurus A and Taurus A. The degree sign is UTF-8.
+// The source line of a source the program has no coordinates for.
+inline constexpr const char* kSourceNotAvailableText = "Not Available";
+
+// "Quiet Sky   Az:  123.4° El:   45.6°" and its siblings;
+// kSourceNotAvailableText for Centaurus A and Taurus A. The degree sign is UTF-8.
 std::string FormatSourceLine(const RadioSource& source, const HorizontalFix& fix);
 
 // The user star's line, from the two stored texts read like strtod (0 when

@@ -113,6 +113,12 @@ double FracTurns(double revolutions) {
 
 namespace internal {
 
+// Greenwich mean sidereal time as a linear function of days from 1950-01-01
+// 00:00: 6.67170278 h at the epoch, 0.0657098232 h gained per whole day
+// (the daily excess of a sidereal over a solar day, taken modulo 24 h) and
+// 24.0657098232 h per day of the day's fraction; plus the largest term of the
+// equation of the equinoxes, 0.00029 h times the sine of the moon's node
+// (372.1133 degrees at the epoch, moving back 0.0529539 degrees a day).
 double SiderealHours(double d50, double fraction, double degToRad) {
   const double a = 0.0657098232 * d50;
   const double theta0 = a - 24 * std::trunc(a / 24) + 24.0657098232 * fraction + 6.67170278;

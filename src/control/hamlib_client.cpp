@@ -151,6 +151,19 @@ void HamlibClient::Run() {
     std::unique_lock lock(mutex_);
     if (quit_) return;
     if (state_ != LinkState::Connected) {
+      if (waiting_) {
+        // Offered while connected, never sent: it is stale by the time a
+        // new connection exists.
+        HamlibReply lost;
+        lost.id = waiting_->id;
+        lost.command = waiting_->request.command;
+        lost.outcome = ReplyOutcome::ConnectionLost;
+        lost.text = "not sent: connection lost";
+        waiting_.reset();
+        lock.unlock();
+        Deliver(std::move(lost));
+        continue;
+      }
       if (Clock::now() < nextAttempt_) {
         wake_.wait_until(lock, std::min(nextAttempt_, Clock::now() + kWorkerSlice));
         continue;

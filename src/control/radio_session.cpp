@@ -79,6 +79,9 @@ bool RadioSession::Send(Command command, std::int64_t hz) {
 void RadioSession::Poll() {
   while (std::optional<HamlibReply> reply = client_.TakeReply()) OnReply(*reply);
   report_.link = client_.Status();
+  // Whatever the rig holds after a reconnection (a restarted daemon starts
+  // afresh) was not the operator's doing.
+  if (report_.link.state != LinkState::Connected) control_.Forget();
 }
 
 void RadioSession::Abandon(const std::string& why) {

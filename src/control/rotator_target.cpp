@@ -9,6 +9,7 @@
 #include "astro/sun.h"
 #include "astro/time_helpers.h"
 #include "control/hamlib_protocol.h"
+#include "precise/precise.h"
 
 namespace kelvora {
 namespace {
@@ -78,16 +79,30 @@ std::optional<RotatorTarget> ParseTargetText(const std::string& text, std::strin
   return std::nullopt;
 }
 
-TargetFunction MakeTargetFunction(const RotatorTarget& target, ControlSite site) {
+TargetFunction MakeTargetFunction(const RotatorTarget& target, ControlSite site, Figures figures) {
+  const bool accurate = figures == Figures::Accurate;
+  // Heights are not kept for the home station; the ellipsoid's surface is
+  // within a few metres of most stations, far below a degree's worth.
+  const precise::Site preciseSite{site.latitude, site.longitude, 0.0};
   switch (target.kind) {
     case TargetKind::Moon:
-      return [site](std::int64_t utc) -> std::optional<AzEl> {
+      return [site, preciseSite, accurate](std::int64_t utc) -> std::optional<AzEl> {
+        if (accurate) {
+          if (const auto fix = precise::PreciseMoon(preciseSite, utc)) {
+            return AzEl{fix->azimuthDeg, fix->elevationDeg};
+          }
+        }
         const auto fix = MoonPosition(site.latitude, site.longitude, utc, TimeBase{});
         if (!fix) return std::nullopt;
         return AzEl{fix->azimuth, fix->elevation};
       };
     case TargetKind::Sun:
-      return [site](std::int64_t utc) -> std::optional<AzEl> {
+      return [site, preciseSite, accurate](std::int64_t utc) -> std::optional<AzEl> {
+        if (accurate) {
+          if (const auto fix = precise::PreciseSun(preciseSite, utc)) {
+            return AzEl{fix->azimuthDeg, fix->elevationDeg};
+          }
+        }
         const SunFix fix = SunPosition(site.latitude, site.longitude, utc, TimeBase{});
         return AzEl{fix.azimuth, fix.elevation};
       };

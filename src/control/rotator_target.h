@@ -39,9 +39,17 @@ std::optional<RotatorTarget> SourceTarget(int sourceCode, const std::string& use
 // "azel:AZ,EL"; empty with the reason in *why for anything else.
 std::optional<RotatorTarget> ParseTargetText(const std::string& text, std::string* why);
 
-// The target's true direction for the site at UTC seconds. The moon's is
-// empty outside the years its theory covers.
-TargetFunction MakeTargetFunction(const RotatorTarget& target, ControlSite site);
+// Which figures of the moon and the sun: the accurate ones (ERFA-based,
+// src/precise), or the standard theory of the main window, about a
+// hundred times cheaper and good to a few tenths of a degree: enough to
+// plan a pass's cable wrap, not to point a dish.
+enum class Figures { Accurate, Standard };
+
+// The target's true direction for the site at UTC seconds. With accurate
+// figures a moment they refuse falls back to the standard theory; the
+// standard moon is empty outside the years its theory covers.
+TargetFunction MakeTargetFunction(const RotatorTarget& target, ControlSite site,
+                                  Figures figures = Figures::Accurate);
 
 // The first moment at or after `from` when the target stands at or above
 // minimumElevation, searched up to kRiseSearchSeconds ahead. The moon and

@@ -12,6 +12,9 @@ namespace {
 
 // The target's rate comes from its position this far ahead.
 constexpr std::int64_t kRateBaseSeconds = 60;
+// The plan's samples reach this far below the minimum elevation, so that
+// the standard theory's small differences never cut the pass short.
+constexpr double kPlanMarginDegrees = 1.0;
 // A failed rise search is tried again after this long.
 constexpr std::int64_t kRiseRetrySeconds = 600;
 
@@ -36,7 +39,8 @@ RotatorTracker::RotatorTracker(RotatorSetup setup, RotatorTarget target, Control
     : setup_(setup),
       target_(std::move(target)),
       site_(site),
-      direction_(MakeTargetFunction(target_, site)) {}
+      direction_(MakeTargetFunction(target_, site)),
+      planDirection_(MakeTargetFunction(target_, site, Figures::Standard)) {}
 
 void RotatorTracker::PlanPass(std::int64_t from, std::optional<AzEl> reported) {
   std::optional<double> current;
@@ -45,7 +49,7 @@ void RotatorTracker::PlanPass(std::int64_t from, std::optional<AzEl> reported) {
   } else if (reported) {
     current = reported->azimuth;
   }
-  const auto pass = SamplePass(direction_, from, setup_.minimumElevation);
+  const auto pass = SamplePass(planDirection_, from, setup_.minimumElevation - kPlanMarginDegrees);
   plan_ = PlanWrap(pass, setup_, current);
 }
 

@@ -45,7 +45,8 @@ class RotatorTracker {
   RotatorSetup setup_;
   RotatorTarget target_;
   ControlSite site_;
-  TargetFunction direction_;
+  TargetFunction direction_;      // pointing: the accurate figures
+  TargetFunction planDirection_;  // pass sampling for the wrap plan: the standard ones
   std::optional<AzEl> lastCommand_;
   std::optional<WrapPlan> plan_;
   std::optional<std::int64_t> rise_;         // cached next rise while waiting

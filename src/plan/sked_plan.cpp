@@ -11,6 +11,7 @@
 #include "astro/time_helpers.h"
 #include "link/polarity.h"
 #include "plan/interval_scan.h"
+#include "precise/precise.h"
 #include "tick/tick.h"
 
 namespace kelvora {
@@ -280,6 +281,18 @@ double MoonSunSeparation(std::int64_t utc) { return SeparationFromSun(Fix(0.0, 0
 
 double TwoStationDoppler(double lat1, double lon1, double lat2, double lon2, std::int64_t utc,
                          double frequencyHz) {
+  if (const std::optional<precise::Moment> moment = precise::PrepareMoment(utc)) {
+    const auto home = precise::PreciseMoon(*moment, precise::Site{lat1, lon1, 0.0});
+    const auto dx = precise::PreciseMoon(*moment, precise::Site{lat2, lon2, 0.0});
+    if (home && dx) {
+      return precise::TwoStationDopplerHz(home->rangeRateMps, dx->rangeRateMps, frequencyHz);
+    }
+  }
+  return StandardTwoStationDoppler(lat1, lon1, lat2, lon2, utc, frequencyHz);
+}
+
+double StandardTwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
+                                 std::int64_t utc, double frequencyHz) {
   const std::array<double, 3> s1 = StationVector(lat1, lon1);
   const std::array<double, 3> s2 = StationVector(lat2, lon2);
   const std::array<double, 3> before = MoonVector(Fix(0.0, 0.0, utc - kRangeRateHalfSpanSeconds));

@@ -121,9 +121,14 @@ double MoonSunSeparation(std::int64_t utc);
 // Two-station Doppler in Hz of a signal at frequencyHz sent by one station and
 // received by the other off the moon: -f (rate1 + rate2) / c, from the
 // topocentric range rates of both stations (WGS84 ellipsoid, height 0). A
-// station paired with itself gives its echo Doppler.
+// station paired with itself gives its echo Doppler. The accurate figures
+// (precise/) give the range rates from 1960 on; before that, and wherever
+// they refuse, the standard theory does (StandardTwoStationDoppler), which
+// is good to a few hertz at 144 MHz.
 double TwoStationDoppler(double lat1, double lon1, double lat2, double lon2, std::int64_t utc,
                          double frequencyHz);
+double StandardTwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
+                                 std::int64_t utc, double frequencyHz);
 
 // How a window ranks, 0-100 points:
 //   30 x min(best common elevation, 30 deg) / 30 deg   (clamped at 0)

@@ -86,12 +86,7 @@ std::optional<StationFrame> FrameOf(const Site& site) {
   return f;
 }
 
-struct Horizontal {
-  double azimuthDeg;
-  double elevationDeg;
-};
-
-Horizontal HorizontalOf(Vec line, const StationFrame& f) {
+Direction HorizontalOf(Vec line, const StationFrame& f) {
   const double e = Dot(line, f.east);
   const double n = Dot(line, f.north);
   const double u = Dot(line, f.up);
@@ -116,7 +111,8 @@ double StandardRefractionDeg(double elevationDeg) {
   const double h = std::fmax(elevationDeg, -1.0);
   const double arcMinutes =
       1.02 / std::tan((h + 10.3 / (h + 5.11)) / kDegPerRad) + kRefractionZenithArcMin;
-  return arcMinutes / 60.0;
+  // The constant leaves a rounding step below zero at the zenith itself.
+  return std::fmax(arcMinutes / 60.0, 0.0);
 }
 
 bool IsValidSite(const Site& site) {
@@ -126,6 +122,18 @@ bool IsValidSite(const Site& site) {
 }
 
 namespace {
+
+// ERFA fills its table of TAI-UTC on first use, without a lock. Station
+// control asks from its own threads, so the first use happens here, once,
+// under C++'s guarantee for the initialisation of a local static; later
+// calls only read the table.
+void FillLeapSecondTableOnce() {
+  static const bool filled = [] {
+    double taiMinusUtc = 0.0;
+    return eraDat(2000, 1, 1, 0.0, &taiMinusUtc) == 0;
+  }();
+  static_cast<void>(filled);
+}
 
 CelestialFrame ComputeFrame(std::int64_t utcSeconds, double tt1, double tt2) {
   CelestialFrame frame{};
@@ -148,6 +156,7 @@ CelestialFrame ComputeFrame(std::int64_t utcSeconds, double tt1, double tt2) {
 
 std::optional<Moment> PrepareMoment(std::int64_t utcSeconds, const CelestialFrame* reuse) {
   if (utcSeconds < kFirstPreciseSecond || utcSeconds > kLastPreciseSecond) return std::nullopt;
+  FillLeapSecondTableOnce();
   Moment m{};
   m.utcSeconds = utcSeconds;
 
@@ -195,7 +204,7 @@ std::optional<MoonFix> PreciseMoon(const Moment& moment, const Site& site) {
   const double geocentricRange = Norm(r);
 
   MoonFix fix{};
-  const Horizontal h = HorizontalOf(line, *frame);
+  const Direction h = HorizontalOf(line, *frame);
   fix.azimuthDeg = h.azimuthDeg;
   fix.elevationDeg = h.elevationDeg;
   fix.apparentElevationDeg = h.elevationDeg + StandardRefractionDeg(h.elevationDeg);
@@ -222,7 +231,7 @@ std::optional<MoonFix> PreciseMoon(const Site& site, std::int64_t utcSeconds) {
   return PreciseMoon(*moment, site);
 }
 
-std::optional<SunFix> MoonLightDirection(const Moment& moment, const Site& site) {
+std::optional<Direction> MoonLightDirection(const Moment& moment, const Site& site) {
   const auto frame = FrameOf(site);
   if (!frame) return std::nullopt;
   const Vec r = FromArray(moment.moonPositionM);
@@ -234,8 +243,7 @@ std::optional<SunFix> MoonLightDirection(const Moment& moment, const Site& site)
   // rotation carried over the line of sight.
   const Vec relative = FromArray(moment.moonVelocityMps) + SpinCross(line);
   const double lightTime = Norm(line) / kSpeedOfLightMps;
-  const Horizontal h = HorizontalOf(line - lightTime * relative, *frame);
-  return SunFix{h.azimuthDeg, h.elevationDeg};
+  return HorizontalOf(line - lightTime * relative, *frame);
 }
 
 std::optional<SunFix> PreciseSun(const Moment& moment, const Site& site) {
@@ -272,8 +280,7 @@ std::optional<SunFix> PreciseSun(const Moment& moment, const Site& site) {
   // To the rotating earth at the sun's distance, then from the station
   // (the sun's parallax is up to 9 arc seconds).
   const Vec geocentric = (distanceAu * kMetresPerAu) * Apply(moment.celestialToTerrestrial, proper);
-  const Horizontal h = HorizontalOf(geocentric - frame->position, *frame);
-  return SunFix{h.azimuthDeg, h.elevationDeg};
+  return HorizontalOf(geocentric - frame->position, *frame);
 }
 
 std::optional<SunFix> PreciseSun(const Site& site, std::int64_t utcSeconds) {

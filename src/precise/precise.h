@@ -8,7 +8,8 @@
 // pass the tracked moment TimeBase::Adjust(clock) = clock + gmtOffsetHours *
 // 3600 + timeOffset (astro/time_helpers.h), never the clock value itself.
 // UT1 is taken equal to UTC: the earth's rotation angle is then off by up to
-// 0.9 s of rotation, about 0.004 degrees in hour angle and azimuth.
+// 0.9 s of rotation, about 0.004 degrees in hour angle and azimuth and, by
+// the station's own rotation, up to 0.03 m/s in range rate.
 //
 // Frames: the moon comes from eraMoon98 (GCRS), the earth-moon barycentre
 // for the sun from eraPlan94; IAU 2000 precession with IAU 2000B nutation
@@ -16,7 +17,8 @@
 // polar motion.
 // Stations stand on the WGS84 ellipsoid. Longitudes are WEST positive.
 //
-// Every function is pure: the moment goes in, a small struct comes out.
+// Every function is pure (the moment goes in, a small struct comes out) and
+// may be called from several threads at once.
 // An empty result means the input was refused: a moment outside
 // [kFirstPreciseSecond, kLastPreciseSecond], a NaN or infinity, a latitude
 // beyond +-90 degrees or a height outside [kLowestSiteM, kHighestSiteM].
@@ -58,12 +60,14 @@ struct MoonFix {
   double geocentricRangeRateMps;  // rate of geocentricDistanceKm, m/s
 };
 
-// The sun's apparent place (aberration applied: where the sun is seen),
-// topocentric, no refraction.
-struct SunFix {
+// A topocentric direction, no refraction.
+struct Direction {
   double azimuthDeg;    // from north through east, [0, 360)
   double elevationDeg;
 };
+
+// The sun's apparent place (aberration applied: where the sun is seen).
+using SunFix = Direction;
 
 // The slowly changing part of the rotation from the celestial to the
 // terrestrial frame: frame bias, precession and nutation. It moves by about
@@ -107,7 +111,7 @@ std::optional<SunFix> PreciseSun(const Site& site, std::int64_t utcSeconds);
 // refraction. It differs from MoonFix's geometric direction by under
 // 0.001 degrees; the geometric one is the right one to point an antenna
 // whose echo returns, this one is for comparing with other sources.
-std::optional<SunFix> MoonLightDirection(const Moment& moment, const Site& site);
+std::optional<Direction> MoonLightDirection(const Moment& moment, const Site& site);
 
 // Standard refraction in degrees for a geometric elevation in degrees:
 // Saemundsson's formula (1010 hPa, 10 C, as the almanacs use it), made to

@@ -344,8 +344,8 @@ std::optional<std::vector<std::string>> ReadDirectoryRecords(const std::filesyst
   std::string_view line;
   while (reader.Next(line)) {
     if (line.front() == '\\') break;
-    std::string body(RecordBody(line));
-    if (body.find_first_not_of(' ') != std::string::npos) records.push_back(std::move(body));
+    const std::string_view body = RecordBody(line);
+    if (body.find_first_not_of(' ') != std::string_view::npos) records.emplace_back(body);
   }
   if (reader.Failed()) return std::nullopt;
   return records;

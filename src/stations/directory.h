@@ -43,7 +43,8 @@ std::string FormatDirectoryRecord(std::string_view line, std::string_view call);
 std::string DirectoryLocatorColumns(std::string_view line);
 
 // Every line before the end-of-directory line (a backslash first), line breaks
-// removed, blank lines skipped. Empty when the file cannot be opened or read.
+// removed, blank lines skipped. Empty when the file is not a regular file or
+// cannot be read.
 std::optional<std::vector<std::string>> ReadDirectoryRecords(const std::filesystem::path& file);
 
 }  // namespace kelvora

@@ -109,6 +109,27 @@ TEST_F(PreciseCliTest, MoonTextNamesEveryFigure) {
   }
 }
 
+// Without --station and --gmt-offset the home station and the GMT offset
+// come from Dorvakin.dat: four little-endian doubles, latitude, west
+// longitude, GMT offset hours, distance unit.
+TEST_F(PreciseCliTest, MoonTakesHomeAndOffsetFromTheSettingsFile) {
+  const double record[4] = {51.5, 0.1, -1.0, 0.0};
+  std::ofstream(folder_ / "Dorvakin.dat", std::ios::binary)
+      .write(reinterpret_cast<const char*>(record), sizeof record);
+  // Clock 13:00 local standard time one hour east of Greenwich: 12:00 UTC.
+  const Outcome run = Run({"moon", "--clock", "946731600", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json out = json::parse(run.out);
+  EXPECT_EQ(out["utc"], 946728000);
+  EXPECT_EQ(out["home"]["latitude"], 51.5);
+  EXPECT_EQ(out["home"]["longitude"], 0.1);
+  EXPECT_EQ(out["dx"], nullptr);
+
+  const Outcome given = Run({"moon", "--clock", "946731600", "--gmt-offset", "0", "--json"});
+  ASSERT_EQ(given.status, 0) << given.err;
+  EXPECT_EQ(json::parse(given.out)["utc"], 946731600);
+}
+
 TEST_F(PreciseCliTest, DopplerScalesWithFrequency) {
   const Outcome low = Run(With(kNoonPath, {"--freq", "1296000000", "--json"}));
   const Outcome high = Run(With(kNoonPath, {"--freq", "10368e6", "--json"}));
@@ -128,7 +149,7 @@ TEST_F(PreciseCliTest, BadInputGivesOneLineAndStatusTwo) {
       {"moment_before_1960", {"moon", "--clock", "-400000000", "--gmt-offset", "0"}, "1960-2099"},
       {"moment_after_2099", {"moon", "--clock", "4102444800", "--gmt-offset", "0"}, "1960-2099"},
       {"clock_at_int64_limit", {"moon", "--clock", "9223372036854775807"}, "far outside"},
-      {"latitude_beyond_pole", {"moon", "--station", "90.5,0"}, "outside -90..90"},
+      {"latitude_beyond_pole", {"moon", "--station", "90.5,0"}, "out of range -90..90"},
       {"latitude_nan", {"moon", "--station", "nan,0"}, "not a number"},
       {"height_above_limit", {"moon", "--height", "9000.1"}, "-500..9000"},
       {"height_below_limit", {"moon", "--height", "-501"}, "-500..9000"},

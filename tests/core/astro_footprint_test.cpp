@@ -92,5 +92,28 @@ TEST(VisibilityFootprint, EquinoxBand) {
   EXPECT_EQ(VisibilityFootprint(384400, 1.0 * kDeg, 0.0, circles).count, 5);
 }
 
+TEST(CircleTables, RowStepsCoverEveryRowOfTheMap) {
+  // One step per row between the rows of the two poles (the map holds them
+  // at its edges), so that the outline never falls back to the full formula
+  // away from a step.
+  const CircleTables tables = BuildCircleTables();
+  EXPECT_EQ(tables.southmostRow, MapYForLatitude(90.0));
+  EXPECT_EQ(tables.rowSteps, MapYForLatitude(-90.0) - MapYForLatitude(90.0));
+}
+
+TEST(VisibilityFootprint, RowTableGivesTheRowsOfTheFullFormula) {
+  // The same outlines with the row table and without it (every row in full).
+  const CircleTables table = BuildCircleTables();
+  CircleTables full = table;
+  full.rowSteps = 0;
+  for (double declination = -28.0; declination <= 28.0; declination += 0.37) {
+    for (double hourAngle = 0.0; hourAngle < 360.0; hourAngle += 7.3) {
+      const Footprint a = VisibilityFootprint(384400, declination * kDeg, hourAngle * kDeg, table);
+      const Footprint b = VisibilityFootprint(384400, declination * kDeg, hourAngle * kDeg, full);
+      ASSERT_EQ(a.points, b.points) << declination << " " << hourAngle;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace kelvora

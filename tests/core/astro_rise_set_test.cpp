@@ -132,5 +132,15 @@ TEST(FindHorizonCrossing, RefusesWhatCannotBeShown) {
           .has_value());
 }
 
+TEST(FindHorizonCrossing, NothingToFindWithoutAnElevation) {
+  // Undefined coordinates give no elevation to follow; a start outside the
+  // supported years gives no moon at all.
+  const double nan = std::nan("");
+  EXPECT_FALSE(FindHorizonCrossing(nan, 95.36, Body::Moon, k2000Noon, 0, 0).has_value());
+  EXPECT_FALSE(FindHorizonCrossing(29.42, nan, Body::Sun, k2000Noon, 0, 0).has_value());
+  EXPECT_FALSE(
+      FindHorizonCrossing(29.42, 95.36, Body::Moon, LastSupportedSecond() + 1, 0, 0).has_value());
+}
+
 }  // namespace
 }  // namespace kelvora

@@ -204,6 +204,28 @@ TEST(HamlibClientFaults, UrgentCommandTakesTheWaitingPlace) {
   EXPECT_EQ(server.Received(), (std::vector<std::string>{"P 1 2", "K"}));
 }
 
+TEST(HamlibClientFaults, WaitingCommandIsNotSentOverALaterConnection) {
+  // The connection drops while a move is out and a stop waits: both are
+  // reported lost, and the stop does not go out later over a new link.
+  ScriptedServer server([](const std::string& line) {
+    return line == "P 1 2" ? ScriptStep{"", 300ms, true} : ScriptStep{"RPRT 0\n"};
+  });
+  HamlibClient client("127.0.0.1", server.Port(), kQuick);
+  ASSERT_TRUE(Connected(client));
+  std::uint64_t move = 0, stop = 0;
+  ASSERT_EQ(client.Submit({"P 1 2"}, RequestPriority::Routine, &move), SubmitResult::Accepted);
+  ASSERT_TRUE(WaitUntil([&] { return server.Received().size() == 1; }));
+  ASSERT_EQ(client.Submit({"S"}, RequestPriority::Urgent, &stop), SubmitResult::Accepted);
+  for (const std::uint64_t id : {move, stop}) {
+    const auto reply = NextReply(client);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->id, id);
+    EXPECT_EQ(reply->outcome, ReplyOutcome::ConnectionLost) << reply->text;
+  }
+  ASSERT_TRUE(Connected(client));
+  EXPECT_EQ(server.Received(), (std::vector<std::string>{"P 1 2"}));
+}
+
 TEST(HamlibClientFaults, SendAndWaitIsBoundedWhenTheDaemonIsSilent) {
   ScriptedServer server([](const std::string&) { return ScriptStep{"", 0ms}; });
   HamlibClient client("127.0.0.1", server.Port(), kQuick);

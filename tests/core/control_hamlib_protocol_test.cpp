@@ -79,6 +79,36 @@ TEST(HamlibLines, SplitAcrossChunksAndRefuseEndlessLines) {
   EXPECT_FALSE(splitter.Overflowed());
 }
 
+TEST(HamlibEndpoint, HostAndPortOrTheDefault) {
+  struct Row {
+    const char* name;
+    const char* text;
+    std::optional<std::string> host;
+    int port;
+  };
+  const Row rows[] = {
+      {"name_and_port", "localhost:4533", "localhost", 4533},
+      {"address_alone", "192.168.1.20", "192.168.1.20", 4533},
+      {"v6_in_brackets", "[::1]:4600", "::1", 4600},
+      {"v6_default_port", "[::1]", "::1", 4533},
+      {"bare_v6", "::1", std::nullopt, 0},
+      {"port_zero", "host:0", std::nullopt, 0},
+      {"port_too_big", "host:65536", std::nullopt, 0},
+      {"port_not_number", "host:abc", std::nullopt, 0},
+      {"empty_port", "host:", std::nullopt, 0},
+      {"empty_host", ":4533", std::nullopt, 0},
+      {"nothing", "", std::nullopt, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const auto parsed = ParseHostPort(row.text, 4533);
+    ASSERT_EQ(parsed.has_value(), row.host.has_value());
+    if (!parsed) continue;
+    EXPECT_EQ(parsed->host, *row.host);
+    EXPECT_EQ(parsed->port, row.port);
+  }
+}
+
 TEST(HamlibBackoff, DoublesFromOneSecondUpToHalfAMinute) {
   using std::chrono::milliseconds;
   const long expected[] = {1000, 2000, 4000, 8000, 16000, 30000, 30000, 30000};

@@ -195,6 +195,32 @@ TEST(RadioFaults, EachFaultIsReportedAndNothingIsLost) {
   }
 }
 
+TEST(RadioFaults, ConnectionLostBetweenPeriodsIsNotTuning) {
+  // The rig answers everything, reads 145 MHz whatever it was told, and the
+  // link drops right after the split frequency is accepted.
+  ScriptedServer server([](const std::string& line) {
+    if (line == "f") return ScriptStep{"145000000\n", {}, false};
+    if (line == "t") return ScriptStep{"RPRT -11\n", {}, false};
+    return ScriptStep{"RPRT 0\n", {}, line.rfind("I ", 0) == 0};
+  });
+  RadioSession session("127.0.0.1", server.Port(), Settings(DopplerMethod::OwnEcho), kBrief);
+  ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
+  ASSERT_TRUE(session.control().lastReceiveHz());
+  ASSERT_TRUE(Eventually([&] {
+    session.Poll();
+    return session.report().link.state != LinkState::Connected;
+  }));
+  ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
+  EXPECT_EQ(session.report().lastTunedHz, 0.0);
+  EXPECT_DOUBLE_EQ(session.control().dialHz(), kF);
+  EXPECT_EQ(server.Connections(), 2);
+  // Everything went out again on the new connection.
+  const std::vector<std::string> received = server.Received();
+  ASSERT_EQ(received.size(), 10u);
+  EXPECT_EQ(received[7], "S 1 VFOB");
+  EXPECT_EQ(received[8], "F 1295997408");
+}
+
 TEST(RadioFaults, SlowRigSkipsPeriodsInsteadOfQueueing) {
   FakeRig rig;
   rig.delay = 1200ms;

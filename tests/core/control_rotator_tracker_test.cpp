@@ -9,6 +9,7 @@
 
 #include "astro/moon.h"
 #include "control/rotator_client.h"
+#include "control/rotator_session.h"
 #include "control/rotator_tracker.h"
 #include "hamlib_test_support.h"
 
@@ -207,6 +208,54 @@ TEST(RotatorTrackerRotctld, StopHaltsAndParkReturns) {
   EXPECT_EQ(k->outcome, ReplyOutcome::Ok);
   EXPECT_EQ(client.Move({std::nan(""), 10}), SubmitResult::Invalid);
   EXPECT_TRUE(client.StopAndWait(1s));
+}
+
+}  // namespace
+}  // namespace kelvora
+
+namespace kelvora {
+namespace {
+
+// Runs periods of the session every 100 ms until `done` or the time is up.
+template <typename Predicate>
+bool RunPeriods(RotatorSession& session, std::int64_t utc, Predicate done,
+                std::chrono::milliseconds limit = 10s) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (done(session.Period(utc))) return true;
+    std::this_thread::sleep_for(100ms);
+  }
+  return false;
+}
+
+TEST(RotatorSessionRotctld, ResumesTrackingAfterTheDaemonRestarts) {
+  // The restarted simulator is back at 0, 0: only a move sent afresh after
+  // the reconnection brings the antenna on target again.
+  testing::HamlibDaemon daemon("rotctld", testing::FreeLoopbackPort());
+  std::string why;
+  const auto target = ParseTargetText("azel:9,4", &why);
+  ASSERT_TRUE(target) << why;
+  RotatorSession session({"127.0.0.1", daemon.Port()}, RotatorSetup{}, *target, kHouston,
+                         {1000ms, 1500ms, 50ms});
+  session.Track();
+  const auto onTarget = [](const RotatorReport& r) {
+    return r.pointingError && *r.pointingError < 1.0;
+  };
+  ASSERT_TRUE(RunPeriods(session, k2024Mar1, onTarget)) << session.Report().link.text;
+
+  daemon.Stop();
+  ASSERT_TRUE(RunPeriods(session, k2024Mar1, [](const RotatorReport& r) {
+    return r.link.state == LinkState::NotConnected;
+  }));
+  EXPECT_EQ(session.Report().link.reason.empty(), false);
+  daemon.Start();
+  // A reading of the fresh simulator, far from the target (about 1.5 s of
+  // travel away, many periods), then the antenna on target again.
+  ASSERT_TRUE(RunPeriods(session, k2024Mar1, [](const RotatorReport& r) {
+    return r.link.state == LinkState::Connected && r.pointingError && *r.pointingError > 2.0;
+  }));
+  EXPECT_TRUE(RunPeriods(session, k2024Mar1, onTarget));
+  EXPECT_EQ(session.Report().status, "tracking, inside deadband");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include "astro/moon.h"
 #include "astro/time_helpers.h"
@@ -167,6 +168,45 @@ TEST(PreciseMoment, RangesAndTheOneCallPath) {
     EXPECT_LE(path->polarityOffsetDeg, 90.0);
     EXPECT_GE(sun->azimuthDeg, 0.0);
     EXPECT_LT(sun->azimuthDeg, 360.0);
+  }
+}
+
+}  // namespace
+}  // namespace kelvora::precise
+
+namespace kelvora::precise {
+namespace {
+
+// The statistics the self-test and the accuracy report print.
+TEST(PreciseStatistics, NearestRankSpreadAndSeparation) {
+  std::vector<double> twenty;
+  for (int i = 20; i >= 1; --i) twenty.push_back(i);
+  const Spread s = SpreadOf(twenty);
+  // Nearest rank: the 10th and 19th of 20 sorted values.
+  EXPECT_EQ(s.median, 10.0);
+  EXPECT_EQ(s.p95, 19.0);
+  EXPECT_EQ(s.max, 20.0);
+  const Spread one = SpreadOf({0.25});
+  EXPECT_EQ(one.median, 0.25);
+  EXPECT_EQ(one.max, 0.25);
+  const Spread none = SpreadOf({});
+  EXPECT_EQ(none.max, 0.0);
+
+  struct Case {
+    const char* name;
+    double az1, el1, az2, el2, expected;
+  };
+  const Case cases[] = {
+      {"same_point", 123.0, 45.0, 123.0, 45.0, 0.0},
+      {"quarter_along_horizon", 0.0, 0.0, 90.0, 0.0, 90.0},
+      {"across_the_zenith", 0.0, 89.9, 180.0, 89.9, 0.2},
+      {"across_north", 359.999, 0.0, 0.001, 0.0, 0.002},
+      {"tiny_in_elevation", 10.0, 30.0, 10.0, 30.000001, 0.000001},
+      {"opposite", 0.0, 0.0, 180.0, 0.0, 180.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_NEAR(SeparationDeg(c.az1, c.el1, c.az2, c.el2), c.expected, 1e-9);
   }
 }
 

@@ -131,12 +131,15 @@ TEST(PreciseReference, MeetsTheAccuracyTargets) {
   EXPECT_LE(moon.p95, 0.005);
   EXPECT_LE(moon.max, 0.01);
   EXPECT_LE(topoDistance.max, 15.0);
-  // The moon series (eraMoon98) is good to 0.06 m/s in range rate where
-  // the figures are used, with the moon above the horizon; for a moon
-  // below it the whole table reaches about 0.07 m/s.
+  // The range rate is limited by the moon series itself (eraMoon98, whose
+  // authors give 0.17 m/s as its worst velocity error): the target of
+  // 0.06 m/s holds for 95 per cent of the moments and for this table's
+  // moments with the moon up, but not for every moment (0.066 m/s here,
+  // 0.075 m/s over 4000 others). The bound below guards what it reaches.
   ASSERT_GE(rangeRateUp.size(), 250u);
-  EXPECT_LE(topoRateUp.max, 0.06);
   EXPECT_LE(topoRate.p95, 0.06);
+  EXPECT_LE(topoRateUp.max, 0.06);
+  EXPECT_LE(topoRate.max, 0.08);
   EXPECT_LE(sunSpread.max, 0.005);
 }
 

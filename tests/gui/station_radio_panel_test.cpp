@@ -28,7 +28,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::int64_t kNoonJ2000 = 946728000;  // clock value; GMT offset 0 below
+constexpr std::int64_t kNoonJ2000 = 946728000;  // 2000-01-01 12:00 UTC
 
 class RadioPanelTest : public ::testing::Test {
  protected:
@@ -42,7 +42,7 @@ class RadioPanelTest : public ::testing::Test {
 
   std::unique_ptr<RadioPanel> MakePanel() {
     RadioPanelOptions options;
-    options.clock = [this] { return clock; };
+    options.utcNow = [this] { return utc; };
     options.startTimers = false;
     options.timing = HamlibClientTiming{1000ms, 1500ms, 50ms};
     return std::make_unique<RadioPanel>(model, *store, options);
@@ -55,25 +55,31 @@ class RadioPanelTest : public ::testing::Test {
     QTest::keyClick(edit, Qt::Key_Return);
   }
 
-  // Polls until the session's period is over.
-  static bool Settle(RadioPanel& panel) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (std::chrono::steady_clock::now() < deadline) {
-      panel.PollSession();
-      const RadioSession* s = panel.Session();
-      if (s && s->report().link.state == LinkState::Connected && !s->Busy() &&
-          s->report().periods > 0) {
-        return true;
+  // One period as the timers run it: once connected, the period, then polls
+  // until the rig has answered everything.
+  static bool Period(RadioPanel& panel) {
+    const auto until = [&panel](auto done) {
+      const auto deadline = std::chrono::steady_clock::now() + 5s;
+      while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(5ms);
+        panel.PollSession();
       }
-      std::this_thread::sleep_for(5ms);
+      return true;
+    };
+    const RadioSession* session = panel.Session();
+    if (session == nullptr ||
+        !until([session] { return session->report().link.state == LinkState::Connected; })) {
+      return false;
     }
-    return false;
+    panel.RunPeriod();
+    return until([session] { return !session->Busy(); });
   }
 
   QTemporaryDir folder;
   TrackerModel model;
   std::unique_ptr<QSettings> store;
-  std::int64_t clock = kNoonJ2000;
+  std::int64_t utc = kNoonJ2000;
 };
 
 TEST_F(RadioPanelTest, SettingsAreCheckedKeptAndRefusedEntriesLoseNothing) {
@@ -134,7 +140,7 @@ TEST_F(RadioPanelTest, TrackHoldAndTheOperatorsHandOnTheSimulatedRig) {
 
   QTest::mouseClick(panel->TrackButton(), Qt::LeftButton);
   ASSERT_TRUE(panel->Tracking());
-  ASSERT_TRUE(Settle(*panel));
+  ASSERT_TRUE(Period(*panel));
   // Own echo: rx f + 2 d_home, tx f, from the same figures the panel shows.
   const auto figures =
       DopplerFiguresAt({29.42, 95.36}, RadioSite{51.5, 0.1}, kNoonJ2000, 1296e6);
@@ -154,15 +160,13 @@ TEST_F(RadioPanelTest, TrackHoldAndTheOperatorsHandOnTheSimulatedRig) {
   const std::int64_t tuned = std::llround(1296e6 + figures->echoHz) + 500;
   ASSERT_EQ(knob.Submit({"F " + std::to_string(tuned), 0, true}), SubmitResult::Accepted);
   while (!knob.TakeReply()) std::this_thread::sleep_for(5ms);
-  panel->RunPeriod();
-  ASSERT_TRUE(Settle(*panel));
+  ASSERT_TRUE(Period(*panel));
   EXPECT_EQ(panel->DialEdit()->text(), "1296000500");
   EXPECT_EQ(panel->Text(RadioPanel::kTuned)->text(), "+500.0 Hz");
   EXPECT_EQ(store->value("Radio/dialHz").toDouble(), 1296000500.0);
 
   QTest::mouseClick(panel->HoldButton(), Qt::LeftButton);
-  panel->RunPeriod();
-  ASSERT_TRUE(Settle(*panel));
+  ASSERT_TRUE(Period(*panel));
   EXPECT_EQ(panel->Text(RadioPanel::kState)->text(), "held");
 
   // What the operator sees: no "nan" anywhere.

@@ -1,0 +1,122 @@
+#include "plan/plan_table_model.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <cmath>
+
+#include "plan/plan_export.h"
+
+namespace kelvora::gui {
+
+namespace {
+
+// The sun's noise is in the beam: the separation cell says so in red.
+constexpr QRgb kSunWarning = 0xffc0392b;
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+PlanTableModel::PlanTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void PlanTableModel::SetWindows(std::vector<SkedWindow> windows, std::int32_t homeGmtOffsetHours) {
+  beginResetModel();
+  windows_ = std::move(windows);
+  homeGmtOffsetHours_ = homeGmtOffsetHours;
+  endResetModel();
+}
+
+int PlanTableModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(windows_.size());
+}
+
+int PlanTableModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumnCount;
+}
+
+QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const SkedWindow& w = windows_[static_cast<std::size_t>(index.row())];
+  const auto column = static_cast<Column>(index.column());
+  if (role == Qt::UserRole) {
+    switch (column) {
+      case kStartUtc:
+      case kStartLocal:
+        return QVariant::fromValue<qlonglong>(w.startUtc);
+      case kEndUtc:
+        return QVariant::fromValue<qlonglong>(w.endUtc);
+      case kDuration:
+        return QVariant::fromValue<qlonglong>(w.DurationSeconds());
+      case kBestElevation:
+        return w.bestElevation;
+      case kDegradation:
+        return w.degradationWorst;
+      case kSunSeparation:
+        return w.sunSeparation;
+      case kPolarity:
+        return std::abs(w.middle.polarityOffset);
+      case kDoppler:
+        return w.dopplerStartHz;
+      case kScore:
+        return w.score;
+      case kColumnCount:
+        break;
+    }
+    return {};
+  }
+  if (role == Qt::DisplayRole) {
+    switch (column) {
+      case kStartUtc:
+        return Text(ShortTimeText(w.startUtc));
+      case kEndUtc:
+        return Text(ShortTimeText(w.endUtc));
+      case kStartLocal:
+        return Text(ShortTimeText(HomeLocalSeconds(w.startUtc, homeGmtOffsetHours_)));
+      case kDuration:
+        return QStringLiteral("%1:%2")
+            .arg(w.DurationSeconds() / 3600)
+            .arg(w.DurationSeconds() / 60 % 60, 2, 10, QChar('0'));
+      case kBestElevation:
+        return QString::number(w.bestElevation, 'f', 1) + QChar(0x00b0);
+      case kDegradation:
+        return QString::number(w.degradationWorst, 'f', 2) + QStringLiteral(" dB");
+      case kSunSeparation:
+        return QString::number(w.sunSeparation, 'f', 0) + QChar(0x00b0) +
+               (w.sunNear ? QStringLiteral(" sun!") : QString());
+      case kPolarity:
+        return QString::number(w.middle.polarityOffset, 'f', 0) + QChar(0x00b0);
+      case kDoppler:
+        return QString::number(w.dopplerStartHz, 'f', 0) + QStringLiteral(" Hz");
+      case kScore:
+        return QString::number(w.score, 'f', 1) + (w.best ? QStringLiteral(" best") : QString());
+      case kColumnCount:
+        break;
+    }
+    return {};
+  }
+  if (role == Qt::ForegroundRole && column == kSunSeparation && w.sunNear) {
+    return QBrush(QColor::fromRgb(kSunWarning));
+  }
+  if (role == Qt::FontRole && w.best) {
+    QFont font;
+    font.setBold(true);
+    return font;
+  }
+  if (role == Qt::TextAlignmentRole && column >= kDuration) {
+    return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+  }
+  return {};
+}
+
+QVariant PlanTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+  static const char* const kHeaders[kColumnCount] = {
+      "Start (UTC)", "End (UTC)", "Start (home)", "Duration",      "Best el",
+      "Worst degr.", "Sun sep.",  "Polarity",     "Doppler start", "Score"};
+  if (section < 0 || section >= kColumnCount) return {};
+  return tr(kHeaders[section]);
+}
+
+}  // namespace kelvora::gui

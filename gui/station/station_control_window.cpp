@@ -1,0 +1,55 @@
+#include "station/station_control_window.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QSettings>
+
+#include <utility>
+
+#include "station/rotator_panel.h"
+#include "station/station_settings.h"
+
+namespace kelvora::gui {
+
+StationControlWindow::StationControlWindow(TrackerModel& model,
+                                           std::function<std::int64_t()> utcNow, QWidget* parent,
+                                           std::unique_ptr<QSettings> settings)
+    : QWidget(parent, Qt::Window),
+      settings_(settings ? std::move(settings) : OpenStationSettings()),
+      context_{model, std::move(utcNow), *settings_} {
+  setObjectName(QStringLiteral("stationControl"));
+  setWindowTitle(QStringLiteral("Station control"));
+  panels_ = new QHBoxLayout(this);
+  rotator_ = new RotatorPanel(context_, this);
+  AddPanel(rotator_);
+}
+
+StationControlWindow::~StationControlWindow() {
+  // The panels go first: they may still talk to their devices (a rotator is
+  // stopped on exit) while the context and the settings they use exist.
+  qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+}
+
+void StationControlWindow::AddPanel(QWidget* panel) { panels_->addWidget(panel, 0, Qt::AlignTop); }
+
+QAction* AddStationControlItem(QMenu* menu, QWidget* owner, TrackerModel& model,
+                               std::function<std::int64_t()> clockValue) {
+  QAction* action = menu->addAction(QStringLiteral("Station &Control..."));
+  action->setObjectName(QStringLiteral("stationControlAction"));
+  QObject::connect(action, &QAction::triggered, owner, [owner, &model, clockValue] {
+    auto* window = owner->findChild<StationControlWindow*>();
+    if (window == nullptr) {
+      const auto utcNow = [&model, clockValue] {
+        return TimeBase{model.home.gmtOffsetHours, 0}.Adjust(clockValue());
+      };
+      window = new StationControlWindow(model, utcNow, owner);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+  });
+  return action;
+}
+
+}  // namespace kelvora::gui
