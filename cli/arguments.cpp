@@ -44,6 +44,10 @@ IntegerRead ReadInteger(std::string_view text) {
   return {value, false};
 }
 
+std::optional<std::int64_t> ParseInteger(std::string_view text) {
+  return ReadInteger(text).value;
+}
+
 namespace {
 
 // A coordinate within +-limit degrees; every message quotes the text.
@@ -53,8 +57,8 @@ double ParseCoordinate(std::string_view text, const std::string& what, const cha
   const std::string range = "-" + std::to_string(static_cast<int>(limit)) + ".." +
                             std::to_string(static_cast<int>(limit));
   if (read.outOfRange || (read.value && (*read.value < -limit || *read.value > limit))) {
-    throw UsageError(what + ": " + name + " '" + std::string(text) + "' is out of range " +
-                     range);
+    throw UsageError(what + ": " + name + " '" + std::string(text) + "' is out of range (outside " +
+                     range + ")");
   }
   if (!read.value) throw UsageError(what + ": '" + std::string(text) + "' is not a number");
   return *read.value;

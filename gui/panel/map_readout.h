@@ -6,8 +6,10 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "state/records.h"
+#include "ui/drawing_resources.h"
 
 namespace kelvora::gui {
 
@@ -20,6 +22,8 @@ inline bool OnEarthMapForRemoval(int x, int y) {
 }
 
 inline constexpr int kReadoutRow = 477;
+// The read-out ends at the window's right edge.
+inline constexpr int kReadoutRight = 510;
 
 struct ReadoutText {
   int x;
@@ -33,5 +37,9 @@ using MapReadoutLine = std::array<ReadoutText, 7>;
 // with the moon for `clock` and the model's time base. Writes the moon's hour
 // angle there into tracking.moonHourAngle, as the tick does.
 MapReadoutLine ComputeMapReadout(TrackerModel& model, int x, int y, std::int64_t clock);
+
+// Each text of the line at its widest (south pole, 180 east, a set moon, the
+// far side of the earth in kilometres) with the room up to the next column.
+std::vector<TextSlot> ReadoutSlots();
 
 }  // namespace kelvora::gui

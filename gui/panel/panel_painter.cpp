@@ -6,7 +6,9 @@
 #include <array>
 
 #include "panel/gdi_draw.h"
+#include "panel/panel_widget.h"
 #include "panel/step_buttons.h"
+#include "tick/tick.h"
 
 // The pictures live in the gui library's resources, which a static library
 // registers only when asked to (outside any namespace).
@@ -42,6 +44,10 @@ constexpr std::array<Label, 9> kLabels = {{
     {"My Doppler", 440, 198},
     {"Stn2 Doppler", 435, 237},
 }};
+
+// Where the phase word starts.
+constexpr int kPhaseWordX = 217;
+constexpr int kPhaseWordY = 56;
 
 // The phase picture's ellipse box.
 constexpr int kDiscLeft = 230;
@@ -85,6 +91,23 @@ PanelPictures LoadPanelPictures() {
   static const bool registered = (RegisterPanelResources(), true);
   (void)registered;
   return {LoadPicture(":/kelvora/earth_map.bmp"), LoadPicture(":/kelvora/sky_map.bmp")};
+}
+
+std::vector<TextSlot> LabelSlots() {
+  std::vector<TextSlot> places;
+  for (const Label& label : kLabels) {
+    places.push_back({QString::fromLatin1(label.text), kClientWidth - label.x});
+  }
+  return places;
+}
+
+std::vector<TextSlot> PhaseWordSlots() {
+  std::vector<TextSlot> places;
+  for (int m = 0; m <= 40; ++m) {
+    const PhaseWord word = PhaseWordFor(m);
+    places.push_back({QString::fromLatin1(word.text), kPhaseRect.right - kPhaseWordX});
+  }
+  return places;
 }
 
 PhaseWord PhaseWordFor(int m) {
@@ -224,7 +247,7 @@ void PaintPhasePicture(QPainter& painter, const DrawingResources& resources, int
   if (!stepCaptionShown) {
     const PhaseWord word = PhaseWordFor(m);
     if (word.text[0] != '\0') {
-      GdiText(painter, resources.smallBoldFont, word.colour, 217, 56,
+      GdiText(painter, resources.smallBoldFont, word.colour, kPhaseWordX, kPhaseWordY,
               QString::fromLatin1(word.text), kPanelTextBackground);
     }
   }

@@ -256,8 +256,16 @@ void FullTick(TrackerModel& model, std::int64_t clock, TickOutcome& outcome) {
     outcome.invalidate.push_back(kPanelRect);
   }
 
-  // 22. Phase picture.
+  // 22. Phase picture. It lies outside the panel rectangle, so a new index
+  // (after a time step, say) repaints it on its own, and so does a change of
+  // map, which takes it away or brings it back.
   tracking.phaseIndex = PhaseIndex(moonDegrees, sunDegrees);
+  if (tracking.phaseIndex != tracking.last.phaseIndex ||
+      view.mapBitmap != tracking.last.phaseMapBitmap) {
+    tracking.last.phaseIndex = tracking.phaseIndex;
+    tracking.last.phaseMapBitmap = view.mapBitmap;
+    outcome.invalidate.push_back(kPhaseRect);
+  }
 
   // 23. Home marker; moving it repaints the whole window.
   const int homeLatitude = TruncatedDegrees(home.latitude);

@@ -30,6 +30,9 @@ struct PixelRect {
 
 // The panel rectangle the tick invalidates for footprint changes.
 inline constexpr PixelRect kPanelRect{0, 165, 431, 476};
+// The phase picture (224, 30)-(256, 56) with its word below it from (217, 56),
+// whose widest form fits in 80 pixels of the small bold face.
+inline constexpr PixelRect kPhaseRect{217, 30, 297, 72};
 
 struct TickOutcome {
   // The texts as the tick's data exchange pushed them (text 19 is formed
