@@ -57,8 +57,8 @@ double ParseCoordinate(std::string_view text, const std::string& what, const cha
   const std::string range = "-" + std::to_string(static_cast<int>(limit)) + ".." +
                             std::to_string(static_cast<int>(limit));
   if (read.outOfRange || (read.value && (*read.value < -limit || *read.value > limit))) {
-    throw UsageError(what + ": " + name + " '" + std::string(text) + "' is out of range (outside " +
-                     range + ")");
+    throw UsageError(what + ": " + name + " '" + std::string(text) + "' is out of range " +
+                     range);
   }
   if (!read.value) throw UsageError(what + ": '" + std::string(text) + "' is not a number");
   return *read.value;
