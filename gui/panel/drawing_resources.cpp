@@ -2,6 +2,10 @@
 
 #include <QFontMetrics>
 
+#include "panel/map_readout.h"
+#include "panel/panel_painter.h"
+#include "panel/step_buttons.h"
+
 namespace kelvora::gui {
 
 namespace {
@@ -25,8 +29,11 @@ QBrush SolidBrush(int red, int green, int blue) {
 QFont ArialFont(int cellHeight, int weight, bool fixedPitch, bool italic) {
   QFont font(QStringLiteral("Arial"));
   font.setWeight(static_cast<QFont::Weight>(weight));
-  font.setStyleHint(fixedPitch ? QFont::TypeWriter : QFont::SansSerif);
-  font.setFixedPitch(fixedPitch);
+  // The window system this was made for matches the face by its name and
+  // draws Arial even when fixed pitch is asked for; fontconfig would swap in
+  // a monospaced face, far wider than the places laid out for these texts.
+  (void)fixedPitch;
+  font.setStyleHint(QFont::SansSerif);
   font.setItalic(italic);
   font.setUnderline(false);
   font.setStrikeOut(false);
@@ -43,6 +50,19 @@ QFont ArialFont(int cellHeight, int weight, bool fixedPitch, bool italic) {
 }
 
 }  // namespace
+
+QFont FitFontToSlots(QFont font, const std::vector<TextSlot>& places) {
+  const auto fits = [&places](const QFont& candidate) {
+    const QFontMetrics metrics(candidate);
+    for (const TextSlot& place : places) {
+      if (metrics.horizontalAdvance(place.text) > place.width) return false;
+    }
+    return true;
+  };
+  int pixelSize = font.pixelSize();
+  while (pixelSize > 1 && !fits(font)) font.setPixelSize(--pixelSize);
+  return font;
+}
 
 DrawingResources CreateDrawingResources() {
   DrawingResources r;
@@ -68,10 +88,10 @@ DrawingResources CreateDrawingResources() {
   r.whitePen2 = SolidPen(255, 255, 255, 2);
   r.whitePen = SolidPen(255, 255, 255, 1);
   r.redPen2 = SolidPen(255, 0, 0, 2);
-  r.pointerFont = ArialFont(14, 400, false, false);
-  r.labelFont = ArialFont(15, 500, false, false);
-  r.smallBoldFont = ArialFont(13, 500, false, false);
-  r.fixedFont = ArialFont(12, 400, true, false);
+  r.pointerFont = FitFontToSlots(ArialFont(14, 400, false, false), ReadoutSlots());
+  r.labelFont = FitFontToSlots(ArialFont(15, 500, false, false), LabelSlots());
+  r.smallBoldFont = FitFontToSlots(ArialFont(13, 500, false, false), PhaseWordSlots());
+  r.fixedFont = FitFontToSlots(ArialFont(12, 400, true, false), CaptionSlots());
   r.italicFont = ArialFont(12, 400, true, true);
   return r;
 }

@@ -6,6 +6,9 @@
 #include <QColor>
 #include <QFont>
 #include <QPen>
+#include <QString>
+
+#include <vector>
 
 namespace kelvora::gui {
 
@@ -39,7 +42,20 @@ struct DrawingResources {
   QFont italicFont;     // Arial, 12 px, weight 400, italic, fixed pitch
 };
 
-// Creates the 22 pens and brushes and the 5 fonts in their listed order.
+// A text at its longest and the pixels its place leaves it.
+struct TextSlot {
+  QString text;
+  int width;
+};
+
+// `font` at the largest pixel size, not above its own, at which every text
+// fits its place. The layout was drawn for Arial's widths; faces standing in
+// for it on other systems (Liberation Sans, DejaVu Sans) run up to a tenth
+// wider and would spill over their boxes.
+QFont FitFontToSlots(QFont font, const std::vector<TextSlot>& places);
+
+// Creates the 22 pens and brushes and the 5 fonts in their listed order, each
+// font fitted to the longest texts the panel draws with it.
 DrawingResources CreateDrawingResources();
 
 }  // namespace kelvora::gui

@@ -6,7 +6,9 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
+#include "panel/drawing_resources.h"
 #include "tick/map_readout.h"
 
 namespace kelvora::gui {
@@ -20,5 +22,13 @@ struct ReadoutText {
 using MapReadoutLine = std::array<ReadoutText, 7>;
 
 MapReadoutLine ReadoutLine(const MapReadout& readout);
+
+// Each text of the line at its widest (south pole, 180 east, a set moon, the
+// far side of the earth in kilometres) with the room up to the next column.
+std::vector<TextSlot> ReadoutSlots();
+
+// Each text of the line at its widest (south pole, 180 east, a set moon, the
+// far side of the earth in kilometres) with the room up to the next column.
+std::vector<TextSlot> ReadoutSlots();
 
 }  // namespace kelvora::gui

@@ -28,6 +28,10 @@ QRect CaptionArea(StepButton button, const DrawingResources& resources) {
                                             QString::fromLatin1(def.caption)));
 }
 
+QRect CaptionEraseArea(StepButton button, const DrawingResources& resources) {
+  return DefOf(button).eraseRect.united(CaptionArea(button, resources));
+}
+
 QRect ReadoutArea(const MapReadoutLine& line, const DrawingResources& resources) {
   QRect area;
   for (const ReadoutText& part : line) {

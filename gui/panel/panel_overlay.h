@@ -50,6 +50,8 @@ inline const QColor kPointerTextColour{0, 0, 200};
 
 // The window area each item covers.
 QRect CaptionArea(StepButton button, const DrawingResources& resources);
+// What taking a caption away repaints: its erase rectangle and all it drew.
+QRect CaptionEraseArea(StepButton button, const DrawingResources& resources);
 QRect ReadoutArea(const MapReadoutLine& line, const DrawingResources& resources);
 QRect PointerTextArea(const QString& text, const QFont& defaultFont);
 QRect PlacedCrossArea(QPoint at);

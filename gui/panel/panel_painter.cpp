@@ -6,7 +6,9 @@
 #include <array>
 
 #include "panel/gdi_draw.h"
+#include "panel/panel_widget.h"
 #include "panel/step_buttons.h"
+#include "tick/tick.h"
 
 // The pictures live in the gui library's resources, which a static library
 // registers only when asked to (outside any namespace).
@@ -23,6 +25,10 @@ const QColor kWhite{255, 255, 255};
 // The classic three-dimensional edge colours.
 const QColor kEdgeShadow{128, 128, 128};
 const QColor kEdgeLight{255, 255, 255};
+
+// Where the phase word starts.
+constexpr int kPhaseWordX = 217;
+constexpr int kPhaseWordY = 56;
 
 // The phase picture's ellipse box.
 constexpr int kDiscLeft = 230;
@@ -66,6 +72,23 @@ PanelPictures LoadPanelPictures() {
   static const bool registered = (RegisterPanelResources(), true);
   (void)registered;
   return {LoadPicture(":/kelvora/earth_map.bmp"), LoadPicture(":/kelvora/sky_map.bmp")};
+}
+
+std::vector<TextSlot> LabelSlots() {
+  std::vector<TextSlot> places;
+  for (const PaintedLabel& label : kPaintedLabels) {
+    places.push_back({QString::fromLatin1(TextInfo(label.text).label), kClientWidth - label.x});
+  }
+  return places;
+}
+
+std::vector<TextSlot> PhaseWordSlots() {
+  std::vector<TextSlot> places;
+  for (int m = 0; m <= 40; ++m) {
+    const PhaseWord word = PhaseWordFor(m);
+    places.push_back({QString::fromLatin1(word.text), kPhaseRepaintRect.right - kPhaseWordX});
+  }
+  return places;
 }
 
 PhaseWord PhaseWordFor(int m) {
@@ -207,7 +230,7 @@ void PaintPhasePicture(QPainter& painter, const DrawingResources& resources, int
   if (!stepCaptionShown) {
     const PhaseWord word = PhaseWordFor(m);
     if (word.text[0] != '\0') {
-      GdiText(painter, resources.smallBoldFont, word.colour, 217, 56,
+      GdiText(painter, resources.smallBoldFont, word.colour, kPhaseWordX, kPhaseWordY,
               QString::fromLatin1(word.text), kPanelTextBackground);
     }
   }

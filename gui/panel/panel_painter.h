@@ -8,6 +8,8 @@
 #include <QPainter>
 #include <QPalette>
 
+#include <vector>
+
 #include "state/records.h"
 #include "panel/drawing_resources.h"
 
@@ -45,6 +47,11 @@ struct PhaseWord {
   QColor colour;
 };
 PhaseWord PhaseWordFor(int phaseIndex);
+
+// The painted labels with the room up to the window's right edge, and the
+// phase words with the room of the phase area the tick repaints.
+std::vector<TextSlot> LabelSlots();
+std::vector<TextSlot> PhaseWordSlots();
 
 // Background behind the phase word and the pointer texts.
 inline const QColor kPanelTextBackground{195, 195, 195};

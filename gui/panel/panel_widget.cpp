@@ -134,23 +134,34 @@ void PanelWidget::mouseMoveEvent(QMouseEvent* event) {
     } else if (overlay.mapReadoutShown) {
       overlay.mapReadoutShown = false;
       InvalidateRect(kReadoutRepaintRect);
+      update(ReadoutArea(overlay.readoutLine, d.resources));  // all that was drawn
     }
   }
 
   if (const std::optional<StepButton> hovered = StepButtonHoveredAt(x, y)) {
     const auto index = static_cast<std::size_t>(*hovered);
+    // A pointer moving straight from one button to the next never passes
+    // between them: the caption it leaves goes now, or captions pile up.
+    for (const StepButton other : kCaptionEraseOrder) {
+      const auto otherIndex = static_cast<std::size_t>(other);
+      if (other == *hovered || !overlay.captionFlags[otherIndex]) continue;
+      update(CaptionEraseArea(other, d.resources));
+      overlay.captionFlags[otherIndex] = false;
+    }
     overlay.captions[index].Request();
     overlay.captionFlags[index] = true;
     overlay.stepCaptionShown = true;
     d.layer->update(CaptionArea(*hovered, d.resources));
   } else {
+    // Repaints made while a caption was up left the buttons out; the first
+    // move away brings the whole row back.
+    if (overlay.stepCaptionShown) update(StepButtonRow());
     overlay.stepCaptionShown = false;
     // At most one caption goes per move.
     for (const StepButton button : kCaptionEraseOrder) {
       const auto index = static_cast<std::size_t>(button);
       if (!overlay.captionFlags[index]) continue;
-      const QRect& erase = DefOf(button).eraseRect;
-      update(erase);
+      update(CaptionEraseArea(button, d.resources));
       overlay.captionFlags[index] = false;
       break;
     }
@@ -230,6 +241,8 @@ void PanelWidget::mouseReleaseEvent(QMouseEvent* event) {
   } else if (event->button() == Qt::RightButton) {
     d.host.RunTickNow();
     InvalidateRect(kPointerTextRepaintRect);
+    // The text starts a row above that rectangle: erase what was drawn.
+    update(PointerTextArea(d.overlay.pointerText, font()));
   }
   QWidget::mouseReleaseEvent(event);
 }

@@ -39,6 +39,23 @@ const std::array<StepButtonDef, kStepButtonCount> kButtons = {{
 
 const std::array<StepButtonDef, kStepButtonCount>& StepButtons() { return kButtons; }
 
+QRect StepButtonRow() {
+  QRect row;
+  for (const int left : kStepButtonPaintOrder) {
+    row = row.united(QRect(left, kStepButtonTop, kStepButtonSize, kStepButtonSize));
+  }
+  return row;
+}
+
+std::vector<TextSlot> CaptionSlots() {
+  std::vector<TextSlot> places;
+  for (const StepButtonDef& def : kButtons) {
+    // The box's outline is its last column (right() of the corner rectangle).
+    places.push_back({QString::fromLatin1(def.caption), def.captionBox.right() - def.textX});
+  }
+  return places;
+}
+
 std::optional<StepButton> StepButtonClickedAt(int x, int y) {
   for (const StepButtonDef& def : kButtons) {
     if (def.clickZone.contains(x, y)) return def.button;

@@ -9,6 +9,9 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <vector>
+
+#include "panel/drawing_resources.h"
 
 namespace kelvora::gui {
 
@@ -92,6 +95,13 @@ inline constexpr std::array<int, kStepButtonCount> kStepButtonPaintOrder = {108,
 inline constexpr std::array<StepButton, kStepButtonCount> kCaptionEraseOrder = {
     StepButton::kRiseClear, StepButton::kWeek,       StepButton::kDay,  StepButton::kHour,
     StepButton::kTenMinutes, StepButton::kYear,      StepButton::kMonth, StepButton::kOneMinute};
+
+// The row of the eight button frames.
+QRect StepButtonRow();
+
+// Each caption with the room inside its box: from its text column to the
+// box's right outline.
+std::vector<TextSlot> CaptionSlots();
 
 std::optional<StepButton> StepButtonClickedAt(int x, int y);
 std::optional<StepButton> StepButtonHoveredAt(int x, int y);

@@ -24,8 +24,8 @@ namespace {
 constexpr int kPeriodMs = 1000;
 constexpr int kPollMs = 50;
 
-// Setting keys, in the "Radio" group of the station-control store.
-constexpr const char* kGroup = "Radio";
+// Setting keys, in the "radio" group of the station-control store.
+constexpr const char* kGroup = "radio";
 constexpr const char* kHostKey = "host";
 constexpr const char* kPortKey = "port";
 constexpr const char* kDialKey = "dialHz";
@@ -52,7 +52,7 @@ QString HertzString(double hz) { return QString::fromStdString(HertzText(hz)); }
 
 RadioPanel::RadioPanel(const TrackerModel& model, QSettings& settings, RadioPanelOptions options,
                        QWidget* parent)
-    : QGroupBox(QStringLiteral("Radio"), parent),
+    : QGroupBox(QStringLiteral("Radio (rigctld)"), parent),
       model_(model),
       store_(settings),
       options_(std::move(options)) {
@@ -75,6 +75,10 @@ RadioPanel::RadioPanel(const TrackerModel& model, QSettings& settings, RadioPane
   RunPeriod();
 }
 
+RadioPanel::RadioPanel(StationContext& context, QWidget* parent)
+    : RadioPanel(context.model, context.settings, RadioPanelOptions{context.utcNow, true, {}},
+                 parent) {}
+
 RadioPanel::~RadioPanel() = default;
 
 void RadioPanel::BuildWidgets() {
@@ -84,7 +88,7 @@ void RadioPanel::BuildWidgets() {
     grid->addWidget(new QLabel(QString::fromLatin1(text), this), r, column);
   };
 
-  label("rigctld", row, 0);
+  label("rigctld host, port", row, 0);
   host_ = new QLineEdit(this);
   grid->addWidget(host_, row, 1);
   port_ = new QSpinBox(this);

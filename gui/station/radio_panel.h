@@ -16,6 +16,7 @@
 #include "control/hamlib_client.h"
 #include "control/radio_session.h"
 #include "state/records.h"
+#include "station/station_control_window.h"
 
 class QCheckBox;
 class QComboBox;
@@ -46,9 +47,11 @@ class RadioPanel : public QGroupBox {
   enum Field { kEcho, kDx, kFigures, kWanted, kSent, kHeard, kTuned, kState, kLink, kFieldCount };
 
   // `settings` is the station-control store; the panel keeps its values in
-  // the "Radio" group and must not outlive it.
+  // the "radio" group and must not outlive it.
   RadioPanel(const TrackerModel& model, QSettings& settings, RadioPanelOptions options,
              QWidget* parent = nullptr);
+  // In the Station control window: its records, UTC now and settings store.
+  explicit RadioPanel(StationContext& context, QWidget* parent = nullptr);
   ~RadioPanel() override;
 
   // One period: the figures, and the next exchange with the rig when

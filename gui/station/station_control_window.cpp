@@ -7,6 +7,7 @@
 
 #include <utility>
 
+#include "station/radio_panel.h"
 #include "station/rotator_panel.h"
 #include "station/station_settings.h"
 
@@ -23,6 +24,7 @@ StationControlWindow::StationControlWindow(TrackerModel& model,
   panels_ = new QHBoxLayout(this);
   rotator_ = new RotatorPanel(context_, this);
   AddPanel(rotator_);
+  AddPanel(new RadioPanel(context_, this));
 }
 
 StationControlWindow::~StationControlWindow() {

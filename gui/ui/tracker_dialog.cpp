@@ -16,7 +16,6 @@
 #include <QTimer>
 #include <QTimerEvent>
 #include <QVBoxLayout>
-#include <QWindowStateChangeEvent>
 
 #include "app/clock.h"
 #include "app/settings.h"
@@ -263,6 +262,7 @@ void TrackerDialog::HandleTimer(unsigned timerId) {
   for (const PixelRect& rect : outcome.invalidate) Invalidate(rect);
   if (outcome.checkedSourceCommand != 0) CheckSourceItem(outcome.checkedSourceCommand);
   UpdateSteppedColours();
+  if (outcome.exchanged) UpdateTitle();
   inTick_ = false;
 }
 
@@ -453,6 +453,13 @@ bool TrackerDialog::eventFilter(QObject* watched, QEvent* event) {
     HandleTimer(kRefreshTimerId);
     return false;
   }
+  // A paint comes through the same refresh as every other message, so it
+  // never shows figures older than the state: a map just switched gets its
+  // moon track, a time step its phase picture.
+  if (type == QEvent::Paint && watched == panel_) {
+    HandleTimer(kRefreshTimerId);
+    return false;
+  }
   return QDialog::eventFilter(watched, event);
 }
 
@@ -513,17 +520,26 @@ void TrackerDialog::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
+void TrackerDialog::showEvent(QShowEvent* event) {
+  // The boxes and the panel are filled before anything is painted.
+  HandleTimer(kRefreshTimerId);
+  QDialog::showEvent(event);
+}
+
 void TrackerDialog::changeEvent(QEvent* event) {
   QDialog::changeEvent(event);
-  if (event->type() != QEvent::WindowStateChange) return;
-  const auto* change = static_cast<QWindowStateChangeEvent*>(event);
-  if (windowState().testFlag(Qt::WindowMinimized)) {
-    setWindowTitle(QString::fromUtf8(kProgramName));
-  } else if (change->oldState().testFlag(Qt::WindowMinimized)) {
-    setWindowTitle(QStringLiteral("Az: %1, El: %2")
-                       .arg(QString::fromStdString(model_.texts[TextId::kMoonAzimuth]),
-                            QString::fromStdString(model_.texts[TextId::kMoonElevation])));
-  }
+  if (event->type() == QEvent::WindowStateChange) UpdateTitle();
+}
+
+void TrackerDialog::UpdateTitle() {
+  // The program's name while the window is shown; while it is minimised the
+  // task bar shows where the moon is, tick by tick.
+  const QString title =
+      isMinimized() ? QStringLiteral("Az: %1, El: %2")
+                          .arg(QString::fromStdString(model_.texts[TextId::kMoonAzimuth]),
+                               QString::fromStdString(model_.texts[TextId::kMoonElevation]))
+                    : QString::fromUtf8(kProgramName);
+  if (windowTitle() != title) setWindowTitle(title);
 }
 
 }  // namespace kelvora::gui

@@ -80,6 +80,7 @@ class TrackerDialog : public QDialog, public PanelHost {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -100,6 +101,7 @@ class TrackerDialog : public QDialog, public PanelHost {
   void SetMenuCheck(int commandId, bool checked);
   void CheckSourceItem(int commandId);
   void UpdateSteppedColours();
+  void UpdateTitle();
   void ToggleSkyViewBox();
   void SaveCopy();
   void ShowAbout();

@@ -72,6 +72,10 @@ struct LastWholeDegrees {
   int homeLongitude = 0;
   int station2Latitude = 0;
   int station2Longitude = 0;
+  // The phase picture the window was last asked to paint, and over which
+  // map: -1 before the first tick, so that one paints it.
+  int phaseIndex = -1;
+  int phaseMapBitmap = 0;
 };
 
 struct TrackingState {

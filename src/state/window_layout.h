@@ -93,12 +93,16 @@ inline constexpr PixelRect kViewRepaintRect{1, 167, 430, 475};
 inline constexpr PixelRect kStation2RepaintRect{1, 171, 430, 475};
 // From the row under the top value boxes down to the map's bottom: Ctrl+S.
 inline constexpr PixelRect kSunViewKeyRepaintRect{1, 67, 430, 475};
+// The phase picture (224, 30)-(256, 56) with its word below it from (217, 56),
+// whose widest form fits in 80 pixels of the small bold face: a new picture.
+inline constexpr PixelRect kPhaseRepaintRect{217, 30, 297, 72};
 // The pointer's coordinates at the top right, while the right button is held.
 inline constexpr int kPointerTextX = 410;
 inline constexpr int kPointerTextY = 5;
 inline constexpr PixelRect kPointerTextRepaintRect{410, 6, 506, 23};
 // The read-out line under the earth map, and what takes it away.
 inline constexpr int kReadoutRow = 477;
+inline constexpr int kReadoutRight = kClientWidth;  // the line ends at the window's edge
 inline constexpr PixelRect kReadoutRepaintRect{4, kReadoutRow, 508, 490};
 
 // Where the earth map answers the pointer: the read-out (exclusive limits)

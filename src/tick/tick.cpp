@@ -111,7 +111,16 @@ void UpdateMarks(TrackerModel& model, bool moonKnown, TickOutcome& outcome) {
     outcome.invalidate.push_back(kOutlineRepaintRect);
   }
 
+  // The phase picture. It lies outside the outline's rectangle, so a new
+  // index (after a time step, say) repaints it on its own, and so does a
+  // change of map, which takes it away or brings it back.
   tracking.phaseIndex = PhaseIndex(moonDegrees, sunDegrees);
+  if (tracking.phaseIndex != tracking.last.phaseIndex ||
+      view.mapBitmap != tracking.last.phaseMapBitmap) {
+    tracking.last.phaseIndex = tracking.phaseIndex;
+    tracking.last.phaseMapBitmap = view.mapBitmap;
+    outcome.invalidate.push_back(kPhaseRepaintRect);
+  }
 
   // The home marker; moving it repaints the whole window.
   const int homeLatitude = TruncatedDegrees(home.latitude);

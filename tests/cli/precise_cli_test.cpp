@@ -149,7 +149,7 @@ TEST_F(PreciseCliTest, BadInputGivesOneLineAndStatusTwo) {
       {"moment_before_1960", {"moon", "--clock", "-400000000", "--gmt-offset", "0"}, "1960-2099"},
       {"moment_after_2099", {"moon", "--clock", "4102444800", "--gmt-offset", "0"}, "1960-2099"},
       {"clock_at_int64_limit", {"moon", "--clock", "9223372036854775807"}, "far outside"},
-      {"latitude_beyond_pole", {"moon", "--station", "90.5,0"}, "outside -90..90"},
+      {"latitude_beyond_pole", {"moon", "--station", "90.5,0"}, "-90..90"},
       {"latitude_nan", {"moon", "--station", "nan,0"}, "not a number"},
       {"height_above_limit", {"moon", "--height", "9000.1"}, "-500..9000"},
       {"height_below_limit", {"moon", "--height", "-501"}, "-500..9000"},

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "astro/map_projection.h"
@@ -313,6 +314,37 @@ TEST(TickFootprint, SunViewChosenTwiceRecomputesOnce) {
   EXPECT_EQ(std::count(first.invalidate.begin(), first.invalidate.end(), kOutlineRepaintRect), 1);
   const TickOutcome second = RunTick(model, kTickTimerId, kNoonJ2000);
   EXPECT_FALSE(HasPanelInvalidation(second));
+}
+
+// The phase picture sits outside the panel rectangle: the tick asks for it
+// on its own whenever the picture would change.
+TEST(TickPhase, RepaintsThePhaseAreaWhenThePictureChanges) {
+  const auto asksForPhase = [](const TickOutcome& outcome) {
+    return std::count(outcome.invalidate.begin(), outcome.invalidate.end(), kPhaseRepaintRect);
+  };
+  struct Row {
+    const char* name;
+    std::function<void(TrackerModel&)> change;
+    std::int64_t clockStep;
+    bool repaint;
+  } rows[] = {
+      {"next_second_same_phase", [](TrackerModel&) {}, 1, false},
+      {"five_day_steps_new_phase", [](TrackerModel& m) { m.tracking.timeOffset += 5 * 86400; },
+       0, true},
+      {"switch_to_sky_map_takes_it_away", [](TrackerModel& m) { SelectSkyMap(m); }, 0, true},
+      {"same_map_again", [](TrackerModel& m) { SelectEarthMap(m); }, 0, false},
+  };
+  for (const Row& r : rows) {
+    TrackerModel model = HomeModel();
+    EXPECT_EQ(asksForPhase(RunTick(model, kTickTimerId, kNoonJ2000)), 1) << "first tick";
+    const int before = model.tracking.phaseIndex;
+    r.change(model);
+    const TickOutcome outcome = RunTick(model, kTickTimerId, kNoonJ2000 + r.clockStep);
+    EXPECT_EQ(asksForPhase(outcome), r.repaint ? 1 : 0) << r.name;
+    if (std::string(r.name) == "five_day_steps_new_phase") {
+      EXPECT_NE(model.tracking.phaseIndex, before);
+    }
+  }
 }
 
 TEST(TickMarkers, HomeMarkerMoveRepaintsWholeWindow) {

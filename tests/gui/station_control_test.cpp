@@ -74,11 +74,12 @@ TEST_F(WindowTest, StationMenuOpensTheStationControlWindow) {
   }
   ASSERT_NE(station, nullptr);
   const auto items = station->actions();
-  ASSERT_EQ(items.size(), 4);
+  ASSERT_EQ(items.size(), 5);
   EXPECT_EQ(items[0]->text(), "&EME Dir");
   EXPECT_EQ(items[1]->text(), "Station&2");
   EXPECT_TRUE(items[2]->isSeparator());
   EXPECT_EQ(items[3]->text(), "Station &Control...");
+  EXPECT_EQ(items[4]->text(), "Plan S&keds...");
 
   items[3]->trigger();
   auto* window = dialog->findChild<StationControlWindow*>();

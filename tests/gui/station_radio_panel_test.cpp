@@ -22,6 +22,8 @@
 #include "../core/hamlib_test_support.h"
 #include "control/radio_texts.h"
 #include "station/radio_panel.h"
+#include "station/rotator_panel.h"
+#include "station/station_control_window.h"
 
 namespace kelvora::gui {
 namespace {
@@ -83,11 +85,11 @@ class RadioPanelTest : public ::testing::Test {
 };
 
 TEST_F(RadioPanelTest, SettingsAreCheckedKeptAndRefusedEntriesLoseNothing) {
-  store->setValue("Radio/dialHz", "lots");
-  store->setValue("Radio/stepHz", 7);
-  store->setValue("Radio/method", "sideways");
-  store->setValue("Radio/port", 99999);
-  store->setValue("Radio/transmitOffsetHz", "nan");
+  store->setValue("radio/dialHz", "lots");
+  store->setValue("radio/stepHz", 7);
+  store->setValue("radio/method", "sideways");
+  store->setValue("radio/port", 99999);
+  store->setValue("radio/transmitOffsetHz", "nan");
   auto panel = MakePanel();
   // Every bad stored value gives its default.
   EXPECT_EQ(panel->DialEdit()->text(), "144000000");
@@ -131,9 +133,9 @@ TEST_F(RadioPanelTest, SettingsAreCheckedKeptAndRefusedEntriesLoseNothing) {
 TEST_F(RadioPanelTest, TrackHoldAndTheOperatorsHandOnTheSimulatedRig) {
   testing::HamlibDaemon daemon("rigctld", testing::FreeLoopbackPort());
   ASSERT_TRUE(daemon.Running());
-  store->setValue("Radio/port", daemon.Port());
-  store->setValue("Radio/dialHz", 1296e6);
-  store->setValue("Radio/method", "echo");
+  store->setValue("radio/port", daemon.Port());
+  store->setValue("radio/dialHz", 1296e6);
+  store->setValue("radio/method", "echo");
   model.station2.latitude = 51.5;
   model.station2.longitude = 0.1;
   auto panel = MakePanel();
@@ -163,7 +165,7 @@ TEST_F(RadioPanelTest, TrackHoldAndTheOperatorsHandOnTheSimulatedRig) {
   ASSERT_TRUE(Period(*panel));
   EXPECT_EQ(panel->DialEdit()->text(), "1296000500");
   EXPECT_EQ(panel->Text(RadioPanel::kTuned)->text(), "+500.0 Hz");
-  EXPECT_EQ(store->value("Radio/dialHz").toDouble(), 1296000500.0);
+  EXPECT_EQ(store->value("radio/dialHz").toDouble(), 1296000500.0);
 
   QTest::mouseClick(panel->HoldButton(), Qt::LeftButton);
   ASSERT_TRUE(Period(*panel));
@@ -185,6 +187,29 @@ TEST_F(RadioPanelTest, TrackHoldAndTheOperatorsHandOnTheSimulatedRig) {
   EXPECT_FALSE(panel->Tracking());
   EXPECT_FALSE(panel->HoldButton()->isEnabled());
   EXPECT_EQ(panel->Text(RadioPanel::kLink)->text(), "not connected");
+}
+
+TEST_F(RadioPanelTest, StationControlWindowCarriesItOnItsOwnStore) {
+  auto settings = std::make_unique<QSettings>(folder.filePath(QStringLiteral("window.ini")),
+                                              QSettings::IniFormat);
+  settings->setValue("radio/dialHz", 432e6);
+  QSettings& windowStore = *settings;
+  StationControlWindow window(model, [this] { return utc; }, nullptr, std::move(settings));
+  auto* radio = window.findChild<RadioPanel*>();
+  ASSERT_NE(radio, nullptr);
+  EXPECT_EQ(radio->title(), "Radio (rigctld)");
+  EXPECT_EQ(radio->DialEdit()->text(), "432000000");
+  Type(radio->DialEdit(), QStringLiteral("1296e6"));
+  EXPECT_EQ(windowStore.value("radio/dialHz").toDouble(), 1296e6);
+  EXPECT_TRUE(radio->Text(RadioPanel::kEcho)->text().endsWith(QStringLiteral("Hz/min)")));
+
+  window.resize(window.sizeHint());
+  const QImage shot = window.grab().toImage();
+  ASSERT_FALSE(shot.isNull());
+  QDir().mkpath(QStringLiteral(KELVORA_SCREENSHOT_DIR));
+  shot.save(QStringLiteral(KELVORA_SCREENSHOT_DIR "/station_control_radio.png"));
+  // The radio sits to the right of the rotator, tops aligned.
+  EXPECT_GT(radio->geometry().left(), window.Rotator()->geometry().right());
 }
 
 }  // namespace

@@ -156,18 +156,14 @@ TEST_P(BoxKeyTest, HandledKeysStayOutOfTheBox) {
   dialog->show();
   box->setFocus();
   box->setCursorPosition(box->text().size());
-  const QString before = box->text();
+  // A key that reaches the box edits its text (typing or pasting).
+  QSignalSpy edited(box, &QLineEdit::textEdited);
   QTest::keyPress(box, row.key, row.modifiers);
   QTest::keyRelease(box, row.key, row.modifiers);
   QTest::qWait(kRepeatPairMs + 20);
-  // The box shows the tick's text or, for an unhandled key, that text typed on.
-  const QString shown = box->text();
-  const QString tickText = QString::fromStdString(model.texts[TextId::kClock]);
-  if (row.reachesTheBox) {
-    EXPECT_NE(shown, before);
-    EXPECT_NE(shown, tickText);
-  } else {
-    EXPECT_EQ(shown, tickText) << shown.toStdString();
+  EXPECT_EQ(edited.count() > 0, row.reachesTheBox);
+  if (!row.reachesTheBox) {
+    EXPECT_EQ(box->text(), QString::fromStdString(model.texts[TextId::kClock]));
   }
 }
 

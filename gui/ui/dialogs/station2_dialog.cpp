@@ -181,6 +181,31 @@ void Station2Dialog::done(int result) {
   FormDialog::done(result);
 }
 
+std::vector<TextSlot> Station2PanelSlots() {
+  // Labels up to the values beside them, values and the local time up to the
+  // frame's right outline (x 199), at their longest.
+  constexpr int kFrameInside = 199;
+  return {{QStringLiteral("Dist.(Km):"), 158 - 113},
+          {QStringLiteral("Dist. (Mi):"), 158 - 113},
+          {QStringLiteral("Stn2 AZ:"), 165 - 113},
+          {QStringLiteral("Appx. Local Time"), kFrameInside - 113},
+          {QString::asprintf("%7.1f", 20038.0), kFrameInside - 158},
+          {QString::asprintf("%2.0f°", 360.0), kFrameInside - 165},
+          {QStringLiteral("Wed, 12:00pm"), kFrameInside - 116}};
+}
+
+QFont Station2PanelFont() {
+  // Arial with a 13-pixel character cell: an em of 13 / 1.15 pixels, as
+  // Arial's cell is 1.15 em tall. The weight asked for, 550, is drawn as
+  // the normal weight by the window system it was chosen on (it makes text
+  // bold only from 600); fontconfig would pick the bold face.
+  QFont font(QStringLiteral("Arial"));
+  font.setPixelSize(11);
+  font.setWeight(QFont::Normal);
+  font.setStyleHint(QFont::SansSerif);
+  return FitFontToSlots(font, Station2PanelSlots());
+}
+
 void Station2Dialog::paintEvent(QPaintEvent* event) {
   FormDialog::paintEvent(event);
   QPainter painter(this);
@@ -193,13 +218,7 @@ void Station2Dialog::paintEvent(QPaintEvent* event) {
   painter.drawRect(frame.left, frame.top, frame.right - frame.left - 1,
                    frame.bottom - frame.top - 1);
 
-  // Arial with a 13-pixel character cell: an em of 13 / 1.15 pixels, as
-  // Arial's cell is 1.15 em tall.
-  QFont font(QStringLiteral("Arial"));
-  font.setPixelSize(11);
-  font.setWeight(static_cast<QFont::Weight>(550));
-  font.setStyleHint(QFont::SansSerif);
-  painter.setFont(font);
+  painter.setFont(Station2PanelFont());
   painter.setBackgroundMode(Qt::TransparentMode);
 
   // Texts are placed by the top-left corner of their cell.

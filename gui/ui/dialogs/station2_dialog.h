@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "state/records.h"
 #include "stations/bearing.h"
 #include "ui/dialogs/dialog_form.h"
+#include "panel/drawing_resources.h"
 
 class QLineEdit;
 class QPushButton;
@@ -76,5 +78,10 @@ class Station2Dialog : public FormDialog {
   QPushButton* deleteButton_;
   QPushButton* closeButton_;
 };
+
+// The data panel's texts at their longest with their room, and the face it
+// paints them in, fitted to that room.
+std::vector<TextSlot> Station2PanelSlots();
+QFont Station2PanelFont();
 
 }  // namespace kelvora::gui
