@@ -48,7 +48,7 @@ bool EnterUserFolder() {
   }
   if (failure.isEmpty()) return true;
   std::cerr << "kelvora: " << failure.toStdString() << '\n';
-  QMessageBox::critical(nullptr, QStringLiteral("Kelvora Win"), failure);
+  QMessageBox::critical(nullptr, QString::fromLatin1(kelvora::gui::kProgramName), failure);
   return false;
 }
 

@@ -31,6 +31,7 @@
 #include "plan/plan_stations.h"
 #include "plan/plan_table_model.h"
 #include "stations/locator.h"
+#include "ui/program.h"
 
 namespace kelvora::gui {
 
@@ -44,10 +45,6 @@ constexpr std::int64_t kChartMinStepSeconds = 300;
 constexpr double kHzPerMhz = 1.0e6;
 
 QString Message(const std::string& text) { return QString::fromStdString(text); }
-
-std::filesystem::path LocalPath(const QString& path) {
-  return std::filesystem::path(QFile::encodeName(path).toStdString());
-}
 
 // The station the DX fields describe, or the message to show.
 std::variant<PlanStation, std::string> ChooseDx(int mode, const QString& text,
