@@ -37,7 +37,11 @@ DisplayTexts FormatTexts(const TickFigures& figures, const TrackerModel& model) 
   DisplayTexts texts;
   texts[TextId::kSourceLine] = model.texts[TextId::kSourceLine];
   texts[TextId::kStatusLine] = model.texts[TextId::kStatusLine];
+  FormatTexts(figures, model, texts);
+  return texts;
+}
 
+void FormatTexts(const TickFigures& figures, const TrackerModel& model, DisplayTexts& texts) {
   texts[TextId::kClock] = AscTimeText(figures.utcSeconds).value_or(kNoFigureText);
   texts[TextId::kHomeLocator] = "Home: " + model.home.locator;
   texts[TextId::kStation2Locator] =
@@ -66,7 +70,7 @@ DisplayTexts FormatTexts(const TickFigures& figures, const TrackerModel& model) 
           TextId::kEchoDoppler, TextId::kStation2Doppler}) {
       texts[id] = kNoFigureText;
     }
-    return texts;
+    return;
   }
   texts[TextId::kMoonAzimuth] = Format("%4.2f deg.", moon->azimuth);
   texts[TextId::kMoonElevation] = Format("%4.2f deg.", moon->elevation);
@@ -80,7 +84,6 @@ DisplayTexts FormatTexts(const TickFigures& figures, const TrackerModel& model) 
   texts[TextId::kStation2Doppler] = TwoStationDopplerText(figures.station2DopplerHz);
   texts[TextId::kPerigee] = PerigeeDaysText(figures.perigeeApogee->perigeeDays);
   texts[TextId::kApogee] = PerigeeDaysText(figures.perigeeApogee->apogeeDays);
-  return texts;
 }
 
 std::string PerigeeDaysText(int days) {

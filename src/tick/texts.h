@@ -15,6 +15,10 @@ namespace kelvora {
 // are (the source line is formed after the window has taken the texts).
 DisplayTexts FormatTexts(const TickFigures& figures, const TrackerModel& model);
 
+// The same written over `texts`, whose source line and status line stay as
+// they are (what the tick does with the model's own texts).
+void FormatTexts(const TickFigures& figures, const TrackerModel& model, DisplayTexts& texts);
+
 // Text for a perigee or apogee day count: "in 3 days", "1 day ago", ...
 std::string PerigeeDaysText(int days);
 

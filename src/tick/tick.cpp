@@ -63,7 +63,7 @@ TickOutcome RunTick(TrackerModel& model, unsigned timerId, std::int64_t clock) {
 
   TickFigures figures = ComputeFigures(model, clock);
   KeepFigures(model.tracking, figures);
-  model.texts = FormatTexts(figures, model);
+  FormatTexts(figures, model, model.texts);
   // The data exchange: what the window shows from now on.
   outcome.exchanged = model.texts;
   UpdateMarks(model, figures.homeMoon.has_value(), outcome);
