@@ -28,6 +28,7 @@
 #include "app/clock.h"
 #include "app/version.h"
 #include "arguments.h"
+#include "exit_status.h"
 #include "option_checks.h"
 #include "astro/map_projection.h"
 #include "precise_commands.h"
@@ -51,10 +52,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int kExitDone = 0;
-constexpr int kExitNotFound = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitFailure = 3;
 
 constexpr const char* kDescription =
     "Kelvora Win tracking figures for the terminal.\n"

@@ -13,6 +13,7 @@
 #include "app/clock.h"
 #include "app/settings.h"
 #include "arguments.h"
+#include "exit_status.h"
 #include "astro/time_helpers.h"
 #include "plan/plan_export.h"
 #include "plan/plan_stations.h"
@@ -26,7 +27,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int kExitNothingFound = 1;
 constexpr int kDefaultDays = 7;
 
 struct PlanOptions {
@@ -227,7 +227,7 @@ int RunPairPlan(const PlanOptions& options) {
         ToICalendar(plan, context, ClockValue() + std::int64_t{home.gmtOffsetHours} * 3600);
     if (!ics) {
       std::cerr << "kelvora-cli: the calendar could not be built\n";
-      return kExitNothingFound;
+      return kExitNotFound;
     }
     std::cout << *ics;
   } else if (options.json) {
@@ -261,7 +261,7 @@ int RunPairPlan(const PlanOptions& options) {
   }
   if (plan.windows.empty()) {
     std::cerr << "kelvora-cli: " << plan.emptyReason << '\n';
-    return kExitNothingFound;
+    return kExitNotFound;
   }
   return 0;
 }
@@ -329,7 +329,7 @@ int RunWorkList(const PlanOptions& options) {
   }
   if (list.rows.empty()) {
     std::cerr << "kelvora-cli: no station shares the moon with home within " << hours << " hours\n";
-    return kExitNothingFound;
+    return kExitNotFound;
   }
   return 0;
 }

@@ -17,6 +17,7 @@
 #include "app/clock.h"
 #include "app/settings.h"
 #include "arguments.h"
+#include "exit_status.h"
 #include "astro/time_helpers.h"
 #include "control/doppler_control.h"
 #include "control/hamlib_protocol.h"
@@ -31,7 +32,6 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int kExitNotFound = 1;
 
 // Where the stations and the moment come from, shared by the subcommands.
 struct StationOptions {

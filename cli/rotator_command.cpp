@@ -19,6 +19,7 @@
 
 #include "app/clock.h"
 #include "arguments.h"
+#include "exit_status.h"
 #include "astro/sources.h"
 #include "astro/time_helpers.h"
 #include "control/hamlib_protocol.h"
@@ -35,8 +36,6 @@ using namespace std::chrono_literals;
 
 // Exit statuses shared with the other subcommands: 1 here means rotctld
 // could not be reached or refused the command.
-constexpr int kExitUnreachable = 1;
-constexpr int kExitUsage = 2;
 
 // How long the one-shot commands wait for rotctld.
 constexpr auto kConnectWait = 4s;
@@ -264,7 +263,7 @@ int RunOnce(const RotatorOptions& o, RotatorCommand command) {
   if (const LinkStatus link = client.Status(); link.state != LinkState::Connected) {
     std::cerr << "kelvora-cli: " << where << ": not connected ("
               << (link.reason.empty() ? "no answer" : link.reason) << ")\n";
-    return kExitUnreachable;
+    return kExitNotFound;
   }
   SubmitResult submitted = SubmitResult::Invalid;
   switch (command) {
@@ -275,7 +274,7 @@ int RunOnce(const RotatorOptions& o, RotatorCommand command) {
   }
   if (submitted != SubmitResult::Accepted) {
     std::cerr << "kelvora-cli: " << where << ": " << client.Status().text << '\n';
-    return kExitUnreachable;
+    return kExitNotFound;
   }
   const auto replyBy = std::chrono::steady_clock::now() + kReplyWait;
   std::optional<RotatorEvent> event;
@@ -284,11 +283,11 @@ int RunOnce(const RotatorOptions& o, RotatorCommand command) {
   }
   if (!event) {
     std::cerr << "kelvora-cli: " << where << ": no reply\n";
-    return kExitUnreachable;
+    return kExitNotFound;
   }
   if (event->outcome != ReplyOutcome::Ok) {
     std::cerr << "kelvora-cli: " << where << ": " << event->text << '\n';
-    return kExitUnreachable;
+    return kExitNotFound;
   }
   if (event->position) {
     if (o.json) {

@@ -1,6 +1,7 @@
 // The texts shown in place of a figure, named once for the whole program.
 // They live at the lowest layer that shows one (the link figures' texts);
-// the source line's "Not Available" belongs to the source catalogue in astro/.
+// the source line's "Not Available" belongs to the source catalogue
+// (kSourceNotAvailableText in astro/sources.h).
 #pragma once
 
 namespace kelvora {

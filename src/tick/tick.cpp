@@ -157,7 +157,7 @@ int RefreshSourceLine(TrackerModel& model, std::int64_t clock) {
   // A catalogue source without coordinates shows its placeholder line and
   // leaves the menu marks alone.
   if (source->name == nullptr) {
-    model.texts[TextId::kSourceLine] = FormatSourceLine(*source, HorizontalFix{});
+    model.texts[TextId::kSourceLine] = kSourceNotAvailableText;
     return 0;
   }
   const HorizontalFix fix = SourcePosition(source->declination, source->rightAscension,
