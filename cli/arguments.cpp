@@ -44,10 +44,6 @@ IntegerRead ReadInteger(std::string_view text) {
   return {value, false};
 }
 
-std::optional<std::int64_t> ParseInteger(std::string_view text) {
-  return ReadInteger(text).value;
-}
-
 namespace {
 
 // A coordinate within +-limit degrees; every message quotes the text.

@@ -19,7 +19,6 @@ class UsageError : public std::runtime_error {
 // The whole text must be one finite decimal number (an optional sign, an
 // optional exponent, no trailing characters).
 std::optional<double> ParseNumber(std::string_view text);
-std::optional<std::int64_t> ParseInteger(std::string_view text);
 
 // The same readings telling a number too large for a double or a 64-bit
 // integer ("1e999", twenty digits) apart from a text that is no number.
