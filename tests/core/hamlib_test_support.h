@@ -10,6 +10,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,6 +41,31 @@ inline int FreeLoopbackPort() {
   ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
   ::close(s);
   return ntohs(a.sin_port);
+}
+
+// True once the daemon on the port answers a read command ("p" for the
+// rotator, "f" for the rig) with a line: a listening socket alone can come
+// before the daemon serves its clients.
+inline bool LoopbackAnswers(int port, const char* command) {
+  const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (s < 0) return false;
+  timeval limit{1, 0};
+  ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  a.sin_port = htons(static_cast<std::uint16_t>(port));
+  bool answered = false;
+  if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+    const std::string line = std::string(command) + "\n";
+    if (::send(s, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size())) {
+      char reply[64];
+      const ssize_t got = ::recv(s, reply, sizeof reply, 0);
+      answered = got > 0 && std::memchr(reply, '\n', static_cast<std::size_t>(got)) != nullptr;
+    }
+  }
+  ::close(s);
+  return answered;
 }
 
 inline bool LoopbackAccepts(int port) {
@@ -88,7 +114,8 @@ class HamlibDaemon {
     }
     pid_ = pid;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!LoopbackAccepts(port_)) {
+    const char* probe = program_ == "rotctld" ? "p" : "f";
+    while (!LoopbackAnswers(port_, probe)) {
       int status = 0;
       if (::waitpid(pid_, &status, WNOHANG) == pid_) {
         pid_ = -1;
@@ -96,7 +123,7 @@ class HamlibDaemon {
         return;
       }
       if (std::chrono::steady_clock::now() > deadline) {
-        ADD_FAILURE() << program_ << " did not listen on port " << port_ << " within 5 s";
+        ADD_FAILURE() << program_ << " did not answer on port " << port_ << " within 5 s";
         return;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
