@@ -13,45 +13,29 @@
 #include <string>
 #include <vector>
 
+#include "cli_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testing::HasSubstr;
 
-struct PlanRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using PlanRun = kelvora::cli_test::CliOutcome;
 
-std::string Slurp(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class CliPlanTest : public testing::Test {
+class CliPlanTest : public kelvora::cli_test::CliFolderTest {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/kelvora_plan_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    CliFolderTest::SetUp();
     fs::copy_file(fs::path(KELVORA_RESOURCE_DIR) / "EME.DTA", folder_ / "EME.DTA");
   }
-  void TearDown() override { fs::remove_all(folder_); }
 
-  // Arguments are single-quoted for the shell; none of them holds a quote.
+  // `args` is the plan's command line after "plan", words split at blanks.
   PlanRun Plan(const std::string& args) {
-    const std::string command = "cd '" + folder_.string() + "' && '" KELVORA_CLI_PATH "' plan " +
-                                args + " > out.txt 2> err.txt";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(folder_ / "out.txt"),
-            Slurp(folder_ / "err.txt")};
+    std::vector<std::string> words = kelvora::cli_test::Words(args);
+    words.insert(words.begin(), "plan");
+    return Run(std::move(words));
   }
-
-  fs::path folder_;
 };
 
 // "2026-12-08T13:56:42Z" as the iCalendar writes it: "20261208T135642Z".

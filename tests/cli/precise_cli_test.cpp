@@ -16,50 +16,17 @@
 #include <string>
 #include <vector>
 
+#include "cli_run.h"
+
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 using testing::HasSubstr;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = kelvora::cli_test::CliOutcome;
 
-std::string Slurp(const fs::path& file) {
-  std::ifstream in(file);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-class PreciseCliTest : public testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kelvora_precise_cli_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  // Runs the tool through the shell in the scratch folder; every argument
-  // is single-quoted, so none is read by the shell.
-  Outcome Run(const std::vector<std::string>& args) {
-    std::string command = "cd '" + folder_.string() + "' && '" + KELVORA_CLI_PATH + "'";
-    for (const std::string& arg : args) command += " '" + arg + "'";
-    command += " >out.txt 2>err.txt";
-    const int status = std::system(command.c_str());
-    Outcome outcome;
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.out = Slurp(folder_ / "out.txt");
-    outcome.err = Slurp(folder_ / "err.txt");
-    return outcome;
-  }
-
-  fs::path folder_;
-};
+class PreciseCliTest : public kelvora::cli_test::CliFolderTest {};
 
 // 2000-01-01 12:00 UTC; home 29.42 N 95.36 W, second station 51.5 N 0.1 W.
 const std::vector<std::string> kNoonPath = {"moon",        "--clock", "946728000", "--gmt-offset",

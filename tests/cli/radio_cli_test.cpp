@@ -17,66 +17,22 @@
 #include <vector>
 
 #include "../core/hamlib_test_support.h"
+#include "cli_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using kelvora::cli_test::CliOutcome;
+using kelvora::cli_test::RunCli;
 
-std::string Slurp(const fs::path& file) {
-  std::ifstream in(file);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-// Runs kelvora-cli in `folder`, output captured in two files there.
-Outcome RunCli(const fs::path& folder, std::vector<std::string> args) {
-  args.insert(args.begin(), KELVORA_CLI_PATH);
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-  posix_spawn_file_actions_addopen(&actions, 1, (folder / "stdout").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_addopen(&actions, 2, (folder / "stderr").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  pid_t pid = 0;
-  Outcome result;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  result.out = Slurp(folder / "stdout");
-  result.err = Slurp(folder / "stderr");
-  return result;
-}
-
-class RadioCliTest : public testing::Test {
- protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kelvora_radio_cli_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  fs::path folder_;
-};
+class RadioCliTest : public kelvora::cli_test::CliFolderTest {};
 
 constexpr const char* kNoonJ2000 = "946728000";
 
 TEST_F(RadioCliTest, JsonFiguresAndMethodFrequencies) {
-  const Outcome run = RunCli(folder_, {"doppler", "--freq", "1296e6", "--clock", kNoonJ2000,
+  const CliOutcome run = RunCli(folder_, {"doppler", "--freq", "1296e6", "--clock", kNoonJ2000,
                                        "--home", "29.42,95.36", "--dx", "JO01", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
   const json out = json::parse(run.out);
@@ -102,7 +58,7 @@ TEST_F(RadioCliTest, JsonFiguresAndMethodFrequencies) {
 
   // Before 1960 the standard theory stands in; without a DX station there is
   // no full correction.
-  const Outcome alone = RunCli(folder_, {"doppler", "--freq", "144000000", "--clock",
+  const CliOutcome alone = RunCli(folder_, {"doppler", "--freq", "144000000", "--clock",
                                          "-631152000", "--json"});
   ASSERT_EQ(alone.status, 0) << alone.err;
   const json solo = json::parse(alone.out);
@@ -114,13 +70,13 @@ TEST_F(RadioCliTest, JsonFiguresAndMethodFrequencies) {
 TEST_F(RadioCliTest, DxFromTheDirectory) {
   fs::copy_file(fs::path(KELVORA_RESOURCE_DIR) / "EME.DTA", folder_ / "EME.DTA");
   // QA1AA's record gives FN35FM.
-  const Outcome run =
+  const CliOutcome run =
       RunCli(folder_, {"doppler", "--freq", "432000000", "--clock", kNoonJ2000, "--dx-call",
                        "QA1AA", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(json::parse(run.out)["dx"]["locator"], "FN35FM");
 
-  const Outcome missing = RunCli(folder_, {"doppler", "--freq", "432000000", "--dx-call", "ZZ9ZZ"});
+  const CliOutcome missing = RunCli(folder_, {"doppler", "--freq", "432000000", "--dx-call", "ZZ9ZZ"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "kelvora-cli: ZZ9ZZ: Not Found\n");
 }
@@ -139,7 +95,7 @@ TEST_F(RadioCliTest, BadInputGivesOneLineAndStatusTwo) {
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(args.back());
-    const Outcome run = RunCli(folder_, args);
+    const CliOutcome run = RunCli(folder_, args);
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.out.empty());
     ASSERT_FALSE(run.err.empty());
@@ -163,7 +119,7 @@ TEST_F(RadioCliTest, RadioTrackKeepsTheSimulatedRigOnTheMoon) {
   kelvora::testing::HamlibDaemon daemon("rigctld", kelvora::testing::FreeLoopbackPort());
   ASSERT_TRUE(daemon.Running());
   const std::string endpoint = "127.0.0.1:" + std::to_string(daemon.Port());
-  const Outcome run =
+  const CliOutcome run =
       RunCli(folder_, {"radio", "track", "--rigctld", endpoint, "--freq", "1296000000",
                        "--method", "moon", "--clock", kNoonJ2000, "--home", "29.42,95.36",
                        "--count", "2", "--json"});
@@ -175,7 +131,7 @@ TEST_F(RadioCliTest, RadioTrackKeepsTheSimulatedRigOnTheMoon) {
   EXPECT_EQ(first["ptt"], "unknown");  // the simulator answers t with RPRT -11
   EXPECT_EQ(first["utc"], 946728000);
   // The figures of `doppler` at the same moment, sent in whole hertz.
-  const Outcome figures = RunCli(folder_, {"doppler", "--freq", "1296000000", "--clock",
+  const CliOutcome figures = RunCli(folder_, {"doppler", "--freq", "1296000000", "--clock",
                                            kNoonJ2000, "--home", "29.42,95.36", "--json"});
   ASSERT_EQ(figures.status, 0) << figures.err;
   const json moon = json::parse(figures.out)["methods"]["moon"];
@@ -190,7 +146,7 @@ TEST_F(RadioCliTest, RadioTrackKeepsTheSimulatedRigOnTheMoon) {
 TEST_F(RadioCliTest, RadioTrackWithoutRigctldSaysSoEachSecond) {
   const std::string endpoint =
       "127.0.0.1:" + std::to_string(kelvora::testing::FreeLoopbackPort());
-  const Outcome run = RunCli(folder_, {"radio", "track", "--rigctld", endpoint, "--freq",
+  const CliOutcome run = RunCli(folder_, {"radio", "track", "--rigctld", endpoint, "--freq",
                                        "432e6", "--method", "echo", "--count", "2", "--json"});
   ASSERT_EQ(run.status, 0) << run.err;
   const std::vector<json> lines = JsonLines(run.out);
@@ -219,7 +175,7 @@ TEST_F(RadioCliTest, RadioTrackRefusesBadArguments) {
     SCOPED_TRACE(extra.back());
     std::vector<std::string> args = base;
     args.insert(args.end(), extra.begin(), extra.end());
-    const Outcome run = RunCli(folder_, args);
+    const CliOutcome run = RunCli(folder_, args);
     EXPECT_EQ(run.status, 2);
     EXPECT_TRUE(run.out.empty());
     ASSERT_FALSE(run.err.empty());

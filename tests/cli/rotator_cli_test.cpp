@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "../core/hamlib_test_support.h"
+#include "cli_run.h"
 
 namespace {
 
@@ -25,60 +26,16 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 using namespace std::chrono_literals;
 
-struct Finished {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Finished = kelvora::cli_test::CliOutcome;
 
 // The tool in a scratch folder (no settings file: the default station),
 // output to files there.
-class RotatorCli : public ::testing::Test {
+class RotatorCli : public kelvora::cli_test::CliFolderTest {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/kelvora_rotator_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
   pid_t Start(std::vector<std::string> args) {
-    args.insert(args.begin(), KELVORA_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder_.c_str());
-    posix_spawn_file_actions_addopen(&actions, 1, (folder_ / "out").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, 2, (folder_ / "err").c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = -1;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
+    return kelvora::cli_test::StartCli(folder_, std::move(args));
   }
-
-  Finished Wait(pid_t pid) {
-    Finished f;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    f.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const auto read = [](const fs::path& p) {
-      std::ifstream in(p);
-      std::stringstream s;
-      s << in.rdbuf();
-      return s.str();
-    };
-    f.out = read(folder_ / "out");
-    f.err = read(folder_ / "err");
-    return f;
-  }
-
-  Finished Run(std::vector<std::string> args) { return Wait(Start(std::move(args))); }
-
-  fs::path folder_;
+  Finished Wait(pid_t pid) { return kelvora::cli_test::WaitCli(folder_, pid); }
 };
 
 std::vector<std::string> Lines(const std::string& text) {
