@@ -14,8 +14,8 @@
 #include "app/settings.h"
 #include "arguments.h"
 #include "astro/time_helpers.h"
-#include "precise/compare.h"
 #include "precise/precise.h"
+#include "selftest/compare.h"
 #include "state/records.h"
 
 namespace kelvora::cli {
@@ -206,21 +206,25 @@ int RunMoon(const PreciseCommandOptions& o) {
   return 0;
 }
 
-json SpreadJson(const precise::Spread& s) {
-  return {{"median", s.median}, {"p95", s.p95}, {"max", s.max}};
+json SpreadJson(const selftest::Spread& s, double bound) {
+  return {{"median", s.median}, {"p95", s.p95}, {"max", s.max}, {"bound", bound}};
 }
 
 int RunSelftest(const PreciseCommandOptions& o) {
-  const precise::StandardComparison c =
-      precise::CompareWithStandard(static_cast<std::size_t>(o.count), o.seed);
+  const selftest::StandardComparison c =
+      selftest::CompareWithStandard(static_cast<std::size_t>(o.count), o.seed);
+  const selftest::StandardBounds bounds;
+  const bool within = selftest::WithinBounds(c, bounds);
   if (o.selftestJson) {
     json out{{"count", c.count},
              {"seed", o.seed},
-             {"directionDeg", SpreadJson(c.directionDeg)},
-             {"geocentricDistanceKm", SpreadJson(c.distanceKm)},
-             {"geocentricRangeRateMps", SpreadJson(c.rangeRateMps)},
-             {"echoDoppler1296MHzHz", SpreadJson(c.doppler1296Hz)},
-             {"echoDoppler10368MHzHz", SpreadJson(c.doppler10368Hz)}};
+             {"withinBounds", within},
+             {"directionDeg", SpreadJson(c.directionDeg, bounds.directionDeg)},
+             {"geocentricDistanceKm", SpreadJson(c.distanceKm, bounds.distanceKm)},
+             {"geocentricRangeRateMps", SpreadJson(c.rangeRateMps, bounds.rangeRateMps)},
+             {"rangeRateMps", SpreadJson(c.topocentricRangeRateMps, bounds.rangeRateMps)},
+             {"echoDoppler1296MHzHz", SpreadJson(c.doppler1296Hz, bounds.doppler1296Hz)},
+             {"echoDoppler10368MHzHz", SpreadJson(c.doppler10368Hz, bounds.doppler10368Hz)}};
     std::cout << out.dump(2) << '\n';
     return 0;
   }
@@ -228,15 +232,18 @@ int RunSelftest(const PreciseCommandOptions& o) {
       "Standard figures against the accurate ones: %zu moments from 1960-2099 with the\n"
       "moon above the horizon, stations spread over the earth at height 0 (seed %llu).\n\n",
       c.count, static_cast<unsigned long long>(o.seed));
-  std::printf("%-32s %10s %10s %10s\n", "difference", "median", "p95", "max");
-  const auto row = [](const char* what, const precise::Spread& s) {
-    std::printf("%-32s %10.4f %10.4f %10.4f\n", what, s.median, s.p95, s.max);
+  std::printf("%-32s %10s %10s %10s %10s\n", "difference", "median", "p95", "max", "bound");
+  const auto row = [](const char* what, const selftest::Spread& s, double bound) {
+    std::printf("%-32s %10.4f %10.4f %10.4f %10.4f%s\n", what, s.median, s.p95, s.max, bound,
+                s.max <= bound ? "" : "  OUTSIDE");
   };
-  row("moon direction (deg)", c.directionDeg);
-  row("geocentric distance (km)", c.distanceKm);
-  row("geocentric range rate (m/s)", c.rangeRateMps);
-  row("echo Doppler at 1296 MHz (Hz)", c.doppler1296Hz);
-  row("echo Doppler at 10368 MHz (Hz)", c.doppler10368Hz);
+  row("moon direction (deg)", c.directionDeg, bounds.directionDeg);
+  row("geocentric distance (km)", c.distanceKm, bounds.distanceKm);
+  row("geocentric range rate (m/s)", c.rangeRateMps, bounds.rangeRateMps);
+  row("station range rate (m/s)", c.topocentricRangeRateMps, bounds.rangeRateMps);
+  row("echo Doppler at 1296 MHz (Hz)", c.doppler1296Hz, bounds.doppler1296Hz);
+  row("echo Doppler at 10368 MHz (Hz)", c.doppler10368Hz, bounds.doppler10368Hz);
+  std::printf("\n%s\n", within ? "All within their bounds." : "Some figures are OUTSIDE their bounds.");
   return 0;
 }
 

@@ -5,8 +5,7 @@
 #include <cstdlib>
 
 #include "astro/moon.h"
-#include "astro/sun.h"
-#include "link/doppler.h"
+#include "link/range_rate.h"
 #include "precise/precise.h"
 
 namespace kelvora {
@@ -58,17 +57,14 @@ std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
                                                      std::int64_t utc) {
   const TimeBase base{};
   const std::optional<MoonFix> moon = MoonPosition(home.latitude, home.longitude, utc, base);
-  if (!moon) return std::nullopt;
-  // The geocentric range rate comes with the sun's figures.
-  const double geocentric = SunPosition(home.latitude, home.longitude, utc, base).moonRangeRate;
-  const double declination = moon->declination * kRadToDeg;
+  const std::optional<double> homeRate =
+      StandardRangeRateMps(home.latitude, home.longitude, home.height, utc);
+  if (!moon || !homeRate) return std::nullopt;
   MoonRangeRates rates{};
-  rates.homeMps = StationRangeRate(home.latitude, home.longitude, moon->hourAngle, declination,
-                                   geocentric);
+  rates.homeMps = *homeRate;
   rates.homeElevation = moon->elevation;
   if (dx) {
-    rates.dxMps =
-        StationRangeRate(dx->latitude, dx->longitude, moon->hourAngle, declination, geocentric);
+    rates.dxMps = StandardRangeRateMps(dx->latitude, dx->longitude, dx->height, utc);
     const std::optional<MoonFix> there = MoonPosition(dx->latitude, dx->longitude, utc, base);
     if (there) rates.dxElevation = there->elevation;
   }
@@ -101,7 +97,7 @@ std::optional<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
 std::optional<MoonRangeRates> MoonRangeRatesAt(const RadioSite& home,
                                                const std::optional<RadioSite>& dx,
                                                std::int64_t utc) {
-  if (auto accurate = AccurateMoonRangeRates(home, dx, utc)) return accurate;
+  if (FigureSourceAt(utc) == FigureSource::Accurate) return AccurateMoonRangeRates(home, dx, utc);
   return StandardMoonRangeRates(home, dx, utc);
 }
 
@@ -112,20 +108,32 @@ double OneWayDopplerHz(double rangeRateMps, double frequencyHz) {
 std::optional<DopplerFigures> DopplerFiguresAt(const RadioSite& home,
                                                const std::optional<RadioSite>& dx,
                                                std::int64_t utc, double dialHz) {
-  const std::optional<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc);
-  const std::optional<MoonRangeRates> later = MoonRangeRatesAt(home, dx, utc + kSpreadSeconds);
+  // One source for the moment and its spread, so that the figures never mix
+  // the two near 1960; at the very end of the years covered the spread is
+  // the change over the minute before.
+  const bool accurate = FigureSourceAt(utc) == FigureSource::Accurate;
+  const auto ratesAt = [&](std::int64_t t) {
+    return accurate ? AccurateMoonRangeRates(home, dx, t) : StandardMoonRangeRates(home, dx, t);
+  };
+  const std::optional<MoonRangeRates> now = ratesAt(utc);
+  std::optional<MoonRangeRates> later = ratesAt(utc + kSpreadSeconds);
+  double spreadSign = 1.0;
+  if (now && !later) {
+    later = ratesAt(utc - kSpreadSeconds);
+    spreadSign = -1.0;
+  }
   if (!now || !later || !IsRadioFrequency(dialHz)) return std::nullopt;
   DopplerFigures out{};
   out.dialHz = dialHz;
   out.rates = *now;
   out.homeHz = OneWayDopplerHz(now->homeMps, dialHz);
   out.echoHz = 2.0 * out.homeHz;
-  out.echoPerMinuteHz = 2.0 * OneWayDopplerHz(later->homeMps, dialHz) - out.echoHz;
+  out.echoPerMinuteHz = spreadSign * (2.0 * OneWayDopplerHz(later->homeMps, dialHz) - out.echoHz);
   if (now->dxMps && later->dxMps) {
     out.dxHz = OneWayDopplerHz(*now->dxMps, dialHz);
     out.twoStationHz = out.homeHz + *out.dxHz;
-    out.twoStationPerMinuteHz = OneWayDopplerHz(later->homeMps + *later->dxMps, dialHz) -
-                                *out.twoStationHz;
+    out.twoStationPerMinuteHz =
+        spreadSign * (OneWayDopplerHz(later->homeMps + *later->dxMps, dialHz) - *out.twoStationHz);
   }
   return out;
 }

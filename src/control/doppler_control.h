@@ -57,9 +57,9 @@ struct MoonRangeRates {
   bool accurate = false;               // from the accurate figures, else the standard theory
 };
 
-// The standard theory's rates: the moon position of the home station and the
-// geocentric range rate, with each station's earth-rotation term. Empty when
-// the moment lies outside the years the theory covers.
+// The standard theory's rates: each station's own distance to the moon,
+// differenced half a minute either side (link/range_rate.h). Empty when the
+// moment lies outside the years the theory covers.
 std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
                                                      const std::optional<RadioSite>& dx,
                                                      std::int64_t utc);
@@ -70,8 +70,8 @@ std::optional<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
                                                      const std::optional<RadioSite>& dx,
                                                      std::int64_t utc);
 
-// The rates the radio works from: the accurate figures where they exist,
-// else the standard ones (before 1960, or for a site they refuse).
+// The rates the radio works from: the accurate figures from 1960 on, the
+// standard ones before (FigureSourceAt in link/range_rate.h decides).
 std::optional<MoonRangeRates> MoonRangeRatesAt(const RadioSite& home,
                                                const std::optional<RadioSite>& dx,
                                                std::int64_t utc);

@@ -7,13 +7,12 @@
 namespace kelvora {
 
 struct DopplerInput {
-  double homeLatitude;       // degrees
-  double homeLongitude;      // degrees, west positive
-  double station2Latitude;   // degrees
-  double station2Longitude;  // degrees, west positive
-  double moonHourAngle;      // Greenwich, radians, [0, 2pi)
-  double moonDeclination;    // degrees
-  double moonRangeRate;      // m/s, positive while receding
+  // Rates of change of each station's distance to the moon's centre, m/s,
+  // positive while receding (StandardRangeRateMps in link/range_rate.h for
+  // the standard figures). The second station's rate counts only when
+  // moonUpStation2 is set.
+  double homeRangeRate;
+  double station2RangeRate;
   bool moonUpHome;
   // The moon is above the second station's horizon and the station counts
   // for the two-station figure (the caller's rule:
@@ -34,14 +33,9 @@ DopplerHz ComputeDoppler(const DopplerInput& input);
 std::string EchoDopplerText(const std::optional<double>& echoHz);
 std::string TwoStationDopplerText(const std::optional<double>& twoStationHz);
 
-// The home echo Doppler of ComputeDoppler's `echo`, in Hz at the 2.0833 m wavelength
-// (143.9 MHz) the constants are made for, whether or not the moon is up.
-double HomeEchoDopplerHz(const DopplerInput& input);
-// The standard theory's topocentric range rate of a station, m/s, positive
-// while receding: the geocentric range rate less the earth-rotation term of
-// the echo Doppler above, turned back into a speed. Angles as in
-// DopplerInput; ComputeDoppler's echo figure is this speed times -2 / 2.083 m.
-double StationRangeRate(double latitude, double westLongitude, double moonHourAngle,
-                        double moonDeclination, double moonRangeRate);
+// The echo Doppler in Hz at the 2.083 m wavelength (143.9 MHz) the window's
+// figures are made for, of a station whose range rate is `rangeRate` (m/s,
+// positive receding), whether or not the moon is up.
+double WindowEchoDopplerHz(double rangeRate);
 
 }  // namespace kelvora

@@ -9,10 +9,12 @@
 #include "astro/sky.h"
 #include "astro/sun.h"
 #include "astro/time_helpers.h"
+#include "link/angles.h"
+#include "link/path_loss.h"
 #include "link/polarity.h"
+#include "link/range_rate.h"
 #include "plan/interval_scan.h"
 #include "precise/precise.h"
-#include "tick/tick.h"
 
 namespace kelvora {
 
@@ -21,12 +23,6 @@ namespace {
 // Figures inside a window are sampled this often; the best common elevation
 // is then refined to the second around the best sample.
 constexpr std::int64_t kFigureStepSeconds = 900;
-// The range rates for the Doppler come from ranges this far either side.
-constexpr std::int64_t kRangeRateHalfSpanSeconds = 30;
-constexpr double kSpeedOfLightKmPerS = 299792.458;
-// WGS84 ellipsoid.
-constexpr double kWgs84EquatorialKm = 6378.137;
-constexpr double kWgs84Flattening = 1.0 / 298.257223563;
 
 // Score weights and the figures at which each part is full or empty.
 constexpr double kScoreElevationPoints = 30.0;
@@ -78,47 +74,12 @@ double CommonElevation(const PlanRequest& request, std::int64_t utc) {
   return std::min(PlanMoonElevation(request.home, utc), PlanMoonElevation(request.dx, utc));
 }
 
-// Earth-fixed position in km of a point on the ellipsoid (x towards
-// Greenwich, y towards 90 E).
-std::array<double, 3> StationVector(double latitude, double westLongitude) {
-  const double e2 = kWgs84Flattening * (2.0 - kWgs84Flattening);
-  const double phi = latitude * kDegToRad;
-  const double lambda = -westLongitude * kDegToRad;
-  const double n = kWgs84EquatorialKm / std::sqrt(1.0 - e2 * std::sin(phi) * std::sin(phi));
-  return {n * std::cos(phi) * std::cos(lambda), n * std::cos(phi) * std::sin(lambda),
-          n * (1.0 - e2) * std::sin(phi)};
-}
-
-// Earth-fixed position of the moon's centre in km.
-std::array<double, 3> MoonVector(const MoonFix& fix) {
-  const double c = std::cos(fix.declination);
-  return {fix.distance * c * std::cos(fix.hourAngle), -fix.distance * c * std::sin(fix.hourAngle),
-          fix.distance * std::sin(fix.declination)};
-}
-
-double Range(const std::array<double, 3>& a, const std::array<double, 3>& b) {
-  return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
-}
-
-// Angle between two directions given as right ascension and declination
-// (radians), in degrees; atan2 of cross and dot keeps small angles exact.
-double AngleBetween(double ra1, double dec1, double ra2, double dec2) {
-  const std::array<double, 3> a{std::cos(dec1) * std::cos(ra1), std::cos(dec1) * std::sin(ra1),
-                                std::sin(dec1)};
-  const std::array<double, 3> b{std::cos(dec2) * std::cos(ra2), std::cos(dec2) * std::sin(ra2),
-                                std::sin(dec2)};
-  const double cx = a[1] * b[2] - a[2] * b[1];
-  const double cy = a[2] * b[0] - a[0] * b[2];
-  const double cz = a[0] * b[1] - a[1] * b[0];
-  const double dot = a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-  return std::atan2(std::hypot(cx, cy, cz), dot) * kRadToDeg;
-}
-
 // The moon's geocentric direction does not depend on the station the fix
 // was made for.
 double SeparationFromSun(const MoonFix& moon, std::int64_t utc) {
   const SunFix sun = SunPosition(0.0, 0.0, utc, TimeBase{});
-  return AngleBetween(moon.rightAscension, moon.declination, sun.rightAscension, sun.declination);
+  return AngularSeparationDeg(moon.rightAscension * kRadToDeg, moon.declination * kRadToDeg,
+                              sun.rightAscension * kRadToDeg, sun.declination * kRadToDeg);
 }
 
 double DegradationAt(const MoonFix& fix) {
@@ -281,26 +242,21 @@ double MoonSunSeparation(std::int64_t utc) { return SeparationFromSun(Fix(0.0, 0
 
 double TwoStationDoppler(double lat1, double lon1, double lat2, double lon2, std::int64_t utc,
                          double frequencyHz) {
-  if (const std::optional<precise::Moment> moment = precise::PrepareMoment(utc)) {
-    const auto home = precise::PreciseMoon(*moment, precise::Site{lat1, lon1, 0.0});
-    const auto dx = precise::PreciseMoon(*moment, precise::Site{lat2, lon2, 0.0});
-    if (home && dx) {
-      return precise::TwoStationDopplerHz(home->rangeRateMps, dx->rangeRateMps, frequencyHz);
-    }
+  if (FigureSourceAt(utc) == FigureSource::Standard) {
+    return StandardTwoStationDoppler(lat1, lon1, lat2, lon2, utc, frequencyHz);
   }
-  return StandardTwoStationDoppler(lat1, lon1, lat2, lon2, utc, frequencyHz);
+  const std::optional<double> rate1 = MoonRangeRateMps(lat1, lon1, 0.0, utc);
+  const std::optional<double> rate2 = MoonRangeRateMps(lat2, lon2, 0.0, utc);
+  if (!rate1 || !rate2) return std::nan("");
+  return precise::TwoStationDopplerHz(*rate1, *rate2, frequencyHz);
 }
 
 double StandardTwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
                                  std::int64_t utc, double frequencyHz) {
-  const std::array<double, 3> s1 = StationVector(lat1, lon1);
-  const std::array<double, 3> s2 = StationVector(lat2, lon2);
-  const std::array<double, 3> before = MoonVector(Fix(0.0, 0.0, utc - kRangeRateHalfSpanSeconds));
-  const std::array<double, 3> after = MoonVector(Fix(0.0, 0.0, utc + kRangeRateHalfSpanSeconds));
-  const double span = 2.0 * kRangeRateHalfSpanSeconds;
-  const double rate1 = (Range(after, s1) - Range(before, s1)) / span;  // km/s
-  const double rate2 = (Range(after, s2) - Range(before, s2)) / span;
-  return -frequencyHz * (rate1 + rate2) / kSpeedOfLightKmPerS;
+  const std::optional<double> rate1 = StandardRangeRateMps(lat1, lon1, 0.0, utc);
+  const std::optional<double> rate2 = StandardRangeRateMps(lat2, lon2, 0.0, utc);
+  if (!rate1 || !rate2) return std::nan("");
+  return precise::TwoStationDopplerHz(*rate1, *rate2, frequencyHz);
 }
 
 double QualityScore(const SkedWindow& w) {

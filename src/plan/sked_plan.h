@@ -122,9 +122,9 @@ double MoonSunSeparation(std::int64_t utc);
 // received by the other off the moon: -f (rate1 + rate2) / c, from the
 // topocentric range rates of both stations (WGS84 ellipsoid, height 0). A
 // station paired with itself gives its echo Doppler. The accurate figures
-// (precise/) give the range rates from 1960 on; before that, and wherever
-// they refuse, the standard theory does (StandardTwoStationDoppler), which
-// is good to a few hertz at 144 MHz.
+// give the range rates from 1960 on, the standard theory before
+// (FigureSourceAt in link/range_rate.h); StandardTwoStationDoppler gives the
+// standard theory's figure at any moment of its years. NaN outside them.
 double TwoStationDoppler(double lat1, double lon1, double lat2, double lon2, std::int64_t utc,
                          double frequencyHz);
 double StandardTwoStationDoppler(double lat1, double lon1, double lat2, double lon2,

@@ -4,20 +4,12 @@
 
 #include "astro/time_helpers.h"
 #include "link/doppler.h"
+#include "link/path_loss.h"
+#include "link/range_rate.h"
 
 namespace kelvora {
 
 namespace {
-
-// Path loss against a moon 348030 km away from the surface point under it
-// (356140 km centre to centre less 8110 km), fourth power of the ratio.
-constexpr double kPathLossSurfaceKm = 8110.0;
-constexpr double kInvPathLossReferenceKm = 2.873315518777117e-06;  // 1 / 348030
-constexpr double kPathLossFactor = 40.0;
-// Degradation: sky temperature plus 80 K against 245.64 K, in decibels.
-constexpr double kSkyNoiseAddedK = 80.0;
-constexpr double kInvReferenceNoiseK = 0.004070998208760788;  // 1 / 245.64
-constexpr double kDecibelFactor = 10.0;
 
 // The day count of the last moon calculation: the sky-map track's last
 // evaluation when there is one, else the home moon's.
@@ -45,7 +37,6 @@ TickFigures ComputeFigures(const TrackerModel& model, std::int64_t clock) {
   figures.homeMoon = MoonPosition(home.latitude, home.longitude, clock, base);
   if (!figures.homeMoon) return figures;
   const MoonFix& moon = *figures.homeMoon;
-  const double declinationDegrees = moon.declination * kRadToDeg;
 
   const double skyTemperature = SkyTemperature(moon.rightAscension * kRadToRaHours);
   const double pathLoss = PathLoss(moon.distance);
@@ -61,12 +52,21 @@ TickFigures ComputeFigures(const TrackerModel& model, std::int64_t clock) {
   // A second station without a fix keeps the flag of its last one.
   const bool moonUpStation2 =
       figures.station2Moon ? figures.station2Moon->elevation > 0.0 : tracking.moonUpStation2;
-  const DopplerHz doppler = ComputeDoppler(DopplerInput{
-      home.latitude, home.longitude, station2.latitude, station2.longitude, moon.hourAngle,
-      declinationDegrees, figures.sun.moonRangeRate, moon.elevation > 0.0,
-      moonUpStation2 && station2.CountsForTwoStationDoppler()});
-  figures.echoDopplerHz = doppler.echo;
-  figures.station2DopplerHz = doppler.twoStation;
+  // Each station's own range rate from the standard theory (stations at
+  // height 0, as the window has no height).
+  const bool twoStation = moonUpStation2 && station2.CountsForTwoStationDoppler();
+  const std::optional<double> homeRate =
+      StandardRangeRateMps(home.latitude, home.longitude, 0.0, figures.utcSeconds);
+  const std::optional<double> station2Rate =
+      twoStation
+          ? StandardRangeRateMps(station2.latitude, station2.longitude, 0.0, figures.utcSeconds)
+          : std::optional<double>(0.0);
+  if (homeRate && station2Rate) {
+    const DopplerHz doppler = ComputeDoppler(
+        DopplerInput{*homeRate, *station2Rate, moon.elevation > 0.0, twoStation});
+    figures.echoDopplerHz = doppler.echo;
+    figures.station2DopplerHz = doppler.twoStation;
+  }
 
   if (model.view.skyMap) {
     figures.moonTrack = MoonTrack(home.latitude, home.longitude, clock, base);
@@ -110,17 +110,6 @@ void KeepFigures(TrackingState& tracking, const TickFigures& figures) {
   tracking.perigeeDays = figures.perigeeApogee->perigeeDays;
   tracking.apogeeDays = figures.perigeeApogee->apogeeDays;
   tracking.perigeeCountsDay = std::floor(last.dayCount);
-}
-
-double PathLoss(double moonDistanceKm) {
-  return kPathLossFactor *
-         std::log10((moonDistanceKm - kPathLossSurfaceKm) * kInvPathLossReferenceKm);
-}
-
-double Degradation(double skyTemperatureK, double pathLossDb) {
-  return kDecibelFactor *
-             std::log10((skyTemperatureK + kSkyNoiseAddedK) * kInvReferenceNoiseK) +
-         pathLossDb;
 }
 
 }  // namespace kelvora

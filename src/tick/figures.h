@@ -10,6 +10,7 @@
 #include "astro/perigee.h"
 #include "astro/sky.h"
 #include "astro/sun.h"
+#include "link/path_loss.h"
 #include "link/polarity.h"
 #include "state/records.h"
 
@@ -57,8 +58,5 @@ TickFigures ComputeFigures(const TrackerModel& model, std::int64_t clock);
 // without a figure this time stay as they were.
 void KeepFigures(TrackingState& tracking, const TickFigures& figures);
 
-// Path loss (dB against 356140 km) and degradation (dB).
-double PathLoss(double moonDistanceKm);
-double Degradation(double skyTemperatureK, double pathLossDb);
 
 }  // namespace kelvora

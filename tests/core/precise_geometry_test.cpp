@@ -9,9 +9,10 @@
 
 #include "astro/moon.h"
 #include "astro/time_helpers.h"
+#include "link/angles.h"
 #include "link/polarity.h"
-#include "precise/compare.h"
 #include "precise/precise.h"
+#include "selftest/compare.h"
 
 namespace kelvora::precise {
 namespace {
@@ -121,7 +122,7 @@ TEST(PreciseMoment, FrameReuse) {
   EXPECT_EQ(reused->frame.utcSeconds, k2000Noon - 3000);
   const auto a = PreciseMoon(*fresh, site);
   const auto b = PreciseMoon(*reused, site);
-  EXPECT_LT(SeparationDeg(a->azimuthDeg, a->elevationDeg, b->azimuthDeg, b->elevationDeg), 1e-5);
+  EXPECT_LT(AngularSeparationDeg(a->azimuthDeg, a->elevationDeg, b->azimuthDeg, b->elevationDeg), 1e-5);
   EXPECT_NEAR(a->rangeRateMps, b->rangeRateMps, 1e-4);
 
   const auto stale = PrepareMoment(k2000Noon - kFrameReuseSeconds - 1);
@@ -174,7 +175,7 @@ TEST(PreciseMoment, RangesAndTheOneCallPath) {
 }  // namespace
 }  // namespace kelvora::precise
 
-namespace kelvora::precise {
+namespace kelvora::selftest {
 namespace {
 
 // The statistics the self-test and the accuracy report print.
@@ -206,9 +207,9 @@ TEST(PreciseStatistics, NearestRankSpreadAndSeparation) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_NEAR(SeparationDeg(c.az1, c.el1, c.az2, c.el2), c.expected, 1e-9);
+    EXPECT_NEAR(AngularSeparationDeg(c.az1, c.el1, c.az2, c.el2), c.expected, 1e-9);
   }
 }
 
 }  // namespace
-}  // namespace kelvora::precise
+}  // namespace kelvora::selftest

@@ -12,11 +12,20 @@
 #include <string>
 #include <vector>
 
-#include "precise/compare.h"
+#include "link/angles.h"
 #include "precise/precise.h"
+#include "selftest/compare.h"
 
 namespace kelvora::precise {
 namespace {
+
+using selftest::Spread;
+using selftest::SpreadOf;
+using selftest::StandardFiguresAt;
+
+double SeparationDeg(double az1, double el1, double az2, double el2) {
+  return AngularSeparationDeg(az1, el1, az2, el2);
+}
 
 struct ReferenceRow {
   std::int64_t utc;
@@ -97,10 +106,7 @@ TEST(PreciseReference, MeetsTheAccuracyTargets) {
     stdGeoDistance.push_back(std::fabs(standard->geocentricDistanceKm - row.moonGeocentricKm));
     stdGeoRangeRate.push_back(
         std::fabs(standard->geocentricRangeRateMps - row.moonGeocentricRateMps));
-    // The standard topocentric range rate implied by its echo Doppler.
-    const double stdTopocentricRate =
-        -StandardEchoDopplerHz(*standard, kSpeedOfLightMps) / 2.0;
-    stdRangeRate.push_back(std::fabs(stdTopocentricRate - row.moonRangeRateMps));
+    stdRangeRate.push_back(std::fabs(standard->rangeRateMps - row.moonRangeRateMps));
     if (fix->elevationDeg > 0.0) {
       rangeRateUp.push_back(rangeRate.back());
       stdRangeRateUp.push_back(stdRangeRate.back());

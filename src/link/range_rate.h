@@ -1,0 +1,34 @@
+// The moon's range rate at a station, the figure every Doppler shift is made
+// of, and the one rule that decides which figures serve a moment.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace kelvora {
+
+// The accurate figures (precise/) serve every moment from 1960 to the end of
+// 2099; the standard theory (astro/) serves the years before. Whatever shows
+// or uses a Doppler shift, a pointing or a path figure asks this, once per
+// moment, and never mixes the two within one figure.
+enum class FigureSource { Accurate, Standard };
+FigureSource FigureSourceAt(std::int64_t utcSeconds);
+
+// Distance in km from a station (geodetic degrees, longitude west positive,
+// metres above the WGS84 ellipsoid) to the moon's centre by the standard
+// theory. Empty outside the theory's years (1901-2099).
+std::optional<double> StandardTopocentricDistanceKm(double latitude, double westLongitude,
+                                                    double heightM, std::int64_t utcSeconds);
+
+// The rate of that distance in m/s, positive while the moon recedes: the
+// distance half a minute either side of the moment (one side only at the
+// very ends of the theory's years). Empty outside its years.
+std::optional<double> StandardRangeRateMps(double latitude, double westLongitude, double heightM,
+                                           std::int64_t utcSeconds);
+
+// The range rate by the rule above: accurate or standard. Empty when the
+// figures it picks refuse the moment or the station.
+std::optional<double> MoonRangeRateMps(double latitude, double westLongitude, double heightM,
+                                       std::int64_t utcSeconds);
+
+}  // namespace kelvora
