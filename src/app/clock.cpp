@@ -27,7 +27,7 @@ std::int32_t StepTimeOffset(std::int32_t timeOffset, std::int64_t step, std::int
   // sums below from overflowing for a clock given from outside.
   constexpr std::int64_t kClockLimit = std::int64_t{1} << 40;
   const std::int64_t base =
-      std::clamp(clock, -kClockLimit, kClockLimit) + std::int64_t{gmtOffsetHours} * 3600;
+      std::clamp(clock, -kClockLimit, kClockLimit) + GmtOffsetSeconds(gmtOffsetHours);
   offset = std::clamp(offset, FirstSupportedSecond() - base,
                       std::max(FirstSupportedSecond() - base, LastSupportedSecond() - base));
   return static_cast<std::int32_t>(std::clamp(offset, kMin, kMax));

@@ -115,7 +115,7 @@ std::optional<double> QuickMoonElevation(double latitude, double longitude, std:
 std::optional<std::int32_t> FindHorizonCrossing(double latitude, double longitude, Body body,
                                                 std::int64_t clock, std::int32_t gmtOffsetHours,
                                                 std::int32_t timeOffset) {
-  const std::int64_t base = clock + std::int64_t{gmtOffsetHours} * 3600;
+  const std::int64_t base = clock + GmtOffsetSeconds(gmtOffsetHours);
   const std::int64_t now = base + timeOffset;
   const auto e = [&](std::int64_t at) { return Elevation(body, latitude, longitude, at); };
 

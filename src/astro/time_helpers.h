@@ -23,12 +23,16 @@ inline constexpr double kRadToRaHours = 3.819721860586519;   // 12 / 3.14159
 
 inline constexpr std::int64_t kSecondsPerDay = 86400;
 
+// Seconds of a GMT offset in whole hours: what it adds to local standard
+// time to give UTC. Every clock-to-UTC sum in the program goes through this.
+constexpr std::int64_t GmtOffsetSeconds(std::int64_t hours) { return hours * 3600; }
+
 // The tracked moment: UTC = clock + gmtOffsetHours * 3600 + timeOffset.
 struct TimeBase {
   std::int32_t gmtOffsetHours = 0;  // whole hours added to the clock value
   std::int32_t timeOffset = 0;      // seconds of stepping; 0 is live time
   std::int64_t Adjust(std::int64_t clock) const {
-    return clock + std::int64_t{gmtOffsetHours} * 3600 + timeOffset;
+    return clock + GmtOffsetSeconds(gmtOffsetHours) + timeOffset;
   }
 };
 

@@ -5,14 +5,12 @@
 #include <utility>
 
 #include "astro/time_helpers.h"
+#include "link/angles.h"
 
 namespace kelvora {
 
 double SkySeparation(AzEl a, AzEl b) {
-  const double az1 = a.azimuth * kDegToRad, el1 = a.elevation * kDegToRad;
-  const double az2 = b.azimuth * kDegToRad, el2 = b.elevation * kDegToRad;
-  const double c = std::sin(el1) * std::sin(el2) + std::cos(el1) * std::cos(el2) * std::cos(az1 - az2);
-  return std::acos(std::clamp(c, -1.0, 1.0)) * kRadToDeg;
+  return AngularSeparationDeg(a.azimuth, a.elevation, b.azimuth, b.elevation);
 }
 
 RotatorSession::RotatorSession(HostPort endpoint, RotatorSetup setup, RotatorTarget target,

@@ -101,7 +101,7 @@ std::string ShortTimeText(std::int64_t seconds) {
 }
 
 std::int64_t HomeLocalSeconds(std::int64_t utc, std::int32_t homeGmtOffsetHours) {
-  return utc - std::int64_t{homeGmtOffsetHours} * 3600;
+  return utc - GmtOffsetSeconds(homeGmtOffsetHours);
 }
 
 TextTable PlanTable(const SkedPlan& plan, const PlanExportContext& context) {

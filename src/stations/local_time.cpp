@@ -41,7 +41,7 @@ std::optional<std::string> LocalTimeText(double westLongitude, std::int64_t cloc
   }
   const int zone = ApproximateZone(westLongitude);
   const std::int64_t moment =
-      clock + (std::int64_t{gmtOffsetHours} - zone) * 3600 + std::int64_t{timeOffset};
+      clock + GmtOffsetSeconds(std::int64_t{gmtOffsetHours} - zone) + std::int64_t{timeOffset};
   const std::optional<CivilTime> civil = BreakDownTime(moment);
   if (!civil) {
     return std::nullopt;
