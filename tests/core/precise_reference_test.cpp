@@ -147,6 +147,9 @@ TEST(PreciseReference, MeetsTheAccuracyTargets) {
   EXPECT_LE(topoRateUp.max, 0.06);
   EXPECT_LE(topoRate.max, 0.08);
   EXPECT_LE(sunSpread.max, 0.005);
+  // The standard figures' range rate, heights included, as the radio's
+  // fallback uses it.
+  EXPECT_LE(stdRate.max, 0.5);
 }
 
 }  // namespace
