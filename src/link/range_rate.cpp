@@ -39,6 +39,10 @@ FigureSource FigureSourceAt(std::int64_t utcSeconds) {
 
 std::optional<double> StandardTopocentricDistanceKm(double latitude, double westLongitude,
                                                     double heightM, std::int64_t utcSeconds) {
+  if (!std::isfinite(latitude) || !std::isfinite(westLongitude) || !std::isfinite(heightM) ||
+      std::fabs(latitude) > 90.0) {
+    return std::nullopt;
+  }
   const auto moon = MoonEarthFixedKm(utcSeconds);
   if (!moon) return std::nullopt;
   return Range(*moon, EarthFixedStationKm(latitude, westLongitude, heightM));

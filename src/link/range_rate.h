@@ -16,7 +16,8 @@ FigureSource FigureSourceAt(std::int64_t utcSeconds);
 
 // Distance in km from a station (geodetic degrees, longitude west positive,
 // metres above the WGS84 ellipsoid) to the moon's centre by the standard
-// theory. Empty outside the theory's years (1901-2099).
+// theory. Empty outside the theory's years (1901-2099), for a latitude
+// beyond +-90 degrees or for a NaN or infinity.
 std::optional<double> StandardTopocentricDistanceKm(double latitude, double westLongitude,
                                                     double heightM, std::int64_t utcSeconds);
 

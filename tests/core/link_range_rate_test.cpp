@@ -74,6 +74,9 @@ TEST(FigureSource, OneRuleAtTheEdges) {
       EXPECT_NEAR(*standard, *either, 0.5) << r.utc;
     }
   }
+  // No station, no rate.
+  EXPECT_FALSE(StandardRangeRateMps(std::nan(""), 95.36, 0.0, 946728000).has_value());
+  EXPECT_FALSE(StandardRangeRateMps(90.5, 95.36, 0.0, 946728000).has_value());
 }
 
 }  // namespace
