@@ -59,6 +59,7 @@ std::vector<double> PointUnder(std::int64_t utc, const Site& site) {
 // itself gives its own echo's spread.
 TEST(PreciseLibration, ApparentRotationIsTheRateOfThePointUnderTheStation) {
   constexpr std::int64_t kHalfStep = 60;
+  double worst = 0.0;
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.name);
     const auto moment = PrepareMoment(c.utc);
@@ -68,14 +69,16 @@ TEST(PreciseLibration, ApparentRotationIsTheRateOfThePointUnderTheStation) {
     const std::vector<double> after = PointUnder(c.utc + kHalfStep, c.site);
     const double rate = std::hypot(after[0] - before[0], after[1] - before[1],
                                    after[2] - before[2]) / (2.0 * kHalfStep);
-    EXPECT_NEAR(line->apparentRotationRadPerS, rate, 2e-3 * rate + 1e-11);
+    EXPECT_NEAR(line->apparentRotationRadPerS, rate, 3e-4 * rate + 1e-11);
+    worst = std::max(worst, std::fabs(line->apparentRotationRadPerS / rate - 1.0));
     EXPECT_GT(rate, 1e-8);  // the case is not a trivial one
 
     const double f = 10368e6;
     EXPECT_NEAR(EchoSpreadHz(*line, f), 4.0 * f * kMoonRadiusM * rate / kSpeedOfLightMps,
-                2e-3 * EchoSpreadHz(*line, f));
+                3e-4 * EchoSpreadHz(*line, f));
     EXPECT_DOUBLE_EQ(TwoStationSpreadHz(*line, *line, f), EchoSpreadHz(*line, f));
   }
+  std::printf("  largest relative difference from the finite differences: %.2e\n", worst);
 }
 
 // The range acceleration behind the Doppler rates against central
