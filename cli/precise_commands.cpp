@@ -140,8 +140,8 @@ json StationJson(const Site& site, const MoonFix& moon, const precise::SunFix& s
           {"librationLongitudeDeg", echo.libration.longitudeDeg}};
 }
 
-void PrintStation(const char* title, const Site& site, const MoonFix& m,
-                  const precise::SunFix& sun, double frequencyHz, const EchoFigures& echo) {
+void PrintStation(const char* title, const Site& site, const MoonFix& m, const precise::SunFix& sun,
+                  double frequencyHz, const EchoFigures& echo) {
   std::printf("%s  %.4f %c  %.4f %c  %.0f m\n", title, std::fabs(site.latitudeDeg),
               site.latitudeDeg < 0.0 ? 'S' : 'N', std::fabs(site.longitudeWestDeg),
               site.longitudeWestDeg < 0.0 ? 'E' : 'W', site.heightM);
@@ -231,7 +231,9 @@ int RunMoon(const PreciseCommandOptions& o) {
       out["twoStationDopplerHz"] = nullptr;
       out["polarityOffsetDeg"] = nullptr;
     }
-    const auto optional = [](const std::optional<double>& v) { return v ? json(*v) : json(nullptr); };
+    const auto optional = [](const std::optional<double>& v) {
+      return v ? json(*v) : json(nullptr);
+    };
     out["pathDelayS"] = optional(microwave->pathDelayS);
     out["twoStationDopplerRateHzPerS"] = optional(microwave->pathDopplerRateHzPerS);
     out["twoStationSpreadHz"] = optional(microwave->pathSpreadHz);

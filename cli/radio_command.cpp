@@ -151,16 +151,22 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
     const auto f = MethodFrequencies(method, dialHz, figures->homeHz, figures->dxHz);
     const char* name = DopplerMethodName(method);
     microwave = RadioMicrowaveAt(stations->home, stations->dx, stations->utc, dialHz, method);
-    const auto rates = microwave ? microwave->methodRatesHzPerS : std::nullopt;
-    methods[name] =
-        f ? json{{"receiveHz", f->receiveHz},
-                 {"transmitHz", f->transmitHz},
-                 {"receiveRateHzPerS", rates ? json(rates->receiveHz) : json(nullptr)},
-                 {"transmitRateHzPerS", rates ? json(rates->transmitHz) : json(nullptr)}}
-          : json(nullptr);
-    if (!f) continue;
+    // The method's rates, when the accurate figures give them.
+    json receiveRate = nullptr;
+    json transmitRate = nullptr;
     char rate[32] = "-";
-    if (rates) std::snprintf(rate, sizeof rate, "%+.3f", rates->receiveHz);
+    if (microwave && microwave->methodRatesHzPerS) {
+      const RadioFrequencies r = *microwave->methodRatesHzPerS;
+      receiveRate = r.receiveHz;
+      transmitRate = r.transmitHz;
+      std::snprintf(rate, sizeof rate, "%+.3f", r.receiveHz);
+    }
+    methods[name] = f ? json{{"receiveHz", f->receiveHz},
+                             {"transmitHz", f->transmitHz},
+                             {"receiveRateHzPerS", receiveRate},
+                             {"transmitRateHzPerS", transmitRate}}
+                      : json(nullptr);
+    if (!f) continue;
     char line[128];
     std::snprintf(line, sizeof line, "%-12s %-15.0f %-15.0f %s\n", name, f->receiveHz,
                   f->transmitHz, rate);
@@ -188,11 +194,15 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
                 {"twoStationHz", OptionalJson(figures->twoStationHz)},
                 {"twoStationPerMinuteHz", OptionalJson(figures->twoStationPerMinuteHz)},
                 {"methods", methods}};
-    out["echoRateHzPerS"] = optionalFigure([](const Figures& m) { return std::optional(m.echoDopplerRateHzPerS); });
-    out["twoStationRateHzPerS"] = optionalFigure([](const Figures& m) { return m.pathDopplerRateHzPerS; });
-    out["echoSpreadHz"] = optionalFigure([](const Figures& m) { return std::optional(m.echoSpreadHz); });
+    out["echoRateHzPerS"] =
+        optionalFigure([](const Figures& m) { return std::optional(m.echoDopplerRateHzPerS); });
+    out["twoStationRateHzPerS"] =
+        optionalFigure([](const Figures& m) { return m.pathDopplerRateHzPerS; });
+    out["echoSpreadHz"] =
+        optionalFigure([](const Figures& m) { return std::optional(m.echoSpreadHz); });
     out["twoStationSpreadHz"] = optionalFigure([](const Figures& m) { return m.pathSpreadHz; });
-    out["echoDelayS"] = optionalFigure([](const Figures& m) { return std::optional(m.echoDelayS); });
+    out["echoDelayS"] =
+        optionalFigure([](const Figures& m) { return std::optional(m.echoDelayS); });
     out["pathDelayS"] = optionalFigure([](const Figures& m) { return m.pathDelayS; });
     if (stations->dx) out["dx"]["locator"] = stations->dxLocator;
     std::cout << out.dump(2) << '\n';

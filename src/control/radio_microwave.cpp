@@ -16,9 +16,9 @@ std::optional<double> ParseUt1MinusUtc(std::string_view text) {
 }
 
 std::optional<RadioMicrowave> RadioMicrowaveAt(const RadioSite& home,
-                                               const std::optional<RadioSite>& dx,
-                                               std::int64_t utc, double dialHz,
-                                               DopplerMethod method, double ut1MinusUtcS,
+                                               const std::optional<RadioSite>& dx, std::int64_t utc,
+                                               double dialHz, DopplerMethod method,
+                                               double ut1MinusUtcS,
                                                const precise::CelestialFrame* reuse,
                                                precise::CelestialFrame* frameOut) {
   if (!IsRadioFrequency(dialHz)) return std::nullopt;

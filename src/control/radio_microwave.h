@@ -35,9 +35,9 @@ struct RadioMicrowave {
 // hand back next time. Empty outside 1960-2099, for a site the accurate
 // figures refuse, a dial outside IsRadioFrequency or a UT1 - UTC out of range.
 std::optional<RadioMicrowave> RadioMicrowaveAt(const RadioSite& home,
-                                               const std::optional<RadioSite>& dx,
-                                               std::int64_t utc, double dialHz,
-                                               DopplerMethod method, double ut1MinusUtcS = 0.0,
+                                               const std::optional<RadioSite>& dx, std::int64_t utc,
+                                               double dialHz, DopplerMethod method,
+                                               double ut1MinusUtcS = 0.0,
                                                const precise::CelestialFrame* reuse = nullptr,
                                                precise::CelestialFrame* frameOut = nullptr);
 

@@ -170,14 +170,12 @@ TextTable WorkListTable(const WorkList& list, const PlanExportContext& context) 
                   "path_delay_s"};
   for (const WorkableStation& row : list.rows) {
     const SkedWindow& w = row.window;
-    table.rows.push_back({row.station.call, row.station.locator, UtcIsoText(w.startUtc),
-                          UtcIsoText(w.endUtc), LocalText(w.startUtc, context),
-                          Minutes(w.DurationSeconds()), row.inProgress ? "yes" : "no",
-                          Fixed1(w.bestElevation), Format("%.2f", w.degradationWorst),
-                          w.sunNear ? "yes" : "no", Fixed1(w.score),
-                          OptionalText(w.spreadMiddleHz, "%.1f"),
-                          OptionalText(w.spreadLargestHz, "%.1f"),
-                          OptionalText(w.pathDelayS, "%.4f")});
+    table.rows.push_back(
+        {row.station.call, row.station.locator, UtcIsoText(w.startUtc), UtcIsoText(w.endUtc),
+         LocalText(w.startUtc, context), Minutes(w.DurationSeconds()),
+         row.inProgress ? "yes" : "no", Fixed1(w.bestElevation), Format("%.2f", w.degradationWorst),
+         w.sunNear ? "yes" : "no", Fixed1(w.score), OptionalText(w.spreadMiddleHz, "%.1f"),
+         OptionalText(w.spreadLargestHz, "%.1f"), OptionalText(w.pathDelayS, "%.4f")});
   }
   return table;
 }

@@ -168,19 +168,17 @@ std::int64_t PeakSecond(const PlanRequest& request, std::int64_t lo, std::int64_
 // The path's microwave figures at one moment; `frame` is a fresh frame
 // within the hour (saves the nutation; the moon's series is still
 // evaluated at the moment itself), replaced when it is not.
-std::optional<precise::MicrowaveFigures> PathMicrowave(const PlanRequest& request,
-                                                       std::int64_t utc,
-                                                       std::optional<precise::CelestialFrame>& frame) {
+std::optional<precise::MicrowaveFigures> PathMicrowave(
+    const PlanRequest& request, std::int64_t utc, std::optional<precise::CelestialFrame>& frame) {
   auto moment = precise::PrepareMoment(utc, frame ? &*frame : nullptr);
   if (!moment) return std::nullopt;
   if (!frame || frame->utcSeconds != moment->frame.utcSeconds) {
     frame = moment->frame;
     frame->reused = false;  // hand it on as fresh: no moon anchors
   }
-  return precise::MicrowaveAt(*moment,
-                              precise::Site{request.home.latitude, request.home.longitude, 0.0},
-                              precise::Site{request.dx.latitude, request.dx.longitude, 0.0},
-                              request.frequencyHz);
+  return precise::MicrowaveAt(
+      *moment, precise::Site{request.home.latitude, request.home.longitude, 0.0},
+      precise::Site{request.dx.latitude, request.dx.longitude, 0.0}, request.frequencyHz);
 }
 
 SkedWindow DescribeWindow(const PlanRequest& request, const SecondsInterval& interval,

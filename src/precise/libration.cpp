@@ -49,7 +49,9 @@ Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
 Vec operator*(double s, Vec a) { return {s * a.x, s * a.y, s * a.z}; }
 double Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec Cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+Vec Cross(Vec a, Vec b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 double Norm(Vec a) { return std::sqrt(Dot(a, a)); }
 Vec FromArray(const double v[3]) { return {v[0], v[1], v[2]}; }
 Vec Apply(const double r[3][3], Vec v) {
@@ -118,8 +120,8 @@ MoonOrientation MoonOrientationAt(double tt1, double tt2) {
   const double toRadPerS = kRadPerDeg / kSecondsPerDay;
   const Vec node{std::cos(phi), std::sin(phi), 0.0};
   const Vec pole{o.gcrsToBody[2][0], o.gcrsToBody[2][1], o.gcrsToBody[2][2]};
-  const Vec spin = (alphaDot * toRadPerS) * Vec{0.0, 0.0, 1.0} +
-                   (-deltaDot * toRadPerS) * node + (wDot * toRadPerS) * pole;
+  const Vec spin = (alphaDot * toRadPerS) * Vec{0.0, 0.0, 1.0} + (-deltaDot * toRadPerS) * node +
+                   (wDot * toRadPerS) * pole;
   o.spinRadPerS[0] = spin.x;
   o.spinRadPerS[1] = spin.y;
   o.spinRadPerS[2] = spin.z;
@@ -135,9 +137,9 @@ std::optional<Libration> StationLibration(const Moment& moment, const Site& site
 }
 
 Libration GeocentricLibration(const Moment& moment) {
-  return PointOnMoon(moment.tt1, moment.tt2,
-                     ApplyTransposed(moment.celestialToTerrestrial,
-                                     -1.0 * FromArray(moment.moonPositionM)));
+  return PointOnMoon(
+      moment.tt1, moment.tt2,
+      ApplyTransposed(moment.celestialToTerrestrial, -1.0 * FromArray(moment.moonPositionM)));
 }
 
 std::optional<LineOfSight> LineOfSightAt(const Moment& moment, const Site& site) {
@@ -154,7 +156,8 @@ std::optional<LineOfSight> LineOfSightAt(const Moment& moment, const Site& site)
       (Dot(v, v) + Dot(line, a) - out.rangeRateMps * out.rangeRateMps) / range;
   // The line's inertial turning: the station is carried round by the
   // earth's rotation, which adds to the moon's motion against it.
-  const Vec inertial = v + Vec{-kEarthRotationRadPerS * line.y, kEarthRotationRadPerS * line.x, 0.0};
+  const Vec inertial =
+      v + Vec{-kEarthRotationRadPerS * line.y, kEarthRotationRadPerS * line.x, 0.0};
   const Vec turning = (1.0 / (range * range)) * Cross(line, inertial);
   const Vec axis = Cross((1.0 / range) * line, FromArray(moment.moonSpinRadPerS) - turning);
   out.spreadAxis[0] = axis.x;

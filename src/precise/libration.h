@@ -26,8 +26,8 @@ namespace kelvora::precise {
 inline constexpr double kMoonRadiusM = 1737.4e3;
 
 struct MoonOrientation {
-  double gcrsToBody[3][3];   // a GCRS vector's components on the moon's body axes
-  double spinRadPerS[3];     // the moon's rotation vector, GCRS axes
+  double gcrsToBody[3][3];  // a GCRS vector's components on the moon's body axes
+  double spinRadPerS[3];    // the moon's rotation vector, GCRS axes
 };
 
 // At a moment given as TT, a two-part Julian date (TT stands in for TDB:
@@ -48,9 +48,9 @@ Libration GeocentricLibration(const Moment& moment);
 
 // The moon's motion seen from one station.
 struct LineOfSight {
-  double distanceM;               // geometric, station to the moon's centre
-  double rangeRateMps;            // positive receding
-  double rangeAccelerationMps2;   // rate of rangeRateMps
+  double distanceM;              // geometric, station to the moon's centre
+  double rangeRateMps;           // positive receding
+  double rangeAccelerationMps2;  // rate of rangeRateMps
   // The apparent rotation of the moon against the line of sight (the moon's
   // spin less the line's own turning, both inertial), its part across the
   // line, rad/s: the rate at which the point under the station moves over
@@ -81,7 +81,7 @@ double TwoStationDopplerRateHzPerS(double homeAccelerationMps2, double dxAcceler
 struct MicrowaveFigures {
   double frequencyHz;
   LineOfSight home;
-  double echoDelayS;              // 2 rho / c, rho the geometric distance
+  double echoDelayS;  // 2 rho / c, rho the geometric distance
   double echoDopplerRateHzPerS;
   double echoSpreadHz;
   std::optional<LineOfSight> dx;

@@ -186,7 +186,8 @@ bool AnchorMoon(CelestialFrame& frame, std::int64_t utcSeconds) {
   frame.hasMoonAnchors = false;
   for (int k = 0; k < 3; ++k) {
     if (k == 0 && follows) {
-      std::copy(&frame.moonAnchorTt[2][0], &frame.moonAnchorTt[2][0] + 2, &frame.moonAnchorTt[0][0]);
+      std::copy(&frame.moonAnchorTt[2][0], &frame.moonAnchorTt[2][0] + 2,
+                &frame.moonAnchorTt[0][0]);
       std::copy(&frame.moonAnchorPv[2][0][0], &frame.moonAnchorPv[2][0][0] + 6,
                 &frame.moonAnchorPv[0][0][0]);
       continue;
@@ -215,7 +216,8 @@ void InterpolateMoon(const CelestialFrame& frame, double tt1, double tt2, double
   const double h00 = 2.0 * s3 - 3.0 * s2 + 1.0, h10 = s3 - 2.0 * s2 + s;
   const double h01 = -2.0 * s3 + 3.0 * s2, h11 = s3 - s2;
   // Lagrange weights of the start, middle and end at s.
-  const double l0 = 2.0 * (s - 0.5) * (s - 1.0), l1 = -4.0 * s * (s - 1.0), l2 = 2.0 * s * (s - 0.5);
+  const double l0 = 2.0 * (s - 0.5) * (s - 1.0), l1 = -4.0 * s * (s - 1.0),
+               l2 = 2.0 * s * (s - 0.5);
   const auto& a = frame.moonAnchorPv[0];
   const auto& m = frame.moonAnchorPv[1];
   const auto& b = frame.moonAnchorPv[2];

@@ -104,7 +104,7 @@ struct CelestialFrame {
   double moonSpinRadPerS[3];              // the moon's rotation vector, GCRS axes (libration.h)
   bool reused;                            // handed back once already
   bool hasMoonAnchors;                    // the two below are filled
-  std::int64_t moonAnchorUtc;             // first end of the stretch, a multiple of kMoonAnchorSeconds
+  std::int64_t moonAnchorUtc;             // stretch start, a multiple of kMoonAnchorSeconds
   double moonAnchorTt[3][2];              // TT of start, middle and end, two-part Julian dates
   double moonAnchorPv[3][2][3];           // eraMoon98 there: au, au/day, GCRS
 };
@@ -129,8 +129,7 @@ bool IsValidSite(const Site& site);
 // stands in for the frame; otherwise the frame is computed afresh. Either
 // way the result depends only on the arguments. `ut1MinusUtcS` (within
 // +-kMaxUt1MinusUtcS, else refused) sets the earth's rotation angle.
-std::optional<Moment> PrepareMoment(std::int64_t utcSeconds,
-                                    const CelestialFrame* reuse = nullptr,
+std::optional<Moment> PrepareMoment(std::int64_t utcSeconds, const CelestialFrame* reuse = nullptr,
                                     double ut1MinusUtcS = 0.0);
 bool IsValidUt1MinusUtc(double seconds);
 

@@ -108,12 +108,29 @@ TEST_F(PreciseCliTest, DopplerShowsTheRatesOfEachMethod) {
 TEST_F(PreciseCliTest, MoonTextNamesEveryFigure) {
   const Outcome run = Run(kNoonPath);
   ASSERT_EQ(run.status, 0) << run.err;
-  for (const char* label :
-       {"Sat Jan  1 12:00:00 2000 UTC", "Doppler at 1296.000000 MHz", "Home  29.4200 N  95.3600 W",
-        "DX  51.5000 N  0.1000 W", "Moon Az.", "refracted", "Distance", "Range rate",
-        "Echo delay", "Declination", "Hour angle", "Right asc.", "Echo Doppler", "Sun El.",
-        "Path Doppler", "Polarity offset", "ccw", "Echo rate", "Echo spread", "Libration",
-        "Path rate", "Path spread", "Path delay"}) {
+  for (const char* label : {"Sat Jan  1 12:00:00 2000 UTC",
+                            "Doppler at 1296.000000 MHz",
+                            "Home  29.4200 N  95.3600 W",
+                            "DX  51.5000 N  0.1000 W",
+                            "Moon Az.",
+                            "refracted",
+                            "Distance",
+                            "Range rate",
+                            "Echo delay",
+                            "Declination",
+                            "Hour angle",
+                            "Right asc.",
+                            "Echo Doppler",
+                            "Sun El.",
+                            "Path Doppler",
+                            "Polarity offset",
+                            "ccw",
+                            "Echo rate",
+                            "Echo spread",
+                            "Libration",
+                            "Path rate",
+                            "Path spread",
+                            "Path delay"}) {
     EXPECT_THAT(run.out, HasSubstr(label));
   }
 }

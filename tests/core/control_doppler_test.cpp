@@ -372,21 +372,23 @@ TEST(RadioMicrowave, MethodRatesAndRefusals) {
     DopplerMethod method;
     double receive, transmit;
   };
-  for (const Case& c : {Case{DopplerMethod::Off, 0.0, 0.0}, Case{DopplerMethod::OwnEcho, echoRate, 0.0},
-                        Case{DopplerMethod::OnTheMoon, echoRate / 2.0, -echoRate / 2.0},
-                        Case{DopplerMethod::FullToDx, pathRate, -pathRate}}) {
+  for (const Case& c :
+       {Case{DopplerMethod::Off, 0.0, 0.0}, Case{DopplerMethod::OwnEcho, echoRate, 0.0},
+        Case{DopplerMethod::OnTheMoon, echoRate / 2.0, -echoRate / 2.0},
+        Case{DopplerMethod::FullToDx, pathRate, -pathRate}}) {
     SCOPED_TRACE(DopplerMethodName(c.method));
     const auto r = RadioMicrowaveAt(home, dx, utc, dial, c.method);
     ASSERT_TRUE(r && r->methodRatesHzPerS);
     EXPECT_NEAR(r->methodRatesHzPerS->receiveHz, c.receive, 1e-9);
     EXPECT_NEAR(r->methodRatesHzPerS->transmitHz, c.transmit, 1e-9);
   }
-  EXPECT_FALSE(RadioMicrowaveAt(home, std::nullopt, utc, dial, DopplerMethod::FullToDx)
-                   ->methodRatesHzPerS);
+  EXPECT_FALSE(
+      RadioMicrowaveAt(home, std::nullopt, utc, dial, DopplerMethod::FullToDx)->methodRatesHzPerS);
   EXPECT_FALSE(RadioMicrowaveAt(home, dx, utc, 0.0, DopplerMethod::OwnEcho));
   EXPECT_FALSE(RadioMicrowaveAt(home, dx, -400000000, dial, DopplerMethod::OwnEcho));
   EXPECT_FALSE(RadioMicrowaveAt(home, dx, utc, dial, DopplerMethod::OwnEcho, 1.2));
-  for (const char* bad : {"", "1.5", "x", "0.1s", "nan"}) EXPECT_FALSE(ParseUt1MinusUtc(bad)) << bad;
+  for (const char* bad : {"", "1.5", "x", "0.1s", "nan"})
+    EXPECT_FALSE(ParseUt1MinusUtc(bad)) << bad;
   EXPECT_EQ(ParseUt1MinusUtc("-0.25"), -0.25);
 }
 

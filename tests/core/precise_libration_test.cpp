@@ -67,8 +67,9 @@ TEST(PreciseLibration, ApparentRotationIsTheRateOfThePointUnderTheStation) {
     ASSERT_TRUE(line.has_value());
     const std::vector<double> before = PointUnder(c.utc - kHalfStep, c.site);
     const std::vector<double> after = PointUnder(c.utc + kHalfStep, c.site);
-    const double rate = std::hypot(after[0] - before[0], after[1] - before[1],
-                                   after[2] - before[2]) / (2.0 * kHalfStep);
+    const double rate =
+        std::hypot(after[0] - before[0], after[1] - before[1], after[2] - before[2]) /
+        (2.0 * kHalfStep);
     EXPECT_NEAR(line->apparentRotationRadPerS, rate, 3e-4 * rate + 1e-11);
     worst = std::max(worst, std::fabs(line->apparentRotationRadPerS / rate - 1.0));
     EXPECT_GT(rate, 1e-8);  // the case is not a trivial one
@@ -150,15 +151,18 @@ TEST(PreciseLibration, ReusedFramesGiveTheFreshFigures) {
   for (const Case& c : Cases()) {
     SCOPED_TRACE(c.name);
     const std::int64_t start = c.utc - c.utc % kMoonAnchorSeconds - 3;
-    if (start < kFirstPreciseSecond || start + 2 * kMoonAnchorSeconds > kLastPreciseSecond) continue;
+    if (start < kFirstPreciseSecond || start + 2 * kMoonAnchorSeconds > kLastPreciseSecond)
+      continue;
     auto previous = PrepareMoment(start - 1);
     for (std::int64_t t = start; t < start + 2 * kMoonAnchorSeconds + 5; t += 7) {
       const auto reused = PrepareMoment(t, &previous->frame);
       const auto fresh = PrepareMoment(t);
       ASSERT_TRUE(reused && fresh);
       for (int k = 0; k < 3; ++k) {
-        worstPosition = std::max(worstPosition, std::fabs(reused->moonPositionM[k] - fresh->moonPositionM[k]));
-        worstVelocity = std::max(worstVelocity, std::fabs(reused->moonVelocityMps[k] - fresh->moonVelocityMps[k]));
+        worstPosition =
+            std::max(worstPosition, std::fabs(reused->moonPositionM[k] - fresh->moonPositionM[k]));
+        worstVelocity = std::max(worstVelocity,
+                                 std::fabs(reused->moonVelocityMps[k] - fresh->moonVelocityMps[k]));
       }
       const auto a = MicrowaveAt(*reused, home, dx, 24048e6);
       const auto b = MicrowaveAt(*fresh, home, dx, 24048e6);
@@ -167,7 +171,8 @@ TEST(PreciseLibration, ReusedFramesGiveTheFreshFigures) {
       previous = reused;
     }
   }
-  std::printf("  interpolated moon: %.4f m, %.2e m/s from the series\n", worstPosition, worstVelocity);
+  std::printf("  interpolated moon: %.4f m, %.2e m/s from the series\n", worstPosition,
+              worstVelocity);
   EXPECT_LT(worstPosition, 30.0);
   EXPECT_LT(worstVelocity, 1e-3);
 }

@@ -142,7 +142,8 @@ TEST_F(PlanWindowTest, SpreadAndDelayColumnsShowTheWindowFigures) {
   QAbstractItemModel* table = window->Table()->model();
   ASSERT_GE(table->rowCount(), 1);
   for (int row = 0; row < table->rowCount(); ++row) {
-    const double middle = table->index(row, PlanTableModel::kSpreadMiddle).data(Qt::UserRole).toDouble();
+    const double middle =
+        table->index(row, PlanTableModel::kSpreadMiddle).data(Qt::UserRole).toDouble();
     const double largest =
         table->index(row, PlanTableModel::kSpreadLargest).data(Qt::UserRole).toDouble();
     EXPECT_GT(middle, 0.0);
