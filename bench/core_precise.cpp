@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "astro/moon.h"
+#include "precise/libration.h"
 #include "precise/precise.h"
 
 namespace kelvora::precise {
@@ -162,6 +163,43 @@ void BM_PrecisePath(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PrecisePath);
+
+// An accurate fix with the microwave figures (delays, Doppler rates,
+// libration spreads of the echo and the path at 10 GHz), from nothing.
+void BM_PreciseMicrowaveFix(benchmark::State& state) {
+  const auto& cases = Cases();
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const Case& c = cases[i++ & 4095];
+    const auto moment = PrepareMoment(c.utc);
+    benchmark::DoNotOptimize(PreciseMoon(*moment, c.home));
+    benchmark::DoNotOptimize(MicrowaveAt(*moment, c.home, c.dx, 10368e6));
+  }
+}
+BENCHMARK(BM_PreciseMicrowaveFix);
+
+// The same as a once-a-second tick asks for it: the frame of the previous
+// second handed back, after a few ticks of handing on (so it carries the
+// moon's anchors). One case in kMoonAnchorSeconds crosses into a new
+// stretch, as a tick does.
+void BM_PreciseMicrowaveFixReusingFrame(benchmark::State& state) {
+  const auto& cases = Cases();
+  std::vector<CelestialFrame> frames;
+  for (const Case& c : cases) {
+    CelestialFrame frame = PrepareMoment(c.utc - 3)->frame;
+    for (std::int64_t t = c.utc - 2; t < c.utc; ++t) frame = PrepareMoment(t, &frame)->frame;
+    frames.push_back(frame);
+  }
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::size_t k = i++ & 4095;
+    const Case& c = cases[k];
+    const auto moment = PrepareMoment(c.utc, &frames[k]);
+    benchmark::DoNotOptimize(PreciseMoon(*moment, c.home));
+    benchmark::DoNotOptimize(MicrowaveAt(*moment, c.home, c.dx, 10368e6));
+  }
+}
+BENCHMARK(BM_PreciseMicrowaveFixReusingFrame);
 
 // The precession-nutation choices: the full IAU 2006/2000A matrix against
 // the 2000B nutation with the IAU 2000 frame that PrepareMoment uses.

@@ -141,21 +141,36 @@ json WindowJson(const SkedWindow& w, const PlanExportContext& context) {
           {"dopplerStartHz", w.dopplerStartHz},
           {"dopplerEndHz", w.dopplerEndHz},
           {"score", w.score},
-          {"best", w.best}};
+          {"best", w.best},
+          {"spreadMiddleHz", w.spreadMiddleHz ? json(*w.spreadMiddleHz) : json(nullptr)},
+          {"spreadLargestHz", w.spreadLargestHz ? json(*w.spreadLargestHz) : json(nullptr)},
+          {"pathDelayS", w.pathDelayS ? json(*w.pathDelayS) : json(nullptr)}};
+}
+
+// A spread for the text tables: "-" where there is none.
+std::string SpreadText(const std::optional<double>& hz) {
+  char text[16] = "-";
+  if (hz) std::snprintf(text, sizeof text, "%.1f", *hz);
+  return text;
 }
 
 void PrintWindows(const SkedPlan& plan, const PlanExportContext& context) {
-  std::printf("%-2s %-16s  %-16s  %-16s  %8s  %7s  %7s  %6s  %5s\n", "", "start UTC", "end UTC",
-              "start local", "duration", "best el", "degr dB", "sun", "score");
+  std::printf("%-2s %-16s  %-16s  %-16s  %8s  %7s  %7s  %6s  %5s  %8s  %8s\n", "", "start UTC",
+              "end UTC", "start local", "duration", "best el", "degr dB", "sun", "score", "spread",
+              "max");
   for (const SkedWindow& w : plan.windows) {
-    std::printf("%-2s %-16s  %-16s  %-16s  %4lld min  %6.1f°  %7.2f  %5.0f°%s %5.1f\n",
+    std::printf("%-2s %-16s  %-16s  %-16s  %4lld min  %6.1f°  %7.2f  %5.0f°%s %5.1f  %8s  %8s\n",
                 w.best ? "*" : "", ShortTimeText(w.startUtc).c_str(),
                 ShortTimeText(w.endUtc).c_str(),
                 ShortTimeText(HomeLocalSeconds(w.startUtc, context.homeGmtOffsetHours)).c_str(),
                 static_cast<long long>(w.DurationSeconds() / 60), w.bestElevation,
-                w.degradationWorst, w.sunSeparation, w.sunNear ? "!" : " ", w.score);
+                w.degradationWorst, w.sunSeparation, w.sunNear ? "!" : " ", w.score,
+                SpreadText(w.spreadMiddleHz).c_str(), SpreadText(w.spreadLargestHz).c_str());
   }
-  std::printf("* best window; ! sun within %.0f° of the moon\n", kSunNoiseSeparationDeg);
+  std::printf(
+      "* best window; ! sun within %.0f° of the moon; spread: the path's libration "
+      "spread in Hz at %.3f MHz, middle and largest\n",
+      kSunNoiseSeparationDeg, context.frequencyHz / 1e6);
 }
 
 struct Home {
@@ -311,16 +326,19 @@ int RunWorkList(const PlanOptions& options) {
     std::printf("Next windows from %s UTC within %lld hours, home %s\n",
                 ShortTimeText(request.startUtc).c_str(), static_cast<long long>(hours),
                 home.label.c_str());
-    std::printf("%-10s %-6s  %-16s  %-16s  %8s  %7s  %5s\n", "call", "grid", "start UTC", "end UTC",
-                "duration", "best el", "score");
+    std::printf("%-10s %-6s  %-16s  %-16s  %8s  %7s  %5s  %8s\n", "call", "grid", "start UTC",
+                "end UTC", "duration", "best el", "score", "spread");
     for (const WorkableStation& row : list.rows) {
-      std::printf("%-10s %-6s  %-16s  %-16s  %4lld min  %6.1f°  %5.1f%s\n",
-                  row.station.call.c_str(), row.station.locator.c_str(),
-                  ShortTimeText(row.window.startUtc).c_str(),
-                  ShortTimeText(row.window.endUtc).c_str(),
-                  static_cast<long long>(row.window.DurationSeconds() / 60),
-                  row.window.bestElevation, row.window.score, row.inProgress ? "  (open now)" : "");
+      std::printf(
+          "%-10s %-6s  %-16s  %-16s  %4lld min  %6.1f°  %5.1f  %8s%s\n", row.station.call.c_str(),
+          row.station.locator.c_str(), ShortTimeText(row.window.startUtc).c_str(),
+          ShortTimeText(row.window.endUtc).c_str(),
+          static_cast<long long>(row.window.DurationSeconds() / 60), row.window.bestElevation,
+          row.window.score, SpreadText(row.window.spreadLargestHz).c_str(),
+          row.inProgress ? "  (open now)" : "");
     }
+    std::printf("spread: the largest libration spread of the path in the window, Hz at %.3f MHz\n",
+                request.frequencyHz / 1e6);
     if (!list.without.empty()) {
       std::printf("No window within %lld hours:", static_cast<long long>(hours));
       for (const std::string& call : list.without) std::printf(" %s", call.c_str());

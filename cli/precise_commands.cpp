@@ -12,8 +12,10 @@
 
 #include "app/clock.h"
 #include "app/settings.h"
+#include "control/radio_microwave.h"
 #include "arguments.h"
 #include "astro/time_helpers.h"
+#include "precise/libration.h"
 #include "precise/precise.h"
 #include "selftest/compare.h"
 #include "state/records.h"
@@ -32,6 +34,7 @@ struct PreciseCommandOptions {
   std::optional<std::int64_t> clock;
   std::optional<std::int64_t> gmtOffset;
   std::optional<std::int64_t> timeOffset;
+  std::string ut1MinusUtc;
   bool moonJson = false;
   // selftest
   std::int64_t count = 1000;
@@ -92,6 +95,14 @@ std::int64_t TrackedUtc(const PreciseCommandOptions& o, std::int32_t settingsGmt
   return utc;
 }
 
+// --ut1-utc: seconds, default 0.
+double Ut1MinusUtcOption(const std::string& text) {
+  if (text.empty()) return 0.0;
+  const std::optional<double> value = ParseUt1MinusUtc(text);
+  if (!value) throw UsageError("--ut1-utc: '" + text + "' is not a number of seconds within -1..1");
+  return *value;
+}
+
 json MoonJson(const MoonFix& m) {
   return {{"azimuthDeg", m.azimuthDeg},
           {"elevationDeg", m.elevationDeg},
@@ -106,18 +117,31 @@ json MoonJson(const MoonFix& m) {
           {"geocentricRangeRateMps", m.geocentricRangeRateMps}};
 }
 
+// The microwave figures of one station's own echo.
+struct EchoFigures {
+  double dopplerRateHzPerS;
+  double spreadHz;
+  double apparentRotationRadPerS;
+  precise::Libration libration;
+};
+
 json StationJson(const Site& site, const MoonFix& moon, const precise::SunFix& sun,
-                 double frequencyHz) {
+                 double frequencyHz, const EchoFigures& echo) {
   return {{"latitude", site.latitudeDeg},
           {"longitude", site.longitudeWestDeg},
           {"heightM", site.heightM},
           {"moon", MoonJson(moon)},
           {"sun", {{"azimuthDeg", sun.azimuthDeg}, {"elevationDeg", sun.elevationDeg}}},
-          {"echoDopplerHz", precise::EchoDopplerHz(moon.rangeRateMps, frequencyHz)}};
+          {"echoDopplerHz", precise::EchoDopplerHz(moon.rangeRateMps, frequencyHz)},
+          {"echoDopplerRateHzPerS", echo.dopplerRateHzPerS},
+          {"echoSpreadHz", echo.spreadHz},
+          {"apparentRotationRadPerS", echo.apparentRotationRadPerS},
+          {"librationLatitudeDeg", echo.libration.latitudeDeg},
+          {"librationLongitudeDeg", echo.libration.longitudeDeg}};
 }
 
-void PrintStation(const char* title, const Site& site, const MoonFix& m,
-                  const precise::SunFix& sun, double frequencyHz) {
+void PrintStation(const char* title, const Site& site, const MoonFix& m, const precise::SunFix& sun,
+                  double frequencyHz, const EchoFigures& echo) {
   std::printf("%s  %.4f %c  %.4f %c  %.0f m\n", title, std::fabs(site.latitudeDeg),
               site.latitudeDeg < 0.0 ? 'S' : 'N', std::fabs(site.longitudeWestDeg),
               site.longitudeWestDeg < 0.0 ? 'E' : 'W', site.heightM);
@@ -131,6 +155,10 @@ void PrintStation(const char* title, const Site& site, const MoonFix& m,
   std::printf("  Hour angle    %9.4f deg\n", m.hourAngleDeg);
   std::printf("  Right asc.    %10.5f h\n", m.rightAscensionHours);
   std::printf("  Echo Doppler  %+10.1f Hz\n", precise::EchoDopplerHz(m.rangeRateMps, frequencyHz));
+  std::printf("  Echo rate     %+10.3f Hz/s\n", echo.dopplerRateHzPerS);
+  std::printf("  Echo spread   %10.1f Hz\n", echo.spreadHz);
+  std::printf("  Libration     %+9.4f deg lat  %+.4f deg lon\n", echo.libration.latitudeDeg,
+              echo.libration.longitudeDeg);
   std::printf("  Sun Az.       %9.4f deg\n", sun.azimuthDeg);
   std::printf("  Sun El.       %9.4f deg\n", sun.elevationDeg);
 }
@@ -154,8 +182,9 @@ int RunMoon(const PreciseCommandOptions& o) {
   }
   const double frequencyHz = ParseFrequency(o.frequency);
   const std::int64_t utc = TrackedUtc(o, home.gmtOffsetHours);
+  const double ut1MinusUtc = Ut1MinusUtcOption(o.ut1MinusUtc);
 
-  const auto moment = precise::PrepareMoment(utc);
+  const auto moment = precise::PrepareMoment(utc, nullptr, ut1MinusUtc);
   const auto homeMoon = moment ? precise::PreciseMoon(*moment, homeSite) : std::nullopt;
   const auto homeSun = moment ? precise::PreciseSun(*moment, homeSite) : std::nullopt;
   if (!homeMoon || !homeSun) {
@@ -173,14 +202,27 @@ int RunMoon(const PreciseCommandOptions& o) {
     if (!dxMoon || !dxSun || !polarity) throw UsageError("the --dx station was refused");
   }
 
+  const auto microwave = precise::MicrowaveAt(*moment, homeSite, dxSite, frequencyHz);
+  const auto homeLibration = precise::StationLibration(*moment, homeSite);
+  if (!microwave || !homeLibration) throw UsageError("no microwave figures for these stations");
+  const EchoFigures homeEcho{microwave->echoDopplerRateHzPerS, microwave->echoSpreadHz,
+                             microwave->home.apparentRotationRadPerS, *homeLibration};
+  std::optional<EchoFigures> dxEcho;
+  if (dxSite) {
+    dxEcho = EchoFigures{*microwave->dxEchoDopplerRateHzPerS, *microwave->dxEchoSpreadHz,
+                         microwave->dx->apparentRotationRadPerS,
+                         precise::StationLibration(*moment, *dxSite).value()};
+  }
+
   const std::string utcText = AscTimeText(utc).value_or("?");
   if (o.moonJson) {
     json out{{"utc", utc},
              {"utcText", utcText},
+             {"ut1MinusUtcS", ut1MinusUtc},
              {"frequencyHz", frequencyHz},
-             {"home", StationJson(homeSite, *homeMoon, *homeSun, frequencyHz)}};
+             {"home", StationJson(homeSite, *homeMoon, *homeSun, frequencyHz, homeEcho)}};
     if (dxSite) {
-      out["dx"] = StationJson(*dxSite, *dxMoon, *dxSun, frequencyHz);
+      out["dx"] = StationJson(*dxSite, *dxMoon, *dxSun, frequencyHz, *dxEcho);
       out["twoStationDopplerHz"] =
           precise::TwoStationDopplerHz(homeMoon->rangeRateMps, dxMoon->rangeRateMps, frequencyHz);
       out["polarityOffsetDeg"] = *polarity;
@@ -189,17 +231,26 @@ int RunMoon(const PreciseCommandOptions& o) {
       out["twoStationDopplerHz"] = nullptr;
       out["polarityOffsetDeg"] = nullptr;
     }
+    const auto optional = [](const std::optional<double>& v) {
+      return v ? json(*v) : json(nullptr);
+    };
+    out["pathDelayS"] = optional(microwave->pathDelayS);
+    out["twoStationDopplerRateHzPerS"] = optional(microwave->pathDopplerRateHzPerS);
+    out["twoStationSpreadHz"] = optional(microwave->pathSpreadHz);
     std::cout << out.dump(2) << '\n';
     return 0;
   }
   std::printf("Accurate figures for %s UTC, Doppler at %.6f MHz\n", utcText.c_str(),
               frequencyHz / 1e6);
-  PrintStation("Home", homeSite, *homeMoon, *homeSun, frequencyHz);
+  PrintStation("Home", homeSite, *homeMoon, *homeSun, frequencyHz, homeEcho);
   if (dxSite) {
-    PrintStation("DX", *dxSite, *dxMoon, *dxSun, frequencyHz);
+    PrintStation("DX", *dxSite, *dxMoon, *dxSun, frequencyHz, *dxEcho);
     std::printf("Path Doppler    %+10.1f Hz\n",
                 precise::TwoStationDopplerHz(homeMoon->rangeRateMps, dxMoon->rangeRateMps,
                                              frequencyHz));
+    std::printf("Path rate       %+10.3f Hz/s\n", *microwave->pathDopplerRateHzPerS);
+    std::printf("Path spread     %10.1f Hz\n", *microwave->pathSpreadHz);
+    std::printf("Path delay      %10.6f s\n", *microwave->pathDelayS);
     std::printf("Polarity offset %6.1f deg %s\n", std::fabs(*polarity),
                 *polarity >= 0.0 ? "cw" : "ccw");
   }
@@ -266,6 +317,8 @@ std::shared_ptr<PreciseCommandOptions> RegisterPreciseCommands(CLI::App& app,
   moon->add_option("--gmt-offset", o->gmtOffset,
                    "whole hours added to the clock to give UTC (default: from Dorvakin.dat)");
   moon->add_option("--time-offset", o->timeOffset, "seconds added to the clock");
+  moon->add_option("--ut1-utc", o->ut1MinusUtc,
+                   "UT1 - UTC in seconds, -1..1, from IERS Bulletin A (default 0)");
   moon->add_flag("--json", o->moonJson, "one JSON object");
   moon->callback([&action, o] { action = [o] { return RunMoon(*o); }; });
 

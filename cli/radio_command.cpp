@@ -20,6 +20,7 @@
 #include "exit_status.h"
 #include "astro/time_helpers.h"
 #include "control/doppler_control.h"
+#include "control/radio_microwave.h"
 #include "control/hamlib_protocol.h"
 #include "control/radio_session.h"
 #include "control/radio_texts.h"
@@ -144,17 +145,37 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
 
   json methods = json::object();
   std::string table;
+  std::optional<RadioMicrowave> microwave;  // accurate figures only (1960-2099)
   for (const DopplerMethod method : {DopplerMethod::Off, DopplerMethod::OwnEcho,
                                      DopplerMethod::OnTheMoon, DopplerMethod::FullToDx}) {
     const auto f = MethodFrequencies(method, dialHz, figures->homeHz, figures->dxHz);
     const char* name = DopplerMethodName(method);
-    methods[name] =
-        f ? json{{"receiveHz", f->receiveHz}, {"transmitHz", f->transmitHz}} : json(nullptr);
+    microwave = RadioMicrowaveAt(stations->home, stations->dx, stations->utc, dialHz, method);
+    // The method's rates, when the accurate figures give them.
+    json receiveRate = nullptr;
+    json transmitRate = nullptr;
+    char rate[32] = "-";
+    if (microwave && microwave->methodRatesHzPerS) {
+      const RadioFrequencies r = *microwave->methodRatesHzPerS;
+      receiveRate = r.receiveHz;
+      transmitRate = r.transmitHz;
+      std::snprintf(rate, sizeof rate, "%+.3f", r.receiveHz);
+    }
+    methods[name] = f ? json{{"receiveHz", f->receiveHz},
+                             {"transmitHz", f->transmitHz},
+                             {"receiveRateHzPerS", receiveRate},
+                             {"transmitRateHzPerS", transmitRate}}
+                      : json(nullptr);
     if (!f) continue;
-    char line[96];
-    std::snprintf(line, sizeof line, "%-12s %-15.0f %.0f\n", name, f->receiveHz, f->transmitHz);
+    char line[128];
+    std::snprintf(line, sizeof line, "%-12s %-15.0f %-15.0f %s\n", name, f->receiveHz,
+                  f->transmitHz, rate);
     table += line;
   }
+  const auto optionalFigure = [&microwave](auto member) {
+    return microwave ? OptionalJson(member(microwave->figures)) : json(nullptr);
+  };
+  using Figures = precise::MicrowaveFigures;
   if (asJson) {
     json out = {{"utc", stations->utc},
                 {"utcText", utcText},
@@ -173,6 +194,16 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
                 {"twoStationHz", OptionalJson(figures->twoStationHz)},
                 {"twoStationPerMinuteHz", OptionalJson(figures->twoStationPerMinuteHz)},
                 {"methods", methods}};
+    out["echoRateHzPerS"] =
+        optionalFigure([](const Figures& m) { return std::optional(m.echoDopplerRateHzPerS); });
+    out["twoStationRateHzPerS"] =
+        optionalFigure([](const Figures& m) { return m.pathDopplerRateHzPerS; });
+    out["echoSpreadHz"] =
+        optionalFigure([](const Figures& m) { return std::optional(m.echoSpreadHz); });
+    out["twoStationSpreadHz"] = optionalFigure([](const Figures& m) { return m.pathSpreadHz; });
+    out["echoDelayS"] =
+        optionalFigure([](const Figures& m) { return std::optional(m.echoDelayS); });
+    out["pathDelayS"] = optionalFigure([](const Figures& m) { return m.pathDelayS; });
     if (stations->dx) out["dx"]["locator"] = stations->dxLocator;
     std::cout << out.dump(2) << '\n';
     return 0;
@@ -192,7 +223,16 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
     std::printf("two-station  %+.1f Hz  (%+.1f Hz/min)\n", *figures->twoStationHz,
                 *figures->twoStationPerMinuteHz);
   }
-  std::printf("method       receive Hz      transmit Hz\n%s", table.c_str());
+  if (microwave) {
+    const precise::MicrowaveFigures& m = microwave->figures;
+    std::printf("echo rate    %+.3f Hz/s  spread %.1f Hz  delay %.6f s\n", m.echoDopplerRateHzPerS,
+                m.echoSpreadHz, m.echoDelayS);
+    if (m.pathSpreadHz && m.pathDopplerRateHzPerS && m.pathDelayS) {
+      std::printf("path rate    %+.3f Hz/s  spread %.1f Hz  delay %.6f s\n",
+                  *m.pathDopplerRateHzPerS, *m.pathSpreadHz, *m.pathDelayS);
+    }
+  }
+  std::printf("method       receive Hz      transmit Hz     receive Hz/s\n%s", table.c_str());
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QString>
 #include <cmath>
+#include <optional>
 
 #include "plan/plan_export.h"
 
@@ -16,6 +17,15 @@ namespace {
 constexpr QRgb kSunWarning = 0xffc0392b;
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// A figure the accurate years may lack: a dash without it.
+QString OptionalText(const std::optional<double>& value, int decimals, const QString& unit) {
+  return value ? QString::number(*value, 'f', decimals) + unit : QStringLiteral("\u2013");
+}
+
+QVariant OptionalValue(const std::optional<double>& value) {
+  return value ? QVariant(*value) : QVariant();
+}
 
 }  // namespace
 
@@ -59,6 +69,12 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
         return std::abs(w.middle.polarityOffset);
       case kDoppler:
         return w.dopplerStartHz;
+      case kSpreadMiddle:
+        return OptionalValue(w.spreadMiddleHz);
+      case kSpreadLargest:
+        return OptionalValue(w.spreadLargestHz);
+      case kDelay:
+        return OptionalValue(w.pathDelayS);
       case kScore:
         return w.score;
       case kColumnCount:
@@ -89,6 +105,12 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
         return QString::number(w.middle.polarityOffset, 'f', 0) + QChar(0x00b0);
       case kDoppler:
         return QString::number(w.dopplerStartHz, 'f', 0) + QStringLiteral(" Hz");
+      case kSpreadMiddle:
+        return OptionalText(w.spreadMiddleHz, 1, QStringLiteral(" Hz"));
+      case kSpreadLargest:
+        return OptionalText(w.spreadLargestHz, 1, QStringLiteral(" Hz"));
+      case kDelay:
+        return OptionalText(w.pathDelayS, 3, QStringLiteral(" s"));
       case kScore:
         return QString::number(w.score, 'f', 1) + (w.best ? QStringLiteral(" best") : QString());
       case kColumnCount:
@@ -113,8 +135,9 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
 QVariant PlanTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
   static const char* const kHeaders[kColumnCount] = {
-      "Start (UTC)", "End (UTC)", "Start (home)", "Duration",      "Best el",
-      "Worst degr.", "Sun sep.",  "Polarity",     "Doppler start", "Score"};
+      "Start (UTC)", "End (UTC)",  "Start (home)", "Duration",      "Best el",
+      "Worst degr.", "Sun sep.",   "Polarity",     "Doppler start", "Spread mid",
+      "Spread max",  "Path delay", "Score"};
   if (section < 0 || section >= kColumnCount) return {};
   return tr(kHeaders[section]);
 }

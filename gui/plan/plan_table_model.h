@@ -23,6 +23,9 @@ class PlanTableModel : public QAbstractTableModel {
     kSunSeparation,
     kPolarity,
     kDoppler,
+    kSpreadMiddle,   // the path's libration spread at the window's middle
+    kSpreadLargest,  // its largest in the window
+    kDelay,          // the path's delay at the middle
     kScore,
     kColumnCount
   };

@@ -39,6 +39,11 @@ std::string LocalText(std::int64_t utc, const PlanExportContext& context) {
 
 std::string Fixed1(double value) { return Format("%.1f", value); }
 
+// An optional figure; empty text where there is none.
+std::string OptionalText(const std::optional<double>& value, const char* format) {
+  return value ? Format(format, *value) : std::string();
+}
+
 std::string Minutes(std::int64_t seconds) {
   return Format("%lld", static_cast<long long>(seconds / 60));
 }
@@ -115,7 +120,8 @@ TextTable PlanTable(const SkedPlan& plan, const PlanExportContext& context) {
   }
   for (const char* name :
        {"sky_temp_k", "degradation_middle_db", "degradation_worst_db", "sun_separation_deg",
-        "sun_near", "doppler_start_hz", "doppler_end_hz", "score", "best"}) {
+        "sun_near", "doppler_start_hz", "doppler_end_hz", "score", "best", "spread_middle_hz",
+        "spread_largest_hz", "path_delay_s"}) {
     table.header.emplace_back(name);
   }
   for (const SkedWindow& w : plan.windows) {
@@ -138,6 +144,9 @@ TextTable PlanTable(const SkedPlan& plan, const PlanExportContext& context) {
     row.push_back(Format("%.0f", w.dopplerEndHz));
     row.push_back(Fixed1(w.score));
     row.emplace_back(w.best ? "yes" : "no");
+    row.push_back(OptionalText(w.spreadMiddleHz, "%.1f"));
+    row.push_back(OptionalText(w.spreadLargestHz, "%.1f"));
+    row.push_back(OptionalText(w.pathDelayS, "%.4f"));
     table.rows.push_back(std::move(row));
   }
   return table;
@@ -155,14 +164,18 @@ TextTable WorkListTable(const WorkList& list, const PlanExportContext& context) 
                   "best_common_el_deg",
                   "degradation_worst_db",
                   "sun_near",
-                  "score"};
+                  "score",
+                  "spread_middle_hz",
+                  "spread_largest_hz",
+                  "path_delay_s"};
   for (const WorkableStation& row : list.rows) {
     const SkedWindow& w = row.window;
-    table.rows.push_back({row.station.call, row.station.locator, UtcIsoText(w.startUtc),
-                          UtcIsoText(w.endUtc), LocalText(w.startUtc, context),
-                          Minutes(w.DurationSeconds()), row.inProgress ? "yes" : "no",
-                          Fixed1(w.bestElevation), Format("%.2f", w.degradationWorst),
-                          w.sunNear ? "yes" : "no", Fixed1(w.score)});
+    table.rows.push_back(
+        {row.station.call, row.station.locator, UtcIsoText(w.startUtc), UtcIsoText(w.endUtc),
+         LocalText(w.startUtc, context), Minutes(w.DurationSeconds()),
+         row.inProgress ? "yes" : "no", Fixed1(w.bestElevation), Format("%.2f", w.degradationWorst),
+         w.sunNear ? "yes" : "no", Fixed1(w.score), OptionalText(w.spreadMiddleHz, "%.1f"),
+         OptionalText(w.spreadLargestHz, "%.1f"), OptionalText(w.pathDelayS, "%.4f")});
   }
   return table;
 }
@@ -190,6 +203,11 @@ std::string WindowDescription(const SkedWindow& w, const PlanExportContext& cont
                  w.sunNear ? " (sun noise in the beam)" : "");
   text += Format("Doppler at %.3f MHz: %+.0f Hz at start, %+.0f Hz at end\n",
                  context.frequencyHz / 1e6, w.dopplerStartHz, w.dopplerEndHz);
+  if (w.spreadMiddleHz && w.spreadLargestHz && w.pathDelayS) {
+    text += Format("Libration spread at %.3f MHz: %.1f Hz middle, %.1f Hz largest\n",
+                   context.frequencyHz / 1e6, *w.spreadMiddleHz, *w.spreadLargestHz);
+    text += Format("Path delay: %.3f s\n", *w.pathDelayS);
+  }
   text += Format("Score: %.1f of 100%s\n", w.score, w.best ? " (best window)" : "");
   return text;
 }

@@ -14,6 +14,7 @@
 #include "link/polarity.h"
 #include "link/range_rate.h"
 #include "plan/interval_scan.h"
+#include "precise/libration.h"
 #include "precise/precise.h"
 
 namespace kelvora {
@@ -125,6 +126,22 @@ std::int64_t PeakSecond(const PlanRequest& request, std::int64_t lo, std::int64_
   return best;
 }
 
+// The path's microwave figures at one moment; `frame` is a fresh frame
+// within the hour (saves the nutation; the moon's series is still
+// evaluated at the moment itself), replaced when it is not.
+std::optional<precise::MicrowaveFigures> PathMicrowave(
+    const PlanRequest& request, std::int64_t utc, std::optional<precise::CelestialFrame>& frame) {
+  auto moment = precise::PrepareMoment(utc, frame ? &*frame : nullptr);
+  if (!moment) return std::nullopt;
+  if (!frame || frame->utcSeconds != moment->frame.utcSeconds) {
+    frame = moment->frame;
+    frame->reused = false;  // hand it on as fresh: no moon anchors
+  }
+  return precise::MicrowaveAt(
+      *moment, precise::Site{request.home.latitude, request.home.longitude, 0.0},
+      precise::Site{request.dx.latitude, request.dx.longitude, 0.0}, request.frequencyHz);
+}
+
 SkedWindow DescribeWindow(const PlanRequest& request, const SecondsInterval& interval,
                           std::int64_t spanEnd) {
   SkedWindow w;
@@ -146,8 +163,19 @@ SkedWindow DescribeWindow(const PlanRequest& request, const SecondsInterval& int
   w.sunSeparation = SeparationFromSun(middleFix, middle);
   std::int64_t bestSample = middle;
   double bestSampleValue = CommonElevation(request, middle);
+  std::optional<precise::CelestialFrame> frame;
+  if (const auto m = PathMicrowave(request, middle, frame)) {
+    w.spreadMiddleHz = m->pathSpreadHz;
+    w.spreadLargestHz = m->pathSpreadHz;
+    w.pathDelayS = m->pathDelayS;
+  }
   for (std::int64_t t = w.startUtc;; t += kFigureStepSeconds) {
     const std::int64_t s = std::min(t, w.endUtc);
+    if (w.spreadLargestHz) {
+      if (const auto m = PathMicrowave(request, s, frame)) {
+        w.spreadLargestHz = std::max(*w.spreadLargestHz, m->pathSpreadHz.value_or(0.0));
+      }
+    }
     const MoonFix home = Fix(request.home.latitude, request.home.longitude, s);
     const double dxElevation = PlanMoonElevation(request.dx, s);
     w.degradationWorst = std::max(w.degradationWorst, DegradationAt(home));

@@ -75,6 +75,13 @@ struct SkedWindow {
   bool sunNear = false;            // sunSeparation below kSunNoiseSeparationDeg
   double dopplerStartHz = 0.0;     // two-station Doppler at the request's frequency
   double dopplerEndHz = 0.0;
+  // The path's libration spread at the request's frequency (limb to limb,
+  // precise/libration.h; stations at height 0) at the middle and the largest
+  // of the samples, and the path's delay (rho1 + rho2) / c at the middle.
+  // Empty where the accurate figures do not reach (before 1960).
+  std::optional<double> spreadMiddleHz;
+  std::optional<double> spreadLargestHz;
+  std::optional<double> pathDelayS;
   double score = 0.0;  // 0-100, see QualityScore
   bool best = false;   // the highest score of the plan
   std::int64_t DurationSeconds() const { return endUtc - startUtc; }

@@ -1,8 +1,11 @@
 #include "precise/precise.h"
 
+#include "precise/libration.h"
+
 #include <erfa.h>
 #include <erfam.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace kelvora::precise {
@@ -18,10 +21,11 @@ constexpr double kRefractionZenithArcMin = 0.0019279;
 // The moon's share of the earth-moon mass (earth/moon mass ratio
 // 81.3005691, IAU 2009 system of constants).
 constexpr double kMoonMassShare = 1.0 / (1.0 + 81.3005691);
-// The earth's rotation rate against the stars (rad/s): the earth rotation
-// angle advances 1.00273781191135448 turns per UT1 day. Precession adds
-// about 1e-10 of it, far below what the range rate needs.
-constexpr double kEarthRotationRadPerS = 1.00273781191135448 * ERFA_D2PI / kSecondsPerDay;
+// G times the earth's and the moon's mass together, m^3/s^2 (the earth's
+// from the IERS conventions 2010, the moon's share as above): the moon's
+// acceleration about the earth. The sun's pull on the pair, left out,
+// changes it by about 1 %, under 3e-5 m/s^2.
+constexpr double kEarthMoonGm = 3.986004418e14 / (1.0 - kMoonMassShare);
 
 struct Vec {
   double x, y, z;
@@ -137,6 +141,8 @@ void FillLeapSecondTableOnce() {
 
 CelestialFrame ComputeFrame(std::int64_t utcSeconds, double tt1, double tt2) {
   CelestialFrame frame{};
+  const MoonOrientation moon = MoonOrientationAt(tt1, tt2);
+  for (int i = 0; i < 3; ++i) frame.moonSpinRadPerS[i] = moon.spinRadPerS[i];
   frame.utcSeconds = utcSeconds;
   // Frame bias, IAU 2000 precession and IAU 2000B nutation: 1 mas, far
   // below what is needed, for a fraction of the cost of the 2000A series.
@@ -152,45 +158,140 @@ CelestialFrame ComputeFrame(std::int64_t utcSeconds, double tt1, double tt2) {
   return frame;
 }
 
-}  // namespace
-
-std::optional<Moment> PrepareMoment(std::int64_t utcSeconds, const CelestialFrame* reuse) {
-  if (utcSeconds < kFirstPreciseSecond || utcSeconds > kLastPreciseSecond) return std::nullopt;
-  FillLeapSecondTableOnce();
-  Moment m{};
-  m.utcSeconds = utcSeconds;
-
+// TT of a UTC moment as a two-part Julian date; the UTC date in the same
+// form goes to utc1, utc2. False when ERFA refuses the moment.
+bool TtOfUtc(std::int64_t utcSeconds, double& utc1, double& utc2, double& tt1, double& tt2) {
   // UTC as a two-part quasi Julian date (the whole day apart from its
   // fraction, as eraUtctai wants it for leap-second days); TT from it.
   const std::int64_t day = utcSeconds >= 0 ? utcSeconds / 86400 : -((-utcSeconds + 86399) / 86400);
-  const double utc1 = kUnixEpochJd + static_cast<double>(day);
-  const double utc2 = static_cast<double>(utcSeconds - day * 86400) / kSecondsPerDay;
+  utc1 = kUnixEpochJd + static_cast<double>(day);
+  utc2 = static_cast<double>(utcSeconds - day * 86400) / kSecondsPerDay;
   double tai1 = 0.0;
   double tai2 = 0.0;
   // Status 1 ("dubious year") past the table's last entry still gives the
   // last known TAI-UTC, the best guess for the future; only errors refuse.
-  if (eraUtctai(utc1, utc2, &tai1, &tai2) < 0) return std::nullopt;
-  eraTaitt(tai1, tai2, &m.tt1, &m.tt2);
+  if (eraUtctai(utc1, utc2, &tai1, &tai2) < 0) return false;
+  eraTaitt(tai1, tai2, &tt1, &tt2);
+  return true;
+}
+
+// Fills the frame's moon anchors for the stretch of the grid holding the
+// moment, taking over the end the frame already has when the stretch
+// follows its own. False when ERFA refuses a moment.
+bool AnchorMoon(CelestialFrame& frame, std::int64_t utcSeconds) {
+  std::int64_t first = utcSeconds - utcSeconds % kMoonAnchorSeconds;
+  if (utcSeconds % kMoonAnchorSeconds < 0) first -= kMoonAnchorSeconds;
+  if (frame.hasMoonAnchors && frame.moonAnchorUtc == first) return true;
+  const bool follows = frame.hasMoonAnchors && frame.moonAnchorUtc + kMoonAnchorSeconds == first;
+  frame.hasMoonAnchors = false;
+  for (int k = 0; k < 3; ++k) {
+    if (k == 0 && follows) {
+      std::copy(&frame.moonAnchorTt[2][0], &frame.moonAnchorTt[2][0] + 2,
+                &frame.moonAnchorTt[0][0]);
+      std::copy(&frame.moonAnchorPv[2][0][0], &frame.moonAnchorPv[2][0][0] + 6,
+                &frame.moonAnchorPv[0][0][0]);
+      continue;
+    }
+    double utc1, utc2;
+    if (!TtOfUtc(first + k * kMoonAnchorSeconds / 2, utc1, utc2, frame.moonAnchorTt[k][0],
+                 frame.moonAnchorTt[k][1])) {
+      return false;
+    }
+    eraMoon98(frame.moonAnchorTt[k][0], frame.moonAnchorTt[k][1], frame.moonAnchorPv[k]);
+  }
+  frame.moonAnchorUtc = first;
+  frame.hasMoonAnchors = true;
+  return true;
+}
+
+// The moon's GCRS state (au, au/day) at TT tt1 + tt2 from the frame's
+// anchors: position by cubic Hermite between the ends, velocity by the
+// parabola through the three.
+void InterpolateMoon(const CelestialFrame& frame, double tt1, double tt2, double pv[2][3]) {
+  const auto& tt = frame.moonAnchorTt;
+  const double h = (tt[2][0] - tt[0][0]) + (tt[2][1] - tt[0][1]);
+  const double s = ((tt1 - tt[0][0]) + (tt2 - tt[0][1])) / h;
+  const double s2 = s * s;
+  const double s3 = s2 * s;
+  const double h00 = 2.0 * s3 - 3.0 * s2 + 1.0, h10 = s3 - 2.0 * s2 + s;
+  const double h01 = -2.0 * s3 + 3.0 * s2, h11 = s3 - s2;
+  // Lagrange weights of the start, middle and end at s.
+  const double l0 = 2.0 * (s - 0.5) * (s - 1.0), l1 = -4.0 * s * (s - 1.0),
+               l2 = 2.0 * s * (s - 0.5);
+  const auto& a = frame.moonAnchorPv[0];
+  const auto& m = frame.moonAnchorPv[1];
+  const auto& b = frame.moonAnchorPv[2];
+  for (int k = 0; k < 3; ++k) {
+    pv[0][k] = h00 * a[0][k] + h10 * h * a[1][k] + h01 * b[0][k] + h11 * h * b[1][k];
+    pv[1][k] = l0 * a[1][k] + l1 * m[1][k] + l2 * b[1][k];
+  }
+}
+
+}  // namespace
+
+bool IsValidUt1MinusUtc(double seconds) {
+  return std::isfinite(seconds) && std::fabs(seconds) <= kMaxUt1MinusUtcS;
+}
+
+std::optional<Moment> PrepareMoment(std::int64_t utcSeconds, const CelestialFrame* reuse,
+                                    double ut1MinusUtcS) {
+  if (utcSeconds < kFirstPreciseSecond || utcSeconds > kLastPreciseSecond) return std::nullopt;
+  if (!IsValidUt1MinusUtc(ut1MinusUtcS)) return std::nullopt;
+  FillLeapSecondTableOnce();
+  Moment m{};
+  m.utcSeconds = utcSeconds;
+  double utc1 = 0.0;
+  double utc2 = 0.0;
+  if (!TtOfUtc(utcSeconds, utc1, utc2, m.tt1, m.tt2)) return std::nullopt;
 
   const bool reusable = reuse != nullptr && reuse->utcSeconds >= utcSeconds - kFrameReuseSeconds &&
                         reuse->utcSeconds <= utcSeconds + kFrameReuseSeconds;
   m.frame = reusable ? *reuse : ComputeFrame(utcSeconds, m.tt1, m.tt2);
-  const double gmst = eraGmst00(utc1, utc2, m.tt1, m.tt2);  // UT1 = UTC
+  const double gmst = eraGmst00(utc1, utc2 + ut1MinusUtcS / kSecondsPerDay, m.tt1, m.tt2);
   m.greenwichSiderealRad = eraAnp(gmst + m.frame.equationOfEquinoxesRad);
   eraCr(m.frame.biasPrecessionNutation, m.celestialToTerrestrial);
   eraRz(m.greenwichSiderealRad, m.celestialToTerrestrial);
 
+  // A reused frame keeps the moon's anchors, a fresh one evaluates the
+  // series at the moment itself. The last stretch would end past the
+  // supported years: the series then serves.
   double pv[2][3];
-  eraMoon98(m.tt1, m.tt2, pv);
+  if (reuse != nullptr && !reuse->reused && !reuse->hasMoonAnchors) {
+    m.frame.reused = true;
+    eraMoon98(m.tt1, m.tt2, pv);
+  } else if (reuse != nullptr) {
+    if (reuse->hasMoonAnchors) {
+      m.frame.hasMoonAnchors = true;
+      m.frame.moonAnchorUtc = reuse->moonAnchorUtc;
+      std::copy(&reuse->moonAnchorTt[0][0], &reuse->moonAnchorTt[0][0] + 6,
+                &m.frame.moonAnchorTt[0][0]);
+      std::copy(&reuse->moonAnchorPv[0][0][0], &reuse->moonAnchorPv[0][0][0] + 18,
+                &m.frame.moonAnchorPv[0][0][0]);
+    }
+    if (AnchorMoon(m.frame, utcSeconds)) {
+      InterpolateMoon(m.frame, m.tt1, m.tt2, pv);
+    } else {
+      m.frame.hasMoonAnchors = false;
+      eraMoon98(m.tt1, m.tt2, pv);
+    }
+  } else {
+    eraMoon98(m.tt1, m.tt2, pv);
+  }
   const Vec r = kMetresPerAu * Apply(m.celestialToTerrestrial, pv[0]);
   const Vec vInertial = (kMetresPerAu / kSecondsPerDay) * Apply(m.celestialToTerrestrial, pv[1]);
   const Vec v = vInertial - SpinCross(r);
-  m.moonPositionM[0] = r.x;
-  m.moonPositionM[1] = r.y;
-  m.moonPositionM[2] = r.z;
-  m.moonVelocityMps[0] = v.x;
-  m.moonVelocityMps[1] = v.y;
-  m.moonVelocityMps[2] = v.z;
+  // Against the rotating earth: gravity less the Coriolis and centrifugal
+  // terms of the rotating axes.
+  const double distance = Norm(r);
+  const Vec gravity = (-kEarthMoonGm / (distance * distance * distance)) * r;
+  const Vec a = gravity - 2.0 * SpinCross(v) - SpinCross(SpinCross(r));
+  const Vec spin = Apply(m.celestialToTerrestrial, m.frame.moonSpinRadPerS);
+  for (int k = 0; k < 3; ++k) {
+    m.moonPositionM[k] = k == 0 ? r.x : k == 1 ? r.y : r.z;
+    m.moonVelocityMps[k] = k == 0 ? v.x : k == 1 ? v.y : v.z;
+    m.moonAccelerationMps2[k] = k == 0 ? a.x : k == 1 ? a.y : a.z;
+    m.moonSpinRadPerS[k] = k == 0 ? spin.x : k == 1 ? spin.y : spin.z;
+  }
   return m;
 }
 

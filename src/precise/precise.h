@@ -7,9 +7,11 @@
 // program's clock value is local standard time counted as UTC, so callers
 // pass the tracked moment TimeBase::Adjust(clock) = clock + gmtOffsetHours *
 // 3600 + timeOffset (astro/time_helpers.h), never the clock value itself.
-// UT1 is taken equal to UTC: the earth's rotation angle is then off by up to
-// 0.9 s of rotation, about 0.004 degrees in hour angle and azimuth and, by
-// the station's own rotation, up to 0.03 m/s in range rate.
+// UT1 is taken equal to UTC unless the caller gives UT1 - UTC (published
+// weekly by the IERS in Bulletin A, within +-0.9 s): without it the earth's
+// rotation angle is off by up to 0.9 s of rotation, about 0.004 degrees in
+// hour angle and azimuth and, by the station's own rotation, up to 0.03 m/s
+// in range rate.
 //
 // Frames: the moon comes from eraMoon98 (GCRS), the earth-moon barycentre
 // for the sun from eraPlan94; IAU 2000 precession with IAU 2000B nutation
@@ -38,6 +40,13 @@ inline constexpr double kLowestSiteM = -500.0;   // metres above the ellipsoid
 inline constexpr double kHighestSiteM = 9000.0;
 
 inline constexpr double kSpeedOfLightMps = 299792458.0;
+// The earth's rotation rate against the stars (rad/s): the earth rotation
+// angle advances 1.00273781191135448 turns per UT1 day. Precession adds
+// about 1e-10 of it, far below what the range rate needs.
+inline constexpr double kEarthRotationRadPerS =
+    1.00273781191135448 * 6.283185307179586476925287 / 86400.0;
+// UT1 - UTC a caller may give, seconds: UTC is kept within 0.9 s of UT1.
+inline constexpr double kMaxUt1MinusUtcS = 1.0;
 
 struct Site {
   double latitudeDeg;        // geodetic, north positive
@@ -74,11 +83,30 @@ using SunFix = Direction;
 // 0.01 arc seconds in an hour, so a caller asking every second may hand the
 // last one back to PrepareMoment for up to kFrameReuseSeconds and save a
 // third of the work.
+//
+// A reused frame also carries the moon's geocentric state at the ends and
+// the middle of a kMoonAnchorSeconds stretch of a fixed grid; moments inside
+// it take the moon's position from a cubic Hermite interpolation between
+// the ends and its velocity from a parabola through the three (under a
+// millimetre and 1e-6 m/s from the series itself; the series' velocity is
+// not quite the rate of its position, so one interpolation cannot serve
+// both), and a once-a-second caller evaluates the moon's series twice per
+// stretch instead of every second. A frame computed afresh has no anchors:
+// its own moment's moon is exact, and so is the first moment that reuses
+// it; the anchors are laid from the second reuse on, when the frame is
+// plainly being handed on tick after tick.
 inline constexpr std::int64_t kFrameReuseSeconds = 3600;
+inline constexpr std::int64_t kMoonAnchorSeconds = 1200;
 struct CelestialFrame {
   std::int64_t utcSeconds;                // the moment it was computed for
   double biasPrecessionNutation[3][3];    // GCRS to true equator and equinox of date
   double equationOfEquinoxesRad;          // apparent minus mean sidereal time
+  double moonSpinRadPerS[3];              // the moon's rotation vector, GCRS axes (libration.h)
+  bool reused;                            // handed back once already
+  bool hasMoonAnchors;                    // the two below are filled
+  std::int64_t moonAnchorUtc;             // stretch start, a multiple of kMoonAnchorSeconds
+  double moonAnchorTt[3][2];              // TT of start, middle and end, two-part Julian dates
+  double moonAnchorPv[3][2][3];           // eraMoon98 there: au, au/day, GCRS
 };
 
 // The work every station shares at one moment: time scales, the rotation
@@ -92,14 +120,18 @@ struct Moment {
   double celestialToTerrestrial[3][3];  // GCRS to the rotating earth
   double moonPositionM[3];         // geocentric, terrestrial axes, metres
   double moonVelocityMps[3];       // relative to the rotating earth, terrestrial axes
+  double moonAccelerationMps2[3];  // relative to the rotating earth, terrestrial axes
+  double moonSpinRadPerS[3];       // the moon's rotation vector, terrestrial axes (inertial spin)
 };
 
 bool IsValidSite(const Site& site);
 // `reuse`, when given and computed within kFrameReuseSeconds of the moment,
 // stands in for the frame; otherwise the frame is computed afresh. Either
-// way the result depends only on the arguments.
-std::optional<Moment> PrepareMoment(std::int64_t utcSeconds,
-                                    const CelestialFrame* reuse = nullptr);
+// way the result depends only on the arguments. `ut1MinusUtcS` (within
+// +-kMaxUt1MinusUtcS, else refused) sets the earth's rotation angle.
+std::optional<Moment> PrepareMoment(std::int64_t utcSeconds, const CelestialFrame* reuse = nullptr,
+                                    double ut1MinusUtcS = 0.0);
+bool IsValidUt1MinusUtc(double seconds);
 
 std::optional<MoonFix> PreciseMoon(const Moment& moment, const Site& site);
 std::optional<MoonFix> PreciseMoon(const Site& site, std::int64_t utcSeconds);

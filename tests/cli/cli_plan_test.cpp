@@ -59,6 +59,12 @@ TEST_F(CliPlanTest, JsonCsvAndICalendarShowTheSameWindows) {
   int best = 0;
   for (const json& w : windows) best += w["best"].get<bool>() ? 1 : 0;
   EXPECT_EQ(best, 1);
+  // 144 MHz: the path's libration spread is a hertz or two.
+  for (const json& w : windows) {
+    EXPECT_GT(w["spreadMiddleHz"].get<double>(), 0.0);
+    EXPECT_LT(w["spreadLargestHz"].get<double>(), 10.0);
+    EXPECT_GE(w["spreadLargestHz"].get<double>(), w["spreadMiddleHz"].get<double>());
+  }
 
   const PlanRun asCsv = Plan(pair + "--csv");
   ASSERT_EQ(asCsv.status, 0) << asCsv.err;
@@ -83,6 +89,7 @@ TEST_F(CliPlanTest, JsonCsvAndICalendarShowTheSameWindows) {
   for (const json& w : windows) {
     EXPECT_THAT(asIcs.out, HasSubstr("DTSTART:" + IcalStamp(w["startUtc"]) + "\r\n"));
   }
+  EXPECT_THAT(asIcs.out, HasSubstr("Libration spread at 144.000 MHz: "));
 }
 
 TEST_F(CliPlanTest, ManyStationsSortedByStart) {
@@ -96,6 +103,7 @@ TEST_F(CliPlanTest, ManyStationsSortedByStart) {
     EXPECT_LE(stations[i - 1]["startSeconds"].get<std::int64_t>(),
               stations[i]["startSeconds"].get<std::int64_t>());
   }
+  for (const json& s : stations) EXPECT_GT(s["spreadLargestHz"].get<double>(), 0.0);
   const PlanRun some =
       Plan("--all --calls QA1AB,QB2CD --home 29.42,95.36 --start 2026-12-08 --csv");
   ASSERT_EQ(some.status, 0) << some.err;

@@ -62,16 +62,75 @@ TEST_F(PreciseCliTest, MoonJsonCarriesTheAccurateFigures) {
               -10368e6 * (moon["rangeRateMps"].get<double>() + dxRate) / 299792458.0, 1e-6);
   // The window's standard figure for this pair reads "73° ccw".
   EXPECT_NEAR(out["polarityOffsetDeg"].get<double>(), -73.0, 1.0);
+  // The path's delay is the two distances at the speed of light; the
+  // spreads and rates are positive figures of the right size at 10 GHz.
+  EXPECT_NEAR(out["pathDelayS"].get<double>(),
+              (moon["distanceKm"].get<double>() + out["dx"]["moon"]["distanceKm"].get<double>()) *
+                  1e3 / 299792458.0,
+              1e-6);
+  EXPECT_GT(out["home"]["echoSpreadHz"].get<double>(), 10.0);
+  EXPECT_LT(out["home"]["echoSpreadHz"].get<double>(), 1000.0);
+  EXPECT_GT(out["twoStationSpreadHz"].get<double>(), 10.0);
+  EXPECT_LT(std::fabs(out["twoStationDopplerRateHzPerS"].get<double>()), 10.0);
+  EXPECT_NEAR(out["home"]["librationLatitudeDeg"].get<double>(), -6.7, 1.0);  // PyEphem, geocentric
+}
+
+// UT1 - UTC turns the earth under the moon: half a second moves the hour
+// angle by 0.002 degrees.
+TEST_F(PreciseCliTest, Ut1MinusUtcTurnsTheEarth) {
+  const Outcome utc = Run(With(kNoonPath, {"--json"}));
+  const Outcome ut1 = Run(With(kNoonPath, {"--json", "--ut1-utc", "0.5"}));
+  ASSERT_EQ(ut1.status, 0) << ut1.err;
+  EXPECT_EQ(json::parse(ut1.out)["ut1MinusUtcS"], 0.5);
+  EXPECT_NEAR(json::parse(ut1.out)["home"]["moon"]["hourAngleDeg"].get<double>() -
+                  json::parse(utc.out)["home"]["moon"]["hourAngleDeg"].get<double>(),
+              0.0021, 0.0002);
+}
+
+// `doppler` gives each method's receive rate: the echo's own rate, half of
+// it on the moon, none when off.
+TEST_F(PreciseCliTest, DopplerShowsTheRatesOfEachMethod) {
+  const Outcome run = Run({"doppler", "--clock", "946728000", "--freq", "10368000000", "--home",
+                           "29.42,95.36", "--dx", "JO62", "--json"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json out = json::parse(run.out);
+  const double echo = out["echoRateHzPerS"].get<double>();
+  EXPECT_NEAR(echo * 60.0, out["echoPerMinuteHz"].get<double>(), 0.5);
+  EXPECT_EQ(out["methods"]["echo"]["receiveRateHzPerS"].get<double>(), echo);
+  EXPECT_NEAR(out["methods"]["moon"]["receiveRateHzPerS"].get<double>(), echo / 2.0, 1e-9);
+  EXPECT_EQ(out["methods"]["off"]["receiveRateHzPerS"].get<double>(), 0.0);
+  EXPECT_NEAR(out["methods"]["dx"]["receiveRateHzPerS"].get<double>(),
+              out["twoStationRateHzPerS"].get<double>(), 1e-9);
+  EXPECT_GT(out["twoStationSpreadHz"].get<double>(), 0.0);
+  EXPECT_GT(out["pathDelayS"].get<double>(), 2.5);
 }
 
 TEST_F(PreciseCliTest, MoonTextNamesEveryFigure) {
   const Outcome run = Run(kNoonPath);
   ASSERT_EQ(run.status, 0) << run.err;
-  for (const char* label :
-       {"Sat Jan  1 12:00:00 2000 UTC", "Doppler at 1296.000000 MHz", "Home  29.4200 N  95.3600 W",
-        "DX  51.5000 N  0.1000 W", "Moon Az.", "refracted", "Distance", "Range rate",
-        "Echo delay", "Declination", "Hour angle", "Right asc.", "Echo Doppler", "Sun El.",
-        "Path Doppler", "Polarity offset", "ccw"}) {
+  for (const char* label : {"Sat Jan  1 12:00:00 2000 UTC",
+                            "Doppler at 1296.000000 MHz",
+                            "Home  29.4200 N  95.3600 W",
+                            "DX  51.5000 N  0.1000 W",
+                            "Moon Az.",
+                            "refracted",
+                            "Distance",
+                            "Range rate",
+                            "Echo delay",
+                            "Declination",
+                            "Hour angle",
+                            "Right asc.",
+                            "Echo Doppler",
+                            "Sun El.",
+                            "Path Doppler",
+                            "Polarity offset",
+                            "ccw",
+                            "Echo rate",
+                            "Echo spread",
+                            "Libration",
+                            "Path rate",
+                            "Path spread",
+                            "Path delay"}) {
     EXPECT_THAT(run.out, HasSubstr(label));
   }
 }
@@ -125,6 +184,8 @@ TEST_F(PreciseCliTest, BadInputGivesOneLineAndStatusTwo) {
       {"frequency_negative", {"moon", "--freq", "-5"}, "--freq"},
       {"frequency_infinite", {"moon", "--freq", "inf"}, "--freq"},
       {"gmt_offset_too_large", {"moon", "--gmt-offset", "25"}, "-24..24"},
+      {"ut1_beyond_a_second", {"moon", "--ut1-utc", "1.5"}, "--ut1-utc"},
+      {"ut1_not_a_number", {"moon", "--ut1-utc", "nan"}, "--ut1-utc"},
       {"selftest_count_zero", {"selftest", "--count", "0"}, "--count"},
   };
   for (const Case& c : cases) {

@@ -12,6 +12,7 @@
 #include "astro/moon.h"
 #include "astro/sun.h"
 #include "control/doppler_control.h"
+#include "control/radio_microwave.h"
 #include "link/doppler.h"
 #include "precise/precise.h"
 
@@ -358,6 +359,42 @@ TEST(DopplerController, ForgetResendsAfterReconnection) {
   EXPECT_TRUE(step.enableSplit);
   EXPECT_EQ(step.receiveHz, std::optional<std::int64_t>(1'295'997'408));
   EXPECT_EQ(step.operatorTunedHz, 0.0);
+}
+
+// The radio panel's microwave figures: each method's frequencies move at
+// the rate of the shifts it applies, transmit against receive; what cannot
+// be worked out is refused, not guessed.
+TEST(RadioMicrowave, MethodRatesAndRefusals) {
+  const RadioSite home{29.42, 95.36, 0.0};
+  const RadioSite dx{52.5, -13.4, 0.0};
+  const std::int64_t utc = 946728000;
+  const double dial = 10368e6;
+  const auto echo = RadioMicrowaveAt(home, dx, utc, dial, DopplerMethod::OwnEcho);
+  ASSERT_TRUE(echo && echo->methodRatesHzPerS);
+  const double echoRate = echo->figures.echoDopplerRateHzPerS;
+  const double pathRate = *echo->figures.pathDopplerRateHzPerS;
+  struct Case {
+    DopplerMethod method;
+    double receive, transmit;
+  };
+  for (const Case& c :
+       {Case{DopplerMethod::Off, 0.0, 0.0}, Case{DopplerMethod::OwnEcho, echoRate, 0.0},
+        Case{DopplerMethod::OnTheMoon, echoRate / 2.0, -echoRate / 2.0},
+        Case{DopplerMethod::FullToDx, pathRate, -pathRate}}) {
+    SCOPED_TRACE(DopplerMethodName(c.method));
+    const auto r = RadioMicrowaveAt(home, dx, utc, dial, c.method);
+    ASSERT_TRUE(r && r->methodRatesHzPerS);
+    EXPECT_NEAR(r->methodRatesHzPerS->receiveHz, c.receive, 1e-9);
+    EXPECT_NEAR(r->methodRatesHzPerS->transmitHz, c.transmit, 1e-9);
+  }
+  EXPECT_FALSE(
+      RadioMicrowaveAt(home, std::nullopt, utc, dial, DopplerMethod::FullToDx)->methodRatesHzPerS);
+  EXPECT_FALSE(RadioMicrowaveAt(home, dx, utc, 0.0, DopplerMethod::OwnEcho));
+  EXPECT_FALSE(RadioMicrowaveAt(home, dx, -400000000, dial, DopplerMethod::OwnEcho));
+  EXPECT_FALSE(RadioMicrowaveAt(home, dx, utc, dial, DopplerMethod::OwnEcho, 1.2));
+  for (const char* bad : {"", "1.5", "x", "0.1s", "nan"})
+    EXPECT_FALSE(ParseUt1MinusUtc(bad)) << bad;
+  EXPECT_EQ(ParseUt1MinusUtc("-0.25"), -0.25);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include "plan/plan_export.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <libical/ical.h>
 
 #include <cstdio>
@@ -87,7 +89,11 @@ TEST(PlanExport, CsvReadsBackWithTheWindowTimes) {
   const std::vector<std::string>& header = rows[0];
   EXPECT_EQ(header[0], "start_utc");
   EXPECT_EQ(header[2], "start_local");
-  EXPECT_EQ(header.back(), "best");
+  const auto column = [&header](const char* name) {
+    return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+  };
+  ASSERT_LT(column("best"), header.size());
+  ASSERT_LT(column("spread_largest_hz"), header.size());
   for (std::size_t i = 0; i < plan.windows.size(); ++i) {
     const std::vector<std::string>& row = rows[i + 1];
     const SkedWindow& w = plan.windows[i];
@@ -98,7 +104,9 @@ TEST(PlanExport, CsvReadsBackWithTheWindowTimes) {
     EXPECT_EQ(ParseIso(row[2], false), w.startUtc - 6 * 3600);
     EXPECT_EQ(ParseIso(row[5], true), w.bestUtc);
     EXPECT_EQ(std::stoll(row[4]), w.DurationSeconds() / 60);
-    EXPECT_EQ(row.back(), w.best ? "yes" : "no");
+    EXPECT_EQ(row[column("best")], w.best ? "yes" : "no");
+    ASSERT_TRUE(w.spreadLargestHz);
+    EXPECT_NEAR(std::stod(row[column("spread_largest_hz")]), *w.spreadLargestHz, 0.05);
   }
 }
 

@@ -14,6 +14,8 @@
 #include "astro/time_helpers.h"
 #include "plan/plan_stations.h"
 #include "plan/sked_plan.h"
+#include "precise/libration.h"
+#include "precise/precise.h"
 
 namespace kelvora {
 namespace {
@@ -130,6 +132,20 @@ TEST(PlanSkeds, WindowFiguresHangTogether) {
     EXPECT_LT(std::fabs(w.dopplerStartHz), 3000.0);
     EXPECT_GE(w.score, 0.0);
     EXPECT_LE(w.score, 100.0);
+    // The path's spread at the middle is the accurate figures' own, and no
+    // ten-minute sample exceeds the window's largest by more than the
+    // sampling can miss.
+    const std::int64_t middle = w.startUtc + (w.endUtc - w.startUtc) / 2;
+    const precise::Site home{29.42, 95.36, 0.0};
+    const precise::Site dx{51.5, 0.1, 0.0};
+    const auto there = precise::MicrowaveAt(*precise::PrepareMoment(middle), home, dx, 432.0e6);
+    ASSERT_TRUE(w.spreadMiddleHz && w.spreadLargestHz && w.pathDelayS);
+    EXPECT_NEAR(*w.spreadMiddleHz, *there->pathSpreadHz, 1e-3);
+    EXPECT_NEAR(*w.pathDelayS, *there->pathDelayS, 1e-9);
+    for (std::int64_t t = w.startUtc; t <= w.endUtc; t += 600) {
+      const auto sample = precise::MicrowaveAt(*precise::PrepareMoment(t), home, dx, 432.0e6);
+      EXPECT_LE(*sample->pathSpreadHz, *w.spreadLargestHz * 1.01);
+    }
     if (w.best) ++best;
     bestScore = std::max(bestScore, w.score);
   }
@@ -138,6 +154,17 @@ TEST(PlanSkeds, WindowFiguresHangTogether) {
     if (w.best) {
       EXPECT_EQ(w.score, bestScore);
     }
+  }
+}
+
+// Before 1960 the accurate figures do not reach: the window has no spread
+// and no delay rather than a made-up one.
+TEST(PlanSkeds, NoSpreadBeforeTheAccurateYears) {
+  const SkedPlan plan =
+      PlanSkeds({{29.42, 95.36, 10.0}, {51.5, 0.1, 10.0}, -500000000, 3 * kDay, 10368e6});
+  ASSERT_FALSE(plan.windows.empty());
+  for (const SkedWindow& w : plan.windows) {
+    EXPECT_FALSE(w.spreadMiddleHz || w.spreadLargestHz || w.pathDelayS);
   }
 }
 

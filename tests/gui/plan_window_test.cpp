@@ -135,6 +135,27 @@ TEST_F(PlanWindowTest, HeaderClickSortsByValue) {
   EXPECT_TRUE(table->index(0, PlanTableModel::kScore).data().toString().endsWith("best"));
 }
 
+// The path's spread and delay columns show the window's own figures.
+TEST_F(PlanWindowTest, SpreadAndDelayColumnsShowTheWindowFigures) {
+  window->SetDx(PlanWindow::kByLocator, QStringLiteral("FN42"));
+  ASSERT_TRUE(RunPlan());
+  QAbstractItemModel* table = window->Table()->model();
+  ASSERT_GE(table->rowCount(), 1);
+  for (int row = 0; row < table->rowCount(); ++row) {
+    const double middle =
+        table->index(row, PlanTableModel::kSpreadMiddle).data(Qt::UserRole).toDouble();
+    const double largest =
+        table->index(row, PlanTableModel::kSpreadLargest).data(Qt::UserRole).toDouble();
+    EXPECT_GT(middle, 0.0);
+    EXPECT_GE(largest, middle);
+    EXPECT_EQ(table->index(row, PlanTableModel::kSpreadLargest).data().toString(),
+              QString::number(largest, 'f', 1) + QStringLiteral(" Hz"));
+    EXPECT_NEAR(table->index(row, PlanTableModel::kDelay).data(Qt::UserRole).toDouble(), 2.55, 0.2);
+  }
+  EXPECT_EQ(table->headerData(PlanTableModel::kSpreadMiddle, Qt::Horizontal).toString(),
+            QStringLiteral("Spread mid"));
+}
+
 TEST_F(PlanWindowTest, BadInputIsSaidInTheWindow) {
   struct Row {
     const char* name;
