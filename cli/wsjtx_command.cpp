@@ -32,8 +32,6 @@ namespace {
 using nlohmann::json;
 using Clock = std::chrono::steady_clock;
 
-// The longest call WSJT-X takes in its DX Call field (a compound call).
-constexpr std::size_t kLongestCall = 13;
 constexpr int kPollMs = 200;
 // A request is sent again, up to this many times and this far apart, while
 // the instance's Status does not show it.
@@ -55,18 +53,12 @@ volatile sig_atomic_t gStopListening = 0;
 void OnStopListening(int) { gStopListening = 1; }
 
 std::string CheckedCall(const std::string& text) {
-  std::string call;
-  for (const char c : text) {
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '/') {
-      throw UsageError("--set-dx: '" + text + "' is not a call sign (letters, digits and '/')");
-    }
-    call += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::optional<std::string> call = wsjtx::DxCallForWsjtx(text);
+  if (!call) {
+    throw UsageError("--set-dx: '" + text + "' is not a call sign (1 to " +
+                     std::to_string(wsjtx::kLongestDxCall) + " letters, digits and '/')");
   }
-  if (call.empty() || call.size() > kLongestCall) {
-    throw UsageError("--set-dx: '" + text + "' is not a call sign of 1 to " +
-                     std::to_string(kLongestCall) + " characters");
-  }
-  return call;
+  return *call;
 }
 
 std::string CheckedGrid(const std::string& text) {

@@ -46,6 +46,17 @@ std::optional<std::string> DxGridLocator(std::string_view grid) {
   return completed;
 }
 
+std::optional<std::string> DxCallForWsjtx(std::string_view call) {
+  if (call.empty() || call.size() > kLongestDxCall) return std::nullopt;
+  std::string out;
+  for (const char c : call) {
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    if (!letter && !(c >= '0' && c <= '9') && c != '/') return std::nullopt;
+    out += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  return out;
+}
+
 std::optional<int> StatusPeriodSeconds(const Status& status) {
   if (status.trPeriodSeconds != kUnset) {
     if (status.trPeriodSeconds == 0 || status.trPeriodSeconds > kLongestPeriodSeconds) {

@@ -41,6 +41,11 @@ struct FollowCommands {
 // locator the Station2 GRID field makes of it; empty for anything else.
 std::optional<std::string> DxGridLocator(std::string_view grid);
 
+// A call for WSJT-X's DX Call field, upper-cased: letters, digits and '/',
+// 1 to 13 characters; empty for anything else.
+inline constexpr std::size_t kLongestDxCall = 13;
+std::optional<std::string> DxCallForWsjtx(std::string_view call);
+
 // The T/R period of a Status: its own, or the fixed one of its mode (WSJT-X
 // leaves it unset in FT8, JT65, ...). Empty when neither is known.
 std::optional<int> StatusPeriodSeconds(const Status& status);
