@@ -68,7 +68,7 @@ WsjtxSection::WsjtxSection(TrackerModel& model, QSettings& store, WsjtxLink* lin
   grid->addWidget(port_, row, 1);
   grid->addWidget(new QLabel(QStringLiteral("Multicast group"), this), row, 2);
   group_ = new QLineEdit(link->options().group, this);
-  group_->setPlaceholderText(QStringLiteral("none (unicast)"));
+  group_->setPlaceholderText(QStringLiteral("unicast"));
   grid->addWidget(group_, row, 3);
   ++row;
   otherHosts_ = new QCheckBox(QStringLiteral("Accept other hosts"), this);

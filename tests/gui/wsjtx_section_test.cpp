@@ -19,9 +19,12 @@
 
 #include <gtest/gtest.h>
 
+#include "plan/plan_window.h"
 #include "station/radio_panel.h"
 #include "station/station_control_window.h"
 #include "tick/commands.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/dialogs/station2_dialog.h"
 #include "wsjtx/udp_socket.h"
 #include "wsjtx/wsjtx_codec.h"
 #include "wsjtx/wsjtx_link.h"
@@ -50,6 +53,10 @@ wsjtx::Status MakeStatus(const char* call, const char* grid, std::uint64_t dialH
   s.mode = std::string("FT8");
   s.transmitting = true;
   return s;
+}
+
+void SetStationAt(TrackerModel& model, const char* locator) {
+  ASSERT_TRUE(PlaceStation2AtLocator(model, locator));
 }
 
 class WsjtxSectionTest : public ::testing::Test {
@@ -152,6 +159,42 @@ TEST_F(WsjtxSectionTest, SendToWsjtxReachesTheInstanceHeard) {
   const auto again = wsjtx::Decode(request->bytes);
   ASSERT_TRUE(again.decoded);
   EXPECT_EQ(std::get<wsjtx::Configure>(again.decoded->message).dxCall, "");  // WSJT-X keeps its own
+}
+
+TEST_F(WsjtxSectionTest, SendButtonsOfThePlannerAndStation2) {
+  Send(MakeStatus("", "", 14'074'000));
+  ASSERT_TRUE(WaitFor([&] { return section->StatusLabel()->text() != QStringLiteral("-"); }));
+  const auto nextRequest = [this]() -> std::optional<wsjtx::Configure> {
+    std::optional<wsjtx::Datagram> datagram;
+    if (!WaitFor([&] { return (datagram = wsjtxSide->Receive(0)).has_value(); })) return {};
+    const wsjtx::DecodeResult decoded = wsjtx::Decode(datagram->bytes);
+    if (!decoded.decoded) return {};
+    return std::get<wsjtx::Configure>(decoded.decoded->message);
+  };
+
+  SetStationAt(model, "EM12OV");
+  std::unique_ptr<Station2Dialog> dialog(
+      CreateStation2Dialog(model, folder.filePath(QStringLiteral("EME.DTA")), window.get()));
+  dialog->show();
+  auto* send = dialog->findChild<QPushButton*>(QStringLiteral("button2110"));
+  ASSERT_NE(send, nullptr);
+  QTest::mouseClick(send, Qt::LeftButton);
+  auto request = nextRequest();
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->dxGrid, "EM12OV");
+  EXPECT_TRUE(send->toolTip().contains(QStringLiteral("sent to WSJT-X - test")));
+
+  PlanWindow plan(model, folder.filePath(QStringLiteral("EME.DTA")), [] { return std::int64_t{0}; },
+                  window.get());
+  plan.SetDx(PlanWindow::kByLocator, QStringLiteral("jo62qm"));
+  QTest::mouseClick(plan.findChild<QPushButton*>(QStringLiteral("sendToWsjtx")), Qt::LeftButton);
+  request = nextRequest();
+  ASSERT_TRUE(request);
+  EXPECT_EQ(request->dxGrid, "JO62QM");
+  EXPECT_TRUE(plan.StatusText().contains(QStringLiteral("sent to WSJT-X - test")));
+  plan.SetDx(PlanWindow::kByLocator, QStringLiteral("ZZ"));
+  QTest::mouseClick(plan.findChild<QPushButton*>(QStringLiteral("sendToWsjtx")), Qt::LeftButton);
+  EXPECT_FALSE(plan.StatusText().contains(QStringLiteral("sent to")));
 }
 
 TEST_F(WsjtxSectionTest, OtherHostsAndBadGroupsAreRefused) {
