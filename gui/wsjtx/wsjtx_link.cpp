@@ -193,6 +193,7 @@ void WsjtxLink::ReadPending() {
       lastStatus_ = *status;
       emit statusReceived(*status);
     }
+    if (instance.closed) emit instanceClosed(Text(instance.id));
     emit changed();
   }
 }

@@ -60,6 +60,7 @@ class WsjtxLink : public QObject {
 
  signals:
   void statusReceived(const kelvora::wsjtx::Status& status);
+  void instanceClosed(const QString& id);
   void changed();
 
  private:

@@ -111,6 +111,12 @@ WsjtxSection::WsjtxSection(TrackerModel& model, QSettings& store, WsjtxLink* lin
   }
   connect(link, &WsjtxLink::changed, this, &WsjtxSection::ShowLink);
   connect(link, &WsjtxLink::statusReceived, this, &WsjtxSection::TakeStatus);
+  // WSJT-X gone: its transmit state no longer stands for the rig's.
+  connect(link, &WsjtxLink::instanceClosed, this, [this](const QString& id) {
+    follower_.Forget();
+    if (radio_.setTransmit) radio_.setTransmit(std::nullopt, std::nullopt);
+    AddTaken({id.toStdString() + " closed: the rig's own PTT query again"});
+  });
   ShowLink();
 }
 

@@ -126,6 +126,11 @@ TEST_F(WsjtxSectionTest, StatusPlacesStation2AndDrivesTheRadio) {
   EXPECT_EQ(model.station2.locator, byHand);
   QSettings saved(folder.filePath(QStringLiteral("station.ini")), QSettings::IniFormat);
   EXPECT_EQ(saved.value(QStringLiteral("wsjtx/followDxStation")).toBool(), false);
+
+  ASSERT_TRUE(wsjtxSide->Send(wsjtx::Encode(wsjtx::Close{"WSJT-X - test"}),
+                              wsjtx::UdpPeer{0x7f000001, static_cast<std::uint16_t>(port)}));
+  ASSERT_TRUE(WaitFor([&] { return section->TakenLabel()->text().contains(QStringLiteral("closed")); }));
+  EXPECT_TRUE(section->LinkLabel()->text().contains(QStringLiteral("(closed)")));
 }
 
 TEST_F(WsjtxSectionTest, SendToWsjtxReachesTheInstanceHeard) {
