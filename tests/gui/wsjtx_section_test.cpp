@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../core/wsjtx_test_support.h"
 #include "plan/plan_window.h"
 #include "station/radio_panel.h"
 #include "station/station_control_window.h"
@@ -131,6 +132,24 @@ TEST_F(WsjtxSectionTest, StatusPlacesStation2AndDrivesTheRadio) {
                               wsjtx::UdpPeer{0x7f000001, static_cast<std::uint16_t>(port)}));
   ASSERT_TRUE(WaitFor([&] { return section->TakenLabel()->text().contains(QStringLiteral("closed")); }));
   EXPECT_TRUE(section->LinkLabel()->text().contains(QStringLiteral("(closed)")));
+}
+
+TEST_F(WsjtxSectionTest, FollowsTheRealProgram) {
+  // WSJT-X 2.6.1 under Xvfb sends to the link's port: its band becomes the
+  // radio's dial, and the DX station sent to it comes back as Station2.
+  kelvora::testing::WsjtxUnderXvfb program(port, "K1ABC", "FN42AA");
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(WaitFor(
+      [&] { return section->StatusLabel()->text().contains(QStringLiteral("14074000 Hz FT8")); },
+      20000))
+      << section->LinkLabel()->text().toStdString() << program.Log();
+  EXPECT_TRUE(section->StatusLabel()->text().contains(QStringLiteral("T/R 15 s")));
+  EXPECT_TRUE(WaitFor([&] { return radio->DialEdit()->text() == QStringLiteral("14074000"); }));
+  EXPECT_TRUE(SendDxRequest(window.get(), QStringLiteral("OH2BC"), QStringLiteral("KP20"))
+                  .contains(QString::fromStdString("sent to " + program.InstanceId())));
+  EXPECT_TRUE(WaitFor([&] { return model.station2.locator == "KP20MM"; }, 10000))
+      << section->TakenLabel()->text().toStdString();
+  program.Stop();
 }
 
 TEST_F(WsjtxSectionTest, SendToWsjtxReachesTheInstanceHeard) {
