@@ -327,17 +327,18 @@ DecodeResult Decode(std::span<const std::uint8_t> datagram) {
     result.error = std::string("not a WSJT-X message: magic number 0x") + text;
     return result;
   }
+  // An unknown schema may lay out everything after it differently.
   const auto schema = in.UInt32("schema");
+  if (schema && (*schema < kLowestSchema || *schema > kHighestSchema)) {
+    result.error = "WSJT-X message in unknown schema " + std::to_string(*schema) +
+                   " (known: " + std::to_string(kLowestSchema) + " to " +
+                   std::to_string(kHighestSchema) + ")";
+    return result;
+  }
   const auto type = schema ? in.UInt32("message type") : std::nullopt;
   const auto id = type ? in.Text("Id") : std::nullopt;
   if (!id) {
     result.error = "WSJT-X message header: " + in.error();
-    return result;
-  }
-  if (*schema < kLowestSchema || *schema > kHighestSchema) {
-    result.error = "WSJT-X message in unknown schema " + std::to_string(*schema) +
-                   " (known: " + std::to_string(kLowestSchema) + " to " +
-                   std::to_string(kHighestSchema) + ")";
     return result;
   }
   std::string instance = TextOf(*id);
