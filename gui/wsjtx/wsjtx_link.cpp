@@ -221,6 +221,7 @@ QString WsjtxLink::SendDx(const QString& call, const QString& grid) {
     callText = *checked;
   }
   const QString trimmedGrid = grid.trimmed().toUpper();
+  if (trimmedGrid.isEmpty()) return QStringLiteral("no DX locator to send to WSJT-X");
   if (!wsjtx::DxGridLocator(trimmedGrid.toStdString())) {
     return QStringLiteral("'%1' is not a 4- or 6-character locator").arg(grid.trimmed());
   }

@@ -161,6 +161,8 @@ TEST_F(WsjtxSectionTest, SendToWsjtxReachesTheInstanceHeard) {
                   .contains(QStringLiteral("is not a call")));
   EXPECT_TRUE(link->SendDx(QStringLiteral("DL7APV"), QStringLiteral("JO6"))
                   .contains(QStringLiteral("not a 4- or 6-character locator")));
+  EXPECT_EQ(link->SendDx(QStringLiteral("DL7APV"), QString()),
+            QStringLiteral("no DX locator to send to WSJT-X"));
   wsjtx::Status status = MakeStatus("", "", 14'074'000);
   status.fastMode = true;
   Send(status);

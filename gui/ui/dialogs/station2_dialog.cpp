@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QToolTip>
 
 #include <string>
 
@@ -51,6 +52,8 @@ Station2Dialog::Station2Dialog(TrackerModel& model, const QString& directoryFile
     if (!Pull()) return;
     const QString call = call_ == QLatin1String(kCallNotAccepted) ? QString() : call_;
     sendButton_->setToolTip(SendDxRequest(this, call, QString::fromStdString(model_.station2.locator)));
+    QToolTip::showText(sendButton_->mapToGlobal(QPoint(0, sendButton_->height())),
+                       sendButton_->toolTip(), sendButton_);
   });
 
   setTabOrder(callEdit_, gridEdit_);
