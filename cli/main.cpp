@@ -46,6 +46,7 @@
 #include "stations/locator.h"
 #include "tick/commands.h"
 #include "tick/tick.h"
+#include "wsjtx_command.h"
 
 namespace kelvora::cli {
 namespace {
@@ -622,6 +623,7 @@ int Main(int argc, char** argv) {
   AddRotatorCommand(app, action);
   const RadioCommands radio(app, action);
   AddPlanCommand(app, action);
+  AddWsjtxCommand(app, action);
 
   try {
     app.parse(argc, argv);

@@ -32,6 +32,7 @@
 #include "plan/plan_table_model.h"
 #include "stations/locator.h"
 #include "ui/program.h"
+#include "wsjtx/wsjtx_link.h"
 
 namespace kelvora::gui {
 
@@ -180,6 +181,10 @@ PlanWindow::PlanWindow(const TrackerModel& model, QString directoryFile,
   exports->addWidget(csvButton_);
   exports->addWidget(icsButton_);
   exports->addWidget(copyButton_);
+  auto* sendButton = new QPushButton(tr("Send to &WSJT-X"), this);
+  sendButton->setObjectName(QStringLiteral("sendToWsjtx"));
+  exports->addWidget(sendButton);
+  connect(sendButton, &QPushButton::clicked, this, [this] { SendDxToWsjtx(); });
   exports->addStretch(1);
 
   auto* layout = new QVBoxLayout(this);
@@ -307,6 +312,16 @@ bool PlanWindow::StartPlan() {
              false);
   worker_->start();
   return true;
+}
+
+void PlanWindow::SendDxToWsjtx() {
+  auto dx = ChooseDx(dxMode_->currentIndex(), dxText_->text(), model_.station2, directoryFile_);
+  if (auto* message = std::get_if<std::string>(&dx)) {
+    ShowStatus(Message(*message), true);
+    return;
+  }
+  const PlanStation& station = std::get<PlanStation>(dx);
+  ShowStatus(SendDxRequest(this, Message(station.call), Message(station.locator)), false);
 }
 
 void PlanWindow::CancelPlan() {

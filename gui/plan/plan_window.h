@@ -54,6 +54,8 @@ class PlanWindow : public QWidget {
   bool ExportCsv(const QString& path);
   bool ExportICalendar(const QString& path);
   void CopyToClipboard();
+  // "Send to WSJT-X": the DX station of the fields as WSJT-X's DX call and grid.
+  void SendDxToWsjtx();
 
   // The fields, for the window's users and its tests.
   void SetDx(DxMode mode, const QString& text);

@@ -16,6 +16,7 @@
 #include "app/clock.h"
 #include "astro/time_helpers.h"
 #include "control/radio_texts.h"
+#include "wsjtx/wsjtx_follower.h"
 
 namespace kelvora::gui {
 
@@ -248,9 +249,27 @@ void RadioPanel::StartTracking(bool on) {
   SaveSettings();
   session_ = std::make_unique<RadioSession>(host.toStdString(), port_->value(), settings_,
                                             options_.timing);
+  FollowTransmit(followedTransmit_, followedPeriod_);
   hold_->setEnabled(true);
   if (options_.startTimers) pollTimer_->start();
   RunPeriod();
+}
+
+void RadioPanel::FollowTransmit(std::optional<bool> transmitting,
+                                std::optional<int> periodSeconds) {
+  followedTransmit_ = transmitting;
+  followedPeriod_ = periodSeconds;
+  if (!session_) return;
+  session_->SetTransmitState(
+      transmitting ? std::optional<Ptt>(*transmitting ? Ptt::Transmitting : Ptt::Receiving)
+                   : std::nullopt);
+}
+
+void RadioPanel::FollowDial(double hz) {
+  if (!IsRadioFrequency(hz)) return;
+  message_->clear();
+  settings_.dialHz = hz;
+  ApplyToSession();
 }
 
 void RadioPanel::DialEdited() {
@@ -311,9 +330,13 @@ void RadioPanel::RunPeriod() {
   if (model_.station2.IsSet()) dx = RadioSite{model_.station2.latitude, model_.station2.longitude};
   figures_ = DopplerFiguresAt(home, dx, utc, settings_.dialHz);
   if (session_) {
-    if (const auto rates = RatesForPeriod(session_->control().settings(), home, dx, utc)) {
-      session_->StartPeriod(*rates);
-    }
+    // With WSJT-X's periods known, a rig that cannot change while it
+    // transmits gets the transmit side for the middle of the next period.
+    const RadioControlSettings& now = session_->control().settings();
+    const auto rates = followedPeriod_ && !now.changesWhileTransmitting
+                           ? wsjtx::RatesForTransmitPeriods(home, dx, utc, *followedPeriod_)
+                           : RatesForPeriod(now, home, dx, utc);
+    if (rates) session_->StartPeriod(*rates);
   }
   PollSession();
 }

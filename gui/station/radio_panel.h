@@ -60,6 +60,12 @@ class RadioPanel : public QGroupBox {
   // Takes the rig's answers and refreshes the texts; the poll timer calls it.
   void PollSession();
 
+  // Another program's view of the radio (WSJT-X): its transmit state
+  // replaces the PTT query and its T/R period times the transmit correction
+  // (empty: the rig's own query again); its new dial becomes the panel's.
+  void FollowTransmit(std::optional<bool> transmitting, std::optional<int> periodSeconds);
+  void FollowDial(double hz);
+
   bool Tracking() const { return session_ != nullptr; }
   const RadioSession* Session() const { return session_.get(); }
   RadioControlSettings ControlSettings() const { return settings_; }
@@ -96,6 +102,8 @@ class RadioPanel : public QGroupBox {
   RadioControlSettings settings_;
   std::unique_ptr<RadioSession> session_;
   std::optional<DopplerFigures> figures_;
+  std::optional<bool> followedTransmit_;
+  std::optional<int> followedPeriod_;
 
   QLineEdit* host_ = nullptr;
   QSpinBox* port_ = nullptr;

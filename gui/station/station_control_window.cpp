@@ -1,6 +1,7 @@
 #include "station/station_control_window.h"
 
 #include <QAction>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QSettings>
@@ -10,6 +11,9 @@
 #include "station/radio_panel.h"
 #include "station/rotator_panel.h"
 #include "station/station_settings.h"
+#include "ui/program.h"
+#include "wsjtx/wsjtx_link.h"
+#include "wsjtx/wsjtx_section.h"
 
 namespace kelvora::gui {
 
@@ -24,7 +28,16 @@ StationControlWindow::StationControlWindow(TrackerModel& model,
   panels_ = new QHBoxLayout(this);
   rotator_ = new RotatorPanel(context_, this);
   AddPanel(rotator_);
-  AddPanel(new RadioPanel(context_, this));
+  auto* radio = new RadioPanel(context_, this);
+  AddPanel(radio);
+  AddPanel(new WsjtxSection(
+      context_.model, context_.settings, WsjtxLink::Of(this),
+      {[radio] { return radio->ControlSettings().dialHz; },
+       [radio](double hz) { radio->FollowDial(hz); },
+       [radio](std::optional<bool> tx, std::optional<int> period) {
+         radio->FollowTransmit(tx, period);
+       }},
+      DirectoryFileIn(QDir::currentPath()), this));
 }
 
 StationControlWindow::~StationControlWindow() {

@@ -109,6 +109,14 @@ void RadioSession::OnReply(const HamlibReply& reply) {
       } else {
         periodFault_ = "f: " + reply.text;
       }
+      if (transmitState_) {
+        readback_.ptt = report_.ptt = *transmitState_;
+        report_.pttReported = true;
+        Decide();
+        phase_ = Phase::Sending;
+        SendNext();
+        return;
+      }
       phase_ = Phase::ReadingPtt;
       if (!Send(Command::ReadPtt)) Abandon("");
       return;

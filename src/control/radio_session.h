@@ -65,6 +65,10 @@ class RadioSession {
   void Poll();
   bool Busy() const { return phase_ != Phase::Idle; }
 
+  // The transmit state as another program knows it (WSJT-X): while set, the
+  // periods take it instead of asking the rig (`t`).
+  void SetTransmitState(std::optional<Ptt> ptt) { transmitState_ = ptt; }
+
  private:
   enum class Phase { Idle, ReadingFrequency, ReadingPtt, Sending };
   enum class Command { ReadFrequency, ReadPtt, EnableSplit, SetReceive, SetTransmit };
@@ -89,6 +93,7 @@ class RadioSession {
   PeriodRates rates_{};
   RigReadback readback_;
   std::string periodFault_;  // the refusal met in this period, shown when it ends
+  std::optional<Ptt> transmitState_;
 };
 
 }  // namespace kelvora

@@ -257,6 +257,24 @@ TEST(RadioFaults, TransmittingRigThatCannotChangeGetsNothing) {
   EXPECT_EQ(server.Received(), (std::vector<std::string>{"f", "t"}));
 }
 
+TEST(RadioFaults, TransmitStateFromOutsideReplacesThePttQuery) {
+  // The rig would say it receives; WSJT-X says it transmits, and is believed.
+  FakeRig rig;
+  rig.ptt = "0\n";
+  ScriptedServer server([&rig](const std::string& line) { return Play(rig, line); });
+  RadioControlSettings s = Settings(DopplerMethod::OnTheMoon);
+  s.changesWhileTransmitting = false;
+  RadioSession session("127.0.0.1", server.Port(), s, kBrief);
+  session.SetTransmitState(Ptt::Transmitting);
+  ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
+  EXPECT_EQ(session.report().state, RadioState::Transmitting);
+  EXPECT_EQ(server.Received(), (std::vector<std::string>{"f"}));
+  session.SetTransmitState(Ptt::Receiving);
+  ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
+  EXPECT_EQ(session.report().state, RadioState::Tracking);
+  EXPECT_EQ(session.report().sentReceiveHz, std::optional<std::int64_t>(1'295'998'704));
+}
+
 TEST(RadioPeriod, TransmitRatesForTheMiddleOfTheTransmission) {
   const RadioSite home{29.42, 95.36};
   const std::int64_t noon = 946728000;

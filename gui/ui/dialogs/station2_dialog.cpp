@@ -4,12 +4,14 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QToolTip>
 
 #include <string>
 
 #include "app/clock.h"
 #include "tick/commands.h"
 #include "ui/program.h"
+#include "wsjtx/wsjtx_link.h"
 
 namespace kelvora::gui {
 
@@ -18,6 +20,7 @@ namespace {
 constexpr int kGridMaxLength = 6;
 constexpr double kLatitudeLimit = 89.99;    // degrees either side of the equator
 constexpr double kLongitudeLimit = 179.99;  // degrees either side of Greenwich
+constexpr int kSendToWsjtxId = 2110;
 // The CALL field's text when the call gave no station.
 constexpr const char* kCallNotAccepted = kNotApplicableText;
 
@@ -43,6 +46,15 @@ Station2Dialog::Station2Dialog(TrackerModel& model, const QString& directoryFile
   longitudeEdit_ = AddEdit(kStation2LongitudeId, 29, 63, 37, 13, true);
   deleteButton_ = AddButton(kStation2DeleteId, QStringLiteral("&Delete Stn2"), 12, 79, 55, 14);
   closeButton_ = AddButton(kStation2CloseId, QStringLiteral("&Close"), 74, 78, 50, 14);
+  // Above the data panel: the station shown becomes WSJT-X's DX call and grid.
+  sendButton_ = AddButton(kSendToWsjtxId, QStringLiteral("Send to WSJT-X"), 74, 4, 56, 14);
+  connect(sendButton_, &QPushButton::clicked, this, [this] {
+    if (!Pull()) return;
+    const QString call = call_ == QLatin1String(kCallNotAccepted) ? QString() : call_;
+    sendButton_->setToolTip(SendDxRequest(this, call, QString::fromStdString(model_.station2.locator)));
+    QToolTip::showText(sendButton_->mapToGlobal(QPoint(0, sendButton_->height())),
+                       sendButton_->toolTip(), sendButton_);
+  });
 
   setTabOrder(callEdit_, gridEdit_);
   setTabOrder(gridEdit_, latitudeEdit_);

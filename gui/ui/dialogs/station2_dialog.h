@@ -77,6 +77,7 @@ class Station2Dialog : public FormDialog {
   QLineEdit* longitudeEdit_;
   QPushButton* deleteButton_;
   QPushButton* closeButton_;
+  QPushButton* sendButton_;
 };
 
 // The data panel's texts at their longest with their room, and the face it
