@@ -7,6 +7,7 @@
 
 #include <utility>
 
+#include "common/screen_fit.h"
 #include "station/radio_panel.h"
 #include "station/rotator_panel.h"
 #include "station/station_settings.h"
@@ -46,6 +47,7 @@ QAction* AddStationControlItem(QMenu* menu, QWidget* owner, TrackerModel& model,
         return TimeBase{model.home.gmtOffsetHours, 0}.Adjust(clockValue());
       };
       window = new StationControlWindow(model, utcNow, owner);
+      FitOnScreen(window);
     }
     window->show();
     window->raise();
