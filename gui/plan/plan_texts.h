@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "plan/plan_export.h"
+
 namespace kelvora::gui {
 
 // "1 window", "3 windows": the count with the right form of the noun.
@@ -13,7 +15,7 @@ inline QString CountText(long long count, const char* one, const char* many) {
 
 // "h:mm", to the nearest minute (a half minute rounds up).
 inline QString DurationText(std::int64_t seconds) {
-  const std::int64_t minutes = (seconds + 30) / 60;
+  const std::int64_t minutes = RoundedMinutes(seconds);
   return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar('0'));
 }
 

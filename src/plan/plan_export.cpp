@@ -40,11 +40,11 @@ std::string LocalText(std::int64_t utc, const PlanExportContext& context) {
 std::string Fixed1(double value) { return Format("%.1f", value); }
 
 std::string Minutes(std::int64_t seconds) {
-  return Format("%lld", static_cast<long long>(seconds / 60));
+  return Format("%lld", static_cast<long long>(RoundedMinutes(seconds)));
 }
 
 std::string HoursMinutes(std::int64_t seconds) {
-  const std::int64_t minutes = seconds / 60;
+  const std::int64_t minutes = RoundedMinutes(seconds);
   return Format("%lld h %02lld min", static_cast<long long>(minutes / 60),
                 static_cast<long long>(minutes % 60));
 }

@@ -443,6 +443,7 @@ TEST_F(PlanWindowTest, WhoCanIWorkListsSortsExportsAndPlansAStation) {
   EXPECT_EQ(lines.size(), table->rowCount() + 2);
   EXPECT_TRUE(lines[0].startsWith("call,locator,"));
 
+  window->grab().save(QDir(ScreenshotDir()).filePath(QStringLiteral("plan_who_can_i_work.png")));
   // A double-click on the top row plans skeds with that station.
   const QString call = table->index(0, WorkListModel::kCall).data().toString();
   QSignalSpy planned(window.get(), &PlanWindow::PlanFinished);
