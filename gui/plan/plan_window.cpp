@@ -125,7 +125,8 @@ PlanWindow::PlanWindow(const TrackerModel& model, QString directoryFile,
   start_->setObjectName(QStringLiteral("planStart"));
   start_->setPlaceholderText(tr("yyyy-mm-dd hh:mm:ss"));
   start_->setToolTip(tr("UTC; the seconds may be left out"));
-  start_->setMinimumWidth(start_->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 16);
+  start_->setMinimumWidth(
+      start_->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00 00:00:00")) + 16);
   SetStartUtc(utcNow_());
   days_ = new QSpinBox(this);
   days_->setRange(kPlanMinDays, kPlanMaxDays);
@@ -369,7 +370,8 @@ void PlanWindow::SetDx(DxMode mode, const QString& text) {
 }
 
 void PlanWindow::SetStartUtc(std::int64_t utc) {
-  start_->setText(QDateTime::fromSecsSinceEpoch(utc, Qt::UTC).toString(QLatin1String(kStartFormat)));
+  start_->setText(
+      QDateTime::fromSecsSinceEpoch(utc, Qt::UTC).toString(QLatin1String(kStartFormat)));
 }
 
 std::variant<std::int64_t, QString> PlanWindow::StartUtc() const {
@@ -377,7 +379,7 @@ std::variant<std::int64_t, QString> PlanWindow::StartUtc() const {
   // clock change can refuse or shift a moment.
   const QString text = start_->text().simplified();
   const QStringList parts = text.split(QLatin1Char(' '));
-  const QDate date = parts.isEmpty() ? QDate() : QDate::fromString(parts[0], QStringLiteral("yyyy-MM-dd"));
+  const QDate date = QDate::fromString(parts.value(0), QStringLiteral("yyyy-MM-dd"));
   QTime time;
   if (parts.size() == 2) {
     time = QTime::fromString(parts[1], QStringLiteral("HH:mm:ss"));
@@ -507,11 +509,12 @@ bool PlanWindow::StartWorkList() {
     return false;
   }
   auto job = std::make_shared<Job>();
-  job->workRequest = WorkListRequest{{model_.home.latitude, model_.home.longitude, homeMin_->value()},
-                                     dxMin_->value(),
-                                     std::get<std::int64_t>(start),
-                                     hours_->value(),
-                                     frequency_->value() * kHzPerMhz};
+  job->workRequest =
+      WorkListRequest{{model_.home.latitude, model_.home.longitude, homeMin_->value()},
+                      dxMin_->value(),
+                      std::get<std::int64_t>(start),
+                      hours_->value(),
+                      frequency_->value() * kHzPerMhz};
   if (const auto message = CheckWorkListRequest(*job->workRequest)) {
     ShowStatus(Message(*message), true);
     return false;
@@ -522,7 +525,8 @@ bool PlanWindow::StartWorkList() {
   SaveInputs();
   tabs_->setCurrentIndex(kWorkListTab);
   ShowStatus(tr("Looking for the next window of %1 within %2 from %3 UTC...")
-                 .arg(CountText(static_cast<long long>(job->stations.size()), "station", "stations"),
+                 .arg(CountText(static_cast<long long>(job->stations.size()), "station",
+                                "stations"),
                       CountText(hours_->value(), "hour", "hours"),
                       QString::fromStdString(ShortTimeText(job->workRequest->startUtc))),
              false);
@@ -557,7 +561,8 @@ void PlanWindow::FinishWorkList(const std::shared_ptr<Job>& job) {
 }
 
 void PlanWindow::PlanWorkListRow(int row) {
-  if (row < 0 || row >= workProxy_->rowCount()) return;
+  // One job at a time: a double-click during a run changes nothing.
+  if (worker_ != nullptr || row < 0 || row >= workProxy_->rowCount()) return;
   const int source = workProxy_->mapToSource(workProxy_->index(row, 0)).row();
   const WorkableStation& station = workModel_->Rows()[static_cast<std::size_t>(source)];
   // A station of the directory is planned by its call; one without a call

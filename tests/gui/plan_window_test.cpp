@@ -282,7 +282,8 @@ TEST_F(PlanWindowTest, TypedStartIsTheWholeMomentWithItsSeconds) {
     QAbstractItemModel* table = window->Table()->model();
     ASSERT_GT(table->rowCount(), 0);
     for (int r = 0; r < table->rowCount(); ++r) {
-      const qlonglong start = table->index(r, PlanTableModel::kStartUtc).data(Qt::UserRole).toLongLong();
+      const qlonglong start =
+          table->index(r, PlanTableModel::kStartUtc).data(Qt::UserRole).toLongLong();
       EXPECT_GE(start, begin);
       EXPECT_LE(start, begin + 86400);
     }
