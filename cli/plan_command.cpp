@@ -125,7 +125,7 @@ json WindowJson(const SkedWindow& w, const PlanExportContext& context) {
           {"endSeconds", w.endUtc},
           {"startLocal", ShortTimeText(HomeLocalSeconds(w.startUtc, context.homeGmtOffsetHours))},
           {"endLocal", ShortTimeText(HomeLocalSeconds(w.endUtc, context.homeGmtOffsetHours))},
-          {"durationMinutes", w.DurationSeconds() / 60},
+          {"durationMinutes", RoundedMinutes(w.DurationSeconds())},
           {"startsBeforeSpan", w.startsBeforeSpan},
           {"endsAfterSpan", w.endsAfterSpan},
           {"bestUtc", UtcIsoText(w.bestUtc)},
@@ -163,7 +163,7 @@ void PrintWindows(const SkedPlan& plan, const PlanExportContext& context) {
                 w.best ? "*" : "", ShortTimeText(w.startUtc).c_str(),
                 ShortTimeText(w.endUtc).c_str(),
                 ShortTimeText(HomeLocalSeconds(w.startUtc, context.homeGmtOffsetHours)).c_str(),
-                static_cast<long long>(w.DurationSeconds() / 60), w.bestElevation,
+                static_cast<long long>(RoundedMinutes(w.DurationSeconds())), w.bestElevation,
                 w.degradationWorst, w.sunSeparation, w.sunNear ? "!" : " ", w.score,
                 SpreadText(w.spreadMiddleHz).c_str(), SpreadText(w.spreadLargestHz).c_str());
   }
@@ -269,8 +269,9 @@ int RunPairPlan(const PlanOptions& options) {
     std::printf("Home %s (%.2f, %.2f) and %s (%.2f, %.2f), longitudes west positive\n",
                 home.label.c_str(), request.home.latitude, request.home.longitude,
                 context.dxLabel.c_str(), dx.latitude, dx.longitude);
-    std::printf("From %s UTC for %lld days, moon at least %g° at home and %g° at the DX\n",
+    std::printf("From %s UTC for %lld %s, moon at least %g° at home and %g° at the DX\n",
                 ShortTimeText(request.startUtc).c_str(), static_cast<long long>(days),
+                days == 1 ? "day" : "days",
                 request.home.minElevation, request.dx.minElevation);
     if (!plan.windows.empty()) PrintWindows(plan, context);
   }
@@ -333,7 +334,7 @@ int RunWorkList(const PlanOptions& options) {
           "%-10s %-6s  %-16s  %-16s  %4lld min  %6.1f°  %5.1f  %8s%s\n", row.station.call.c_str(),
           row.station.locator.c_str(), ShortTimeText(row.window.startUtc).c_str(),
           ShortTimeText(row.window.endUtc).c_str(),
-          static_cast<long long>(row.window.DurationSeconds() / 60), row.window.bestElevation,
+          static_cast<long long>(RoundedMinutes(row.window.DurationSeconds())), row.window.bestElevation,
           row.window.score, SpreadText(row.window.spreadLargestHz).c_str(),
           row.inProgress ? "  (open now)" : "");
     }

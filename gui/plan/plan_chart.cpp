@@ -11,14 +11,21 @@ namespace kelvora::gui {
 
 namespace {
 
-// Room for the degree labels on the left and the date labels below.
-constexpr int kLeftMargin = 40;
-constexpr int kRightMargin = 10;
+// Room for the elevation axis's title and labels on the left; below the
+// plot go the hour ticks, the hour labels, the dates and the time axis title.
+constexpr int kLeftMargin = 58;
+constexpr int kRightMargin = 14;
 constexpr int kTopMargin = 22;
-constexpr int kBottomMargin = 20;
+constexpr int kTickLength = 4;
 constexpr double kGridStepDeg = 30.0;
-// Date labels need about this many pixels each.
-constexpr double kDateLabelWidth = 48.0;
+constexpr std::int64_t kSecondsPerHour = 3600;
+// Hour ticks are as close as this and no closer; labels keep this gap.
+constexpr double kMinTickSpacing = 5.0;
+constexpr double kLabelGap = 8.0;
+// The hour steps ticks and labels may take; each divides a day.
+constexpr int kHourSteps[] = {1, 2, 3, 6, 12, 24};
+
+int LineHeight(const QWidget& widget) { return widget.fontMetrics().height(); }
 
 QPen Pen(QRgb colour, double width, Qt::PenStyle style = Qt::SolidLine) {
   QPen pen{QColor::fromRgb(colour)};
@@ -49,8 +56,19 @@ void PlanChart::SetSelected(int windowIndex) {
 }
 
 QRect PlanChart::PlotRect() const {
+  const int bottomMargin = kTickLength + 3 * LineHeight(*this) + 2;
   return QRect(kLeftMargin, kTopMargin, std::max(1, width() - kLeftMargin - kRightMargin),
-               std::max(1, height() - kTopMargin - kBottomMargin));
+               std::max(1, height() - kTopMargin - bottomMargin));
+}
+
+int PlanChart::HourTickStep() const {
+  const std::int64_t span = curves_.EndUtc() - curves_.beginUtc;
+  if (span <= 0) return 0;
+  const double pixelsPerHour = PlotRect().width() * static_cast<double>(kSecondsPerHour) / span;
+  for (const int step : kHourSteps) {
+    if (step * pixelsPerHour >= kMinTickSpacing) return step;
+  }
+  return 0;
 }
 
 double PlanChart::XForUtc(std::int64_t utc) const {
@@ -67,6 +85,7 @@ double PlanChart::YForElevation(double degrees) const {
 }
 
 void PlanChart::paintEvent(QPaintEvent*) {
+  texts_.clear();
   QPainter painter(this);
   painter.fillRect(rect(), QColor::fromRgb(kBackground));
   const QRect plot = PlotRect();
@@ -94,33 +113,10 @@ void PlanChart::paintEvent(QPaintEvent*) {
     const QString label = QString::number(deg, 'f', 0) + QChar(0x00b0);
     painter.drawText(QRectF(0, y - metrics.height() / 2.0, kLeftMargin - 4, metrics.height()),
                      Qt::AlignRight | Qt::AlignVCenter, label);
+    texts_ << label;
   }
 
-  // A line at each UTC midnight; dates as often as there is room.
-  const std::int64_t span = curves_.EndUtc() - curves_.beginUtc;
-  const std::int64_t days = std::max<std::int64_t>(1, span / kSecondsPerDay);
-  const std::int64_t labelEvery = std::max<std::int64_t>(
-      1, static_cast<std::int64_t>(std::ceil(kDateLabelWidth * days / plot.width())));
-  std::int64_t midnight =
-      (curves_.beginUtc / kSecondsPerDay + (curves_.beginUtc % kSecondsPerDay > 0 ? 1 : 0)) *
-      kSecondsPerDay;
-  for (std::int64_t n = 0; midnight <= curves_.EndUtc(); midnight += kSecondsPerDay, ++n) {
-    const double x = XForUtc(midnight);
-    painter.setPen(Pen(0xffdcdcdc, 1));
-    painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-    const std::optional<CivilTime> day = BreakDownTime(midnight);
-    // A label that would run past either end of the widget is left out.
-    const bool fits = x - kDateLabelWidth / 2 >= 0 && x + kDateLabelWidth / 2 <= width();
-    if (day && fits && n % labelEvery == 0) {
-      painter.setPen(Pen(0xff000000, 1));
-      painter.drawText(
-          QRectF(x - kDateLabelWidth / 2, plot.bottom() + 2, kDateLabelWidth, kBottomMargin - 2),
-          Qt::AlignHCenter | Qt::AlignTop,
-          QStringLiteral("%1-%2")
-              .arg(day->month, 2, 10, QChar('0'))
-              .arg(day->day, 2, 10, QChar('0')));
-    }
-  }
+  TimeAxis(painter, plot);
 
   // Minimum elevations dashed, then the two curves.
   painter.setRenderHint(QPainter::Antialiasing, true);
@@ -164,6 +160,90 @@ void PlanChart::paintEvent(QPaintEvent*) {
   }
   painter.fillRect(QRect(x, 3, 18, 12), QColor::fromRgb(kWindowShade));
   painter.drawText(QPoint(x + 22, 14), tr("both above their minimum"));
+
+  // The elevation axis's title, turned to run up the left edge.
+  const QString elevationTitle = tr("Moon elevation (%1)").arg(QChar(0x00b0));
+  painter.save();
+  painter.translate(2, plot.center().y());
+  painter.rotate(-90);
+  painter.drawText(QRectF(-plot.height() / 2.0, 0, plot.height(), metrics.height()),
+                   Qt::AlignCenter, elevationTitle);
+  painter.restore();
+  texts_ << elevationTitle;
+}
+
+void PlanChart::TimeAxis(QPainter& painter, const QRect& plot) {
+  const QFontMetrics metrics = painter.fontMetrics();
+  const int line = metrics.height();
+  const std::int64_t begin = curves_.beginUtc;
+  const std::int64_t end = curves_.EndUtc();
+  const double pixelsPerHour =
+      plot.width() * static_cast<double>(kSecondsPerHour) / static_cast<double>(end - begin);
+  const double hourLabelWidth = metrics.horizontalAdvance(QStringLiteral("00:00")) + kLabelGap;
+  const double dateLabelWidth = metrics.horizontalAdvance(QStringLiteral("0000-00-00")) + kLabelGap;
+  int labelStep = 0;  // hours between hour labels; 0: none fit
+  for (const int step : kHourSteps) {
+    if (step < 24 && step * pixelsPerHour >= hourLabelWidth) {
+      labelStep = step;
+      break;
+    }
+  }
+  const std::int64_t dayEvery = std::max<std::int64_t>(
+      1, static_cast<std::int64_t>(std::ceil(dateLabelWidth / (24.0 * pixelsPerHour))));
+  // A label is kept inside the widget, shifted in from the edge if need be.
+  auto label = [&](double x, double labelWidth, int row, const QString& text) {
+    const double left = std::clamp(x - labelWidth / 2, 0.0, width() - labelWidth);
+    painter.drawText(QRectF(left, plot.bottom() + kTickLength + 1 + row * line, labelWidth, line),
+                     Qt::AlignCenter, text);
+    texts_ << text;
+    return left;
+  };
+
+  const int tickStep = HourTickStep();
+  const std::int64_t stepSeconds = std::int64_t{std::max(1, tickStep)} * kSecondsPerHour;
+  double firstDateLeft = -1.0;
+  for (std::int64_t t = (begin + stepSeconds - 1) / stepSeconds * stepSeconds;
+       tickStep > 0 && t <= end; t += stepSeconds) {
+    const double x = XForUtc(t);
+    const std::optional<CivilTime> civil = BreakDownTime(t);
+    if (!civil) continue;
+    const bool midnight = civil->hour == 0;
+    if (midnight) {
+      painter.setPen(Pen(0xffdcdcdc, 1));
+      painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+    }
+    painter.setPen(Pen(0xff000000, 1));
+    painter.drawLine(QPointF(x, plot.bottom()),
+                     QPointF(x, plot.bottom() + (midnight ? kTickLength + 2 : kTickLength)));
+    if (labelStep > 0 && civil->hour % labelStep == 0) {
+      label(x, hourLabelWidth, 0, QStringLiteral("%1:00").arg(civil->hour, 2, 10, QChar('0')));
+    }
+    if (midnight && (t / kSecondsPerDay) % dayEvery == 0) {
+      const double left = label(x, dateLabelWidth, 1, DateText(*civil));
+      if (firstDateLeft < 0) firstDateLeft = left;
+    }
+  }
+  // The start's date when no midnight label is near the start, so that every
+  // chart names its year.
+  const std::optional<CivilTime> first = BreakDownTime(begin);
+  if (first && (firstDateLeft < 0 || firstDateLeft >= plot.left() + dateLabelWidth)) {
+    painter.drawText(QRectF(plot.left(), plot.bottom() + kTickLength + 1 + line, dateLabelWidth,
+                            line),
+                     Qt::AlignLeft | Qt::AlignVCenter, DateText(*first));
+    texts_ << DateText(*first);
+  }
+  const QString timeTitle = tr("Time (UTC)");
+  painter.drawText(QRectF(plot.left(), plot.bottom() + kTickLength + 1 + 2 * line, plot.width(),
+                          line),
+                   Qt::AlignCenter, timeTitle);
+  texts_ << timeTitle;
+}
+
+QString PlanChart::DateText(const CivilTime& day) {
+  return QStringLiteral("%1-%2-%3")
+      .arg(day.year, 4, 10, QChar('0'))
+      .arg(day.month, 2, 10, QChar('0'))
+      .arg(day.day, 2, 10, QChar('0'));
 }
 
 }  // namespace kelvora::gui

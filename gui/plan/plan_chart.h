@@ -3,11 +3,15 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 #include <vector>
 
+#include "astro/time_helpers.h"
 #include "plan/sked_plan.h"
+
+class QPainter;
 
 namespace kelvora::gui {
 
@@ -48,6 +52,10 @@ class PlanChart : public QWidget {
   QRect PlotRect() const;
   double XForUtc(std::int64_t utc) const;
   double YForElevation(double degrees) const;
+  // Hours between the ticks under the time axis (0 with no plan).
+  int HourTickStep() const;
+  // Every text the last painting wrote: labels and axis titles.
+  QStringList DrawnTexts() const { return texts_; }
 
   QSize sizeHint() const override { return {760, 240}; }
   QSize minimumSizeHint() const override { return {320, 160}; }
@@ -56,6 +64,10 @@ class PlanChart : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void TimeAxis(QPainter& painter, const QRect& plot);
+  static QString DateText(const CivilTime& day);
+
+  QStringList texts_;
   PlanCurves curves_;
   std::vector<SkedWindow> windows_;
   int selected_ = -1;

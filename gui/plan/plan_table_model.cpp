@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "plan/plan_export.h"
+#include "plan/plan_texts.h"
 
 namespace kelvora::gui {
 
@@ -91,9 +92,7 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
       case kStartLocal:
         return Text(ShortTimeText(HomeLocalSeconds(w.startUtc, homeGmtOffsetHours_)));
       case kDuration:
-        return QStringLiteral("%1:%2")
-            .arg(w.DurationSeconds() / 3600)
-            .arg(w.DurationSeconds() / 60 % 60, 2, 10, QChar('0'));
+        return DurationText(w.DurationSeconds());
       case kBestElevation:
         return QString::number(w.bestElevation, 'f', 1) + QChar(0x00b0);
       case kDegradation:
@@ -133,13 +132,32 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant PlanTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
-  static const char* const kHeaders[kColumnCount] = {
-      "Start (UTC)", "End (UTC)",  "Start (home)", "Duration",      "Best el",
-      "Worst degr.", "Sun sep.",   "Polarity",     "Doppler start", "Spread mid",
-      "Spread max",  "Path delay", "Score"};
-  if (section < 0 || section >= kColumnCount) return {};
-  return tr(kHeaders[section]);
+  if (orientation != Qt::Horizontal || section < 0 || section >= kColumnCount) return {};
+  // Short titles keep every column in view; the tip gives the whole meaning.
+  struct Heading {
+    const char* title;
+    const char* tip;
+  };
+  static const Heading kHeadings[kColumnCount] = {
+      {"Start UTC", "Start of the window, UTC"},
+      {"End UTC", "End of the window, UTC"},
+      {"Start home", "Start of the window, home local standard time"},
+      {"Length", "Length of the window, hours:minutes"},
+      {"Best el", "Highest of the lower of the two moon elevations, degrees"},
+      {"Degr.", "Worst degradation in the window, dB"},
+      {"Sun sep.", "Smallest distance between sun and moon, degrees (sun! when its noise is in "
+                   "the beam)"},
+      {"Polarity", "Polarity offset at the middle of the window, degrees"},
+      {"Doppler", "Two-station Doppler at the start, Hz at the planned frequency"},
+      {"Spread mid", "Libration spread of the path at the middle of the window, Hz at the planned "
+                     "frequency"},
+      {"Spread max", "Largest libration spread of the path in the window, Hz at the planned "
+                     "frequency"},
+      {"Delay", "Path delay, home to moon to the second station, seconds"},
+      {"Score", "Quality of the window, 0 to 100; the best is in bold"}};
+  if (role == Qt::DisplayRole) return tr(kHeadings[section].title);
+  if (role == Qt::ToolTipRole) return tr(kHeadings[section].tip);
+  return {};
 }
 
 }  // namespace kelvora::gui

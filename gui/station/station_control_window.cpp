@@ -8,6 +8,7 @@
 
 #include <utility>
 
+#include "common/screen_fit.h"
 #include "station/radio_panel.h"
 #include "station/rotator_panel.h"
 #include "station/station_settings.h"
@@ -59,6 +60,7 @@ QAction* AddStationControlItem(QMenu* menu, QWidget* owner, TrackerModel& model,
         return TimeBase{model.home.gmtOffsetHours, 0}.Adjust(clockValue());
       };
       window = new StationControlWindow(model, utcNow, owner);
+      FitOnScreen(window);
     }
     window->show();
     window->raise();

@@ -405,10 +405,7 @@ void TrackerDialog::SaveCopy() {
   if (!result.written) ShowMessage(QString::fromStdString(result.message));
 }
 
-void TrackerDialog::ShowHelp() {
-  HelpDialog help(options_.settingsFolder, this);
-  help.exec();
-}
+void TrackerDialog::ShowHelp() { ShowHelpWindow(this, options_.settingsFolder); }
 
 void TrackerDialog::ShowAbout() {
   AboutDialog about(this);

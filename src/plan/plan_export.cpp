@@ -45,11 +45,11 @@ std::string OptionalText(const std::optional<double>& value, const char* format)
 }
 
 std::string Minutes(std::int64_t seconds) {
-  return Format("%lld", static_cast<long long>(seconds / 60));
+  return Format("%lld", static_cast<long long>(RoundedMinutes(seconds)));
 }
 
 std::string HoursMinutes(std::int64_t seconds) {
-  const std::int64_t minutes = seconds / 60;
+  const std::int64_t minutes = RoundedMinutes(seconds);
   return Format("%lld h %02lld min", static_cast<long long>(minutes / 60),
                 static_cast<long long>(minutes % 60));
 }

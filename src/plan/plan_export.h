@@ -28,6 +28,9 @@ struct TextTable {
 std::string UtcIsoText(std::int64_t utc);
 std::string ShortTimeText(std::int64_t seconds);
 
+// A length of time in whole minutes, to the nearest (a half minute rounds up).
+inline std::int64_t RoundedMinutes(std::int64_t seconds) { return (seconds + 30) / 60; }
+
 // Home local standard time of a UTC moment.
 std::int64_t HomeLocalSeconds(std::int64_t utc, std::int32_t homeGmtOffsetHours);
 

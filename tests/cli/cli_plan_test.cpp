@@ -150,6 +150,11 @@ TEST_F(CliPlanTest, NeverSharedMoonSaysWhy) {
   EXPECT_EQ(plan["reason"], "the moon never rises above 10° at both stations in these 7 days");
   EXPECT_EQ(run.err,
             "kelvora-cli: the moon never rises above 10° at both stations in these 7 days\n");
+  // One day is one day, in the heading and in the reason.
+  const PlanRun oneDay =
+      Plan("--home 29.42,95.36 --dx-pos -29.42,-84.64 --start 2026-12-08 --days 1");
+  EXPECT_THAT(oneDay.out, HasSubstr(" UTC for 1 day, moon at least"));
+  EXPECT_THAT(oneDay.err, HasSubstr("in this day"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <libical/ical.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -103,7 +104,8 @@ TEST(PlanExport, CsvReadsBackWithTheWindowTimes) {
     // Home local standard time is six hours behind UTC here.
     EXPECT_EQ(ParseIso(row[2], false), w.startUtc - 6 * 3600);
     EXPECT_EQ(ParseIso(row[5], true), w.bestUtc);
-    EXPECT_EQ(std::stoll(row[4]), w.DurationSeconds() / 60);
+    // The length to the nearest minute.
+    EXPECT_EQ(std::stoll(row[4]), std::llround(w.DurationSeconds() / 60.0));
     EXPECT_EQ(row[column("best")], w.best ? "yes" : "no");
     ASSERT_TRUE(w.spreadLargestHz);
     EXPECT_NEAR(std::stod(row[column("spread_largest_hz")]), *w.spreadLargestHz, 0.05);

@@ -44,7 +44,7 @@ TEST_F(WindowTest, DialogsAreFixedWithoutMinimiseOrMaximise) {
   } rows[] = {
       {"setup", kCmdPrimarySetup, true},   {"eme_dir", kCmdEmeDir, true},
       {"star_data", kCmdOtherStar, false}, {"station2", kCmdStation2, false},
-      {"about", kCmdAbout, true},          {"help", kCmdHelp, true},
+      {"about", kCmdAbout, true},
   };
   for (const Row& r : rows) {
     Qt::WindowFlags flags;

@@ -1,6 +1,7 @@
 // The "Plan skeds" window: a plan runs off the window's thread, fills the
 // table and the chart, can be cancelled, sorted and exported; bad input is
-// said in the window.
+// said in the window; the inputs are remembered; "Who can I work" lists the
+// directory's stations.
 #include "plan/plan_window.h"
 
 #include <gtest/gtest.h>
@@ -14,15 +15,25 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QSettings>
 #include <QSignalSpy>
+#include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include <cmath>
+#include <filesystem>
 
 #include "gui_test_support.h"
 #include "plan/plan_chart.h"
 #include "plan/plan_export.h"
+#include "plan/plan_stations.h"
 #include "plan/plan_table_model.h"
+#include "plan/plan_texts.h"
+#include "plan/work_list_model.h"
 
 namespace kelvora::gui::test {
 namespace {
@@ -41,17 +52,25 @@ class PlanWindowTest : public ::testing::Test {
     model.home.latitude = 29.42;
     model.home.longitude = 95.36;
     model.home.gmtOffsetHours = 6;
-    window = std::make_unique<PlanWindow>(model, QStringLiteral(KELVORA_RESOURCE_DIR "/EME.DTA"),
-                                          [] { return k20261208; });
+    window = MakeWindow();
     window->resize(980, 640);
     window->show();
     window->SetStartUtc(k20261208);
   }
 
+  // A window over this test's own store of inputs.
+  std::unique_ptr<PlanWindow> MakeWindow() {
+    return std::make_unique<PlanWindow>(
+        model, QStringLiteral(KELVORA_RESOURCE_DIR "/EME.DTA"), [] { return k20261208; },
+        nullptr, std::make_unique<QSettings>(IniPath(), QSettings::IniFormat));
+  }
+  QString IniPath() const { return store.filePath(QStringLiteral("planner.ini")); }
+
   // Starts the plan and waits for it; false when it did not start or finish.
-  bool RunPlan() {
-    QSignalSpy finished(window.get(), &PlanWindow::PlanFinished);
-    if (!window->StartPlan()) return false;
+  bool RunPlan(PlanWindow* on = nullptr) {
+    PlanWindow* w = on != nullptr ? on : window.get();
+    QSignalSpy finished(w, &PlanWindow::PlanFinished);
+    if (!w->StartPlan()) return false;
     return finished.wait(60000);
   }
 
@@ -60,6 +79,7 @@ class PlanWindowTest : public ::testing::Test {
         {29.42, 95.36, 10.0}, {dxLatitude, dxLongitude, 10.0}, k20261208, days * 86400LL, 144e6};
   }
 
+  QTemporaryDir store;
   TrackerModel model;
   std::unique_ptr<PlanWindow> window;
 };
@@ -241,6 +261,222 @@ TEST_F(PlanWindowTest, ExportsAndCopyCarryTheWindows) {
   const QString copied = QApplication::clipboard()->text();
   EXPECT_TRUE(copied.startsWith(QStringLiteral("start_utc\tend_utc\t")));
   EXPECT_EQ(copied.count(QLatin1Char('\n')), rows + 1);
+}
+
+TEST_F(PlanWindowTest, TypedStartIsTheWholeMomentWithItsSeconds) {
+  // The field shows the seconds it keeps.
+  window->SetStartUtc(k20261208 + 3 * 3600 + 4 * 60 + 5);
+  EXPECT_EQ(window->StartField()->text(), QStringLiteral("2026-12-08 03:04:05"));
+
+  struct Row {
+    const char* name;
+    const char* typed;
+    const char* message;  // empty: the plan starts then
+  };
+  const Row rows[] = {
+      {"minutes_only", "2027-03-01 10:00", ""},
+      {"with_seconds", "2027-03-01 10:00:30", ""},
+      {"no_such_day", "2027-02-30 10:00",
+       "Start \"2027-02-30 10:00\" is not a UTC date and time (yyyy-mm-dd hh:mm or "
+       "yyyy-mm-dd hh:mm:ss)."},
+      {"words", "tomorrow", "Start \"tomorrow\" is not a UTC date and time (yyyy-mm-dd hh:mm or "
+                            "yyyy-mm-dd hh:mm:ss)."},
+      {"outside_years", "2150-01-01 00:00", "the plan must lie within the years"},
+  };
+  window->SetDx(PlanWindow::kByLocator, QStringLiteral("FN42"));
+  window->SetDays(1);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    // Over the whole field, as an operator types: select all, then type.
+    window->StartField()->setFocus();
+    QTest::keyClick(window->StartField(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(window->StartField(), QString::fromUtf8(row.typed));
+    if (*row.message != '\0') {
+      EXPECT_FALSE(window->StartPlan());
+      EXPECT_TRUE(window->StatusText().startsWith(QString::fromUtf8(row.message)))
+          << window->StatusText().toStdString();
+      continue;
+    }
+    ASSERT_TRUE(RunPlan());
+    // 2027-03-01 10:00 UTC: 20878 days after 1970-01-01, plus ten hours.
+    const std::int64_t begin = 20878LL * 86400 + 10 * 3600;
+    QAbstractItemModel* table = window->Table()->model();
+    ASSERT_GT(table->rowCount(), 0);
+    for (int r = 0; r < table->rowCount(); ++r) {
+      const qlonglong start =
+          table->index(r, PlanTableModel::kStartUtc).data(Qt::UserRole).toLongLong();
+      EXPECT_GE(start, begin);
+      EXPECT_LE(start, begin + 86400);
+    }
+  }
+}
+
+TEST(PlanChartAxes, BothAxesTitledWithDatesAndHourTicksAtEverySpan) {
+  struct Row {
+    const char* name;
+    std::int64_t begin;
+    int days;
+    int minHourLabels;  // hour labels ("10:00") at least
+  };
+  const Row rows[] = {
+      {"one_day_from_ten", k20261208 + 10 * 3600, 1, 4},
+      {"one_week", k20261208, 7, 0},
+      {"longest_plan", k20261208, kPlanMaxDays, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    PlanCurves curves;
+    curves.beginUtc = row.begin;
+    curves.stepSeconds = 300;
+    curves.home.assign(static_cast<std::size_t>(row.days) * 288 + 1, 20.0);
+    curves.dx = curves.home;
+    PlanChart chart;
+    chart.resize(760, 240);
+    chart.SetPlan(curves, {});
+    const QImage image = chart.grab().toImage();
+    const QStringList texts = chart.DrawnTexts();
+    EXPECT_TRUE(texts.contains(QStringLiteral("Time (UTC)")));
+    EXPECT_TRUE(texts.contains(QString::fromUtf8("Moon elevation (°)")));
+    // The year is named at least once, at the start's date or a later one.
+    EXPECT_FALSE(texts.filter(QRegularExpression(QStringLiteral("^2026-12-\\d\\d$"))).isEmpty())
+        << texts.join(' ').toStdString();
+    EXPECT_GE(texts.filter(QRegularExpression(QStringLiteral("^\\d\\d:00$"))).size(),
+              row.minHourLabels);
+    // A tick under the time axis at every 00 and 12 UTC in the span.
+    const QRect plot = chart.PlotRect();
+    int ticks = 0;
+    for (std::int64_t t = (row.begin / 43200 + 1) * 43200; t <= curves.EndUtc(); t += 43200) {
+      const int x = static_cast<int>(std::lround(chart.XForUtc(t)));
+      bool dark = false;
+      for (int dx = -1; dx <= 1; ++dx) dark |= qGray(image.pixel(x + dx, plot.bottom() + 3)) < 100;
+      EXPECT_TRUE(dark) << "no tick at " << t;
+      ++ticks;
+    }
+    EXPECT_GE(ticks, 2 * row.days - 1);
+    image.save(QDir(ScreenshotDir()).filePath(QStringLiteral("plan_chart_%1.png").arg(row.name)));
+  }
+}
+
+TEST(PlanTexts, CountsAgreeAndDurationsRound) {
+  EXPECT_EQ(CountText(1, "window", "windows"), QStringLiteral("1 window"));
+  EXPECT_EQ(CountText(0, "day", "days"), QStringLiteral("0 days"));
+  EXPECT_EQ(CountText(7, "day", "days"), QStringLiteral("7 days"));
+  const std::pair<std::int64_t, const char*> durations[] = {
+      {29, "0:00"}, {30, "0:01"}, {3599, "1:00"}, {5430, "1:31"}, {5429, "1:30"}};
+  for (const auto& [seconds, text] : durations) {
+    EXPECT_EQ(DurationText(seconds), QString::fromUtf8(text)) << seconds;
+  }
+}
+
+TEST_F(PlanWindowTest, DefaultSizeShowsEveryColumnAndTheBestRow) {
+  // A window as the menu opens it: its own size, not the fixture's.
+  auto fresh = MakeWindow();
+  fresh->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(fresh.get()));
+  fresh->SetDx(PlanWindow::kByLocator, QStringLiteral("JO62"));
+  fresh->SetDays(14);
+  // Sorted by score, low first, the best window is the last row.
+  fresh->Table()->sortByColumn(PlanTableModel::kScore, Qt::AscendingOrder);
+  ASSERT_TRUE(RunPlan(fresh.get()));
+  QApplication::processEvents();
+  QTableView* view = fresh->Table();
+  ASSERT_GT(view->model()->rowCount(), view->viewport()->height() / view->rowHeight(0));
+  for (int column = 0; column < view->model()->columnCount(); ++column) {
+    EXPECT_LE(view->columnViewportPosition(column) + view->columnWidth(column),
+              view->viewport()->width())
+        << "column " << column;
+  }
+  const QModelIndexList selected = view->selectionModel()->selectedRows();
+  ASSERT_EQ(selected.size(), 1);
+  EXPECT_TRUE(view->model()
+                  ->index(selected.front().row(), PlanTableModel::kScore)
+                  .data()
+                  .toString()
+                  .endsWith("best"));
+  EXPECT_TRUE(view->viewport()->rect().contains(view->visualRect(selected.front()).center()));
+  fresh->grab().save(QDir(ScreenshotDir()).filePath(QStringLiteral("plan_window_default.png")));
+}
+
+TEST_F(PlanWindowTest, InputsAreRememberedAndBadOnesNamed) {
+  window->SetDx(PlanWindow::kByLocator, QStringLiteral("JO62"));
+  window->SetDays(3);
+  window->SetMinElevations(5.0, 15.5);
+  window->SetFrequencyMhz(432.1);
+  window->SetWorkListHours(12);
+  window->close();  // closing keeps the inputs
+  window.reset();
+
+  auto again = MakeWindow();
+  EXPECT_EQ(again->findChild<QComboBox*>(QStringLiteral("planDxMode"))->currentIndex(),
+            PlanWindow::kByLocator);
+  EXPECT_EQ(again->findChild<QLineEdit*>(QStringLiteral("planDx"))->text(), QStringLiteral("JO62"));
+  EXPECT_EQ(again->findChild<QSpinBox*>(QStringLiteral("planDays"))->value(), 3);
+  EXPECT_EQ(again->findChild<QDoubleSpinBox*>(QStringLiteral("planHomeMin"))->value(), 5.0);
+  EXPECT_EQ(again->findChild<QDoubleSpinBox*>(QStringLiteral("planDxMin"))->value(), 15.5);
+  EXPECT_EQ(again->findChild<QDoubleSpinBox*>(QStringLiteral("planFrequency"))->value(), 432.1);
+  EXPECT_EQ(again->findChild<QSpinBox*>(QStringLiteral("planHours"))->value(), 12);
+  again.reset();
+
+  {
+    QSettings damaged(IniPath(), QSettings::IniFormat);
+    damaged.setValue(QStringLiteral("days"), 99);
+    damaged.setValue(QStringLiteral("frequencyMHz"), QStringLiteral("abc"));
+  }
+  auto third = MakeWindow();
+  EXPECT_EQ(third->findChild<QSpinBox*>(QStringLiteral("planDays"))->value(), 7);
+  EXPECT_EQ(third->findChild<QDoubleSpinBox*>(QStringLiteral("planFrequency"))->value(), 144.0);
+  EXPECT_EQ(third->findChild<QSpinBox*>(QStringLiteral("planHours"))->value(), 12);
+  EXPECT_TRUE(third->StatusText().endsWith(QStringLiteral("(out of range): days, frequencyMHz.")))
+      << third->StatusText().toStdString();
+}
+
+TEST_F(PlanWindowTest, WhoCanIWorkListsSortsExportsAndPlansAStation) {
+  window->SetWorkListHours(24);
+  QSignalSpy finished(window.get(), &PlanWindow::PlanFinished);
+  ASSERT_TRUE(window->StartWorkList());
+  ASSERT_TRUE(finished.wait(60000));
+  EXPECT_EQ(window->Tabs()->currentIndex(), PlanWindow::kWorkListTab);
+
+  // The same list as the command line's, from the same core function.
+  const auto directory = std::get<StationDirectory>(
+      LoadStationDirectory(std::filesystem::path(KELVORA_RESOURCE_DIR "/EME.DTA")));
+  const WorkList expected = WhoCanIWork(
+      WorkListRequest{{29.42, 95.36, 10.0}, 10.0, k20261208, 24, 144e6}, directory.stations);
+  QTableView* view = window->WorkTable();
+  QAbstractItemModel* table = view->model();
+  ASSERT_EQ(table->rowCount(), static_cast<int>(expected.rows.size()));
+  ASSERT_GE(table->rowCount(), 2);
+  for (int row = 0; row < table->rowCount(); ++row) {
+    EXPECT_EQ(table->index(row, WorkListModel::kCall).data().toString().toStdString(),
+              expected.rows[static_cast<std::size_t>(row)].station.call);
+  }
+  view->sortByColumn(WorkListModel::kScore, Qt::DescendingOrder);
+  for (int row = 1; row < table->rowCount(); ++row) {
+    EXPECT_GE(table->index(row - 1, WorkListModel::kScore).data(Qt::UserRole).toDouble(),
+              table->index(row, WorkListModel::kScore).data(Qt::UserRole).toDouble());
+  }
+
+  QTemporaryDir folder;
+  const QString path = folder.filePath(QStringLiteral("stations.csv"));
+  ASSERT_TRUE(window->ExportWorkListCsv(path));
+  QFile csv(path);
+  ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+  const QList<QByteArray> lines = csv.readAll().split('\n');
+  EXPECT_EQ(lines.size(), table->rowCount() + 2);
+  EXPECT_TRUE(lines[0].startsWith("call,locator,"));
+
+  window->grab().save(QDir(ScreenshotDir()).filePath(QStringLiteral("plan_who_can_i_work.png")));
+  // A double-click on the top row plans skeds with that station.
+  const QString call = table->index(0, WorkListModel::kCall).data().toString();
+  QSignalSpy planned(window.get(), &PlanWindow::PlanFinished);
+  const QRect cell = view->visualRect(table->index(0, WorkListModel::kCall));
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+  QTest::mouseDClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+  ASSERT_TRUE(planned.wait(60000));
+  EXPECT_EQ(window->Tabs()->currentIndex(), PlanWindow::kPlanTab);
+  EXPECT_TRUE(window->StatusText().contains(QStringLiteral(" with ") + call))
+      << window->StatusText().toStdString();
+  EXPECT_GT(window->Table()->model()->rowCount(), 0);
 }
 
 TEST_F(WindowTest, StationMenuOpensThePlanner) {
