@@ -24,7 +24,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
-#include <variant>
 
 #include "astro/time_helpers.h"
 #include "plan/plan_chart.h"
@@ -47,25 +46,23 @@ constexpr double kHzPerMhz = 1.0e6;
 QString Message(const std::string& text) { return QString::fromStdString(text); }
 
 // The station the DX fields describe, or the message to show.
-std::variant<PlanStation, std::string> ChooseDx(int mode, const QString& text,
+Result<PlanStation> ChooseDx(int mode, const QString& text,
                                                 const SecondStation& station2,
                                                 const QString& directoryFile) {
   switch (mode) {
     case PlanWindow::kByCall: {
-      auto directory = LoadStationDirectory(LocalPath(directoryFile));
-      if (auto* message = std::get_if<std::string>(&directory)) return *message;
-      return FindStationByCall(std::get<StationDirectory>(directory), text.toStdString());
+      const Result<StationDirectory> directory = LoadStationDirectory(LocalPath(directoryFile));
+      if (!directory) return directory.failure();
+      return FindStationByCall(*directory, text.toStdString());
     }
     case PlanWindow::kByLocator:
       return StationFromLocator(text.trimmed().toStdString());
     default: {
       if (!station2.IsSet()) {
-        return std::string("no second station is set (Station > Station2)");
+        return Fail("no second station is set (Station > Station2)");
       }
       auto station = StationFromPosition(station2.latitude, station2.longitude);
-      if (auto* found = std::get_if<PlanStation>(&station); found && station2.locator.size() == 6) {
-        found->locator = station2.locator;
-      }
+      if (station && station2.locator.size() == 6) station->locator = station2.locator;
       return station;
     }
   }
@@ -261,19 +258,19 @@ bool PlanWindow::StartPlan() {
   if (worker_ != nullptr) return false;
   const auto dx =
       ChooseDx(dxMode_->currentIndex(), dxText_->text(), model_.station2, directoryFile_);
-  if (const auto* message = std::get_if<std::string>(&dx)) {
-    ShowStatus(Message(*message), true);
+  if (!dx) {
+    ShowStatus(Message(dx.reason()), true);
     return false;
   }
-  const PlanStation& station = std::get<PlanStation>(dx);
+  const PlanStation& station = *dx;
   auto job = std::make_shared<Job>();
   job->request = PlanRequest{{model_.home.latitude, model_.home.longitude, homeMin_->value()},
                              {station.latitude, station.longitude, dxMin_->value()},
                              start_->dateTime().toSecsSinceEpoch(),
                              std::int64_t{days_->value()} * 86400,
                              frequency_->value() * kHzPerMhz};
-  if (const auto message = CheckPlanRequest(job->request)) {
-    ShowStatus(Message(*message), true);
+  if (const Status checked = CheckPlanRequest(job->request); !checked) {
+    ShowStatus(Message(checked.reason()), true);
     return false;
   }
   job->context = PlanExportContext{PositionToLocator(model_.home.latitude, model_.home.longitude),
@@ -394,7 +391,7 @@ bool PlanWindow::ExportICalendar(const QString& path) {
     ShowStatus(tr("There is no plan to export."), true);
     return false;
   }
-  const std::optional<std::string> ics = ToICalendar(plan_, *context_, utcNow_());
+  const Result<std::string> ics = ToICalendar(plan_, *context_, utcNow_());
   QString problem = tr("the calendar could not be built");
   if (!ics || !WriteFile(path, *ics, problem)) {
     ShowStatus(tr("Could not write %1: %2").arg(path, problem), true);

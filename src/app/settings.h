@@ -20,6 +20,10 @@ inline constexpr double kDefaultLongitude = 95.36;
 
 inline constexpr std::size_t kSettingsRecordBytes = 32;
 
+// The widest GMT offset, in whole hours either way, that kelvora-cli's
+// --gmt-offset accepts.
+inline constexpr int kGmtOffsetOptionLimitHours = 24;
+
 // What a write came to: written, or not, with the message for the user.
 struct WriteResult {
   bool written = false;
