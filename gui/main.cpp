@@ -33,8 +33,7 @@ bool EnterUserFolder() {
   const auto folder = kelvora::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   QString failure;
   if (!folder) {
-    failure = QStringLiteral("Cannot find the per-user folder: neither XDG_DATA_HOME nor HOME "
-                             "is an absolute path.");
+    failure = QString::fromStdString(folder.reason());
   } else {
     const QString binaryFolder = QCoreApplication::applicationDirPath();
     const kelvora::UserFolderSetup setup = kelvora::PrepareUserFolder(

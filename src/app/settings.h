@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "state/records.h"
 
 namespace kelvora {
@@ -24,11 +25,9 @@ inline constexpr std::size_t kSettingsRecordBytes = 32;
 // --gmt-offset accepts.
 inline constexpr int kGmtOffsetOptionLimitHours = 24;
 
-// What a write came to: written, or not, with the message for the user.
-struct WriteResult {
-  bool written = false;
-  std::string message;  // empty when written
-};
+// What a write came to: done, or a failure (kBroken) whose reason is the
+// message for the user.
+using WriteResult = Status;
 
 // What LoadSettings found.
 struct SettingsLoad {

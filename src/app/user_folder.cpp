@@ -60,14 +60,16 @@ MadeFolders MakeFolders(const fs::path& folder) {
 
 }  // namespace
 
-std::optional<fs::path> UserDataFolder(const char* xdgDataHome, const char* home) {
+Result<fs::path> UserDataFolder(const char* xdgDataHome, const char* home) {
   if (const std::optional<fs::path> data = AbsoluteFrom(xdgDataHome)) {
     return *data / kUserFolderName;
   }
   if (const std::optional<fs::path> homeFolder = AbsoluteFrom(home)) {
     return *homeFolder / ".local" / "share" / kUserFolderName;
   }
-  return std::nullopt;
+  return Fail("Cannot find the per-user folder: neither XDG_DATA_HOME nor HOME is an absolute "
+              "path.",
+              FailureKind::kNotFound);
 }
 
 UserFolderSetup PrepareUserFolder(const fs::path& folder, const fs::path& sampleDirectory) {

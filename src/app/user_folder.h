@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
+
 namespace kelvora {
 
 inline constexpr const char* kUserFolderSwitch = "--user-folder";
@@ -24,9 +26,10 @@ inline constexpr const char* kSampleDirectoryFromBinary = "../share/kelvora/EME.
 
 // $XDG_DATA_HOME/kelvora, or $HOME/.local/share/kelvora when XDG_DATA_HOME is
 // unset, empty or relative (the XDG base-directory rules ignore relative
-// values). Empty when HOME is needed and is not an absolute path either.
-// The two values are passed in (nullptr for unset) so the choice is testable.
-std::optional<std::filesystem::path> UserDataFolder(const char* xdgDataHome, const char* home);
+// values). A failure (kNotFound) with the message for the user when HOME is
+// needed and is not an absolute path either. The two values are passed in
+// (nullptr for unset) so the choice is testable.
+Result<std::filesystem::path> UserDataFolder(const char* xdgDataHome, const char* home);
 
 struct UserFolderSetup {
   bool created = false;       // the folder did not exist before this start

@@ -42,10 +42,8 @@ bool InRangeChar(char c, char low, char high) { return c >= low && c <= high; }
 }  // namespace
 
 Result<StationDirectory> LoadStationDirectory(const std::filesystem::path& file) {
-  const std::optional<std::vector<std::string>> records = ReadDirectoryRecords(file);
-  if (!records) {
-    return Fail("cannot read the EME directory " + file.string(), FailureKind::kNotFound);
-  }
+  const Result<std::vector<std::string>> records = ReadDirectoryRecords(file);
+  if (!records) return records.failure();
   StationDirectory directory;
   for (const std::string& line : *records) {
     // Calls and locators are shown and written out as UTF-8, decoded as the

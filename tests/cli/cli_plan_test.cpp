@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -131,6 +132,34 @@ TEST_F(CliPlanTest, BadInputGivesOneLineAndStatusTwo) {
     EXPECT_THAT(run.err, HasSubstr(row.message));
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
   }
+}
+
+// The calendar's stamp and the default start are the computer's UTC, not
+// its local standard time plus the settings file's offset (6 hours here).
+TEST_F(CliPlanTest, StampAndDefaultStartAreRealUtc) {
+  const double record[4] = {29.42, 95.36, 6.0, 1.0};
+  std::ofstream(folder_ / "Dorvakin.dat", std::ios::binary)
+      .write(reinterpret_cast<const char*>(record), sizeof record);
+  const std::int64_t before = static_cast<std::int64_t>(std::time(nullptr));
+  const PlanRun ics = Plan("--dx FN42 --days 2 --ics");
+  const PlanRun asJson = Plan("--dx FN42 --days 2 --json");
+  const std::int64_t after = static_cast<std::int64_t>(std::time(nullptr));
+  ASSERT_EQ(ics.status, 0) << ics.err;
+  ASSERT_EQ(asJson.status, 0) << asJson.err;
+  const auto seconds = [](const std::string& text, const char* format) {
+    std::tm civil{};
+    EXPECT_NE(strptime(text.c_str(), format, &civil), nullptr) << text;
+    return static_cast<std::int64_t>(timegm(&civil));
+  };
+  const std::size_t at = ics.out.find("DTSTAMP:");
+  ASSERT_NE(at, std::string::npos);
+  const std::int64_t stamp = seconds(ics.out.substr(at + 8, 16), "%Y%m%dT%H%M%SZ");
+  EXPECT_GE(stamp, before);
+  EXPECT_LE(stamp, after);
+  const std::int64_t start =
+      seconds(json::parse(asJson.out)["startUtc"].get<std::string>(), "%Y-%m-%dT%H:%M:%SZ");
+  EXPECT_GE(start, before);
+  EXPECT_LE(start, after);
 }
 
 // Nothing found is status 1 with one line saying what is missing.
