@@ -36,11 +36,11 @@ bool EnterUserFolder() {
     failure = QString::fromStdString(folder.reason());
   } else {
     const QString binaryFolder = QCoreApplication::applicationDirPath();
-    const kelvora::UserFolderSetup setup = kelvora::PrepareUserFolder(
+    const kelvora::Result<kelvora::UserFolderSetup> setup = kelvora::PrepareUserFolder(
         *folder, QDir(binaryFolder).filePath(kelvora::kSampleDirectoryFromBinary).toStdString());
-    if (setup.note) std::cerr << "kelvora: " << *setup.note << '\n';
-    if (setup.failure) {
-      failure = QString::fromStdString(*setup.failure);
+    if (setup && setup->note) std::cerr << "kelvora: " << *setup->note << '\n';
+    if (!setup) {
+      failure = QString::fromStdString(setup.reason());
     } else if (::chdir(folder->c_str()) != 0) {
       failure = QStringLiteral("Cannot enter the folder \"%1\".").arg(QString::fromStdString(*folder));
     }

@@ -34,8 +34,6 @@ Result<std::filesystem::path> UserDataFolder(const char* xdgDataHome, const char
 struct UserFolderSetup {
   bool created = false;       // the folder did not exist before this start
   bool sampleCopied = false;  // the sample directory was copied in as "EME.DTA"
-  // For the user: the folder cannot be used (the program must not start).
-  std::optional<std::string> failure;
   // For the terminal: the folder is usable but the sample was not copied.
   std::optional<std::string> note;
 };
@@ -45,8 +43,10 @@ struct UserFolderSetup {
 // "EME.DTA" so the directory search has stations to find on the first day. A
 // folder that already exists is left as it is: an operator who removed or
 // replaced "EME.DTA" keeps that choice.
-UserFolderSetup PrepareUserFolder(const std::filesystem::path& folder,
-                                  const std::filesystem::path& sampleDirectory);
+// A failure (kBroken) whose reason is for the user when the folder cannot be
+// used: the program must not start.
+Result<UserFolderSetup> PrepareUserFolder(const std::filesystem::path& folder,
+                                          const std::filesystem::path& sampleDirectory);
 
 // What `kelvora`'s own arguments ask for, after Qt has taken its options
 // (-platform, -style, ...). --help and --version win over everything else, so
