@@ -16,6 +16,13 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Nothing found (a call not in the directory, the directory missing): main()
+// prints the message on one line and exits with 1.
+class NothingFound : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // The whole text must be one finite decimal number (an optional sign, an
 // optional exponent, no trailing characters).
 std::optional<double> ParseNumber(std::string_view text);

@@ -26,9 +26,11 @@
 #include <vector>
 
 #include "app/clock.h"
+#include "app/settings.h"
 #include "app/version.h"
 #include "arguments.h"
 #include "exit_status.h"
+#include "moment.h"
 #include "option_checks.h"
 #include "astro/map_projection.h"
 #include "precise_commands.h"
@@ -60,7 +62,8 @@ constexpr const char* kDescription =
     "window program: 95.36 is 95.36 W, and east longitudes are negative (-151.21 is\n"
     "151.21 E). Without options the home station comes from Dorvakin.dat in the\n"
     "current folder (29.42 N, 95.36 W when it is missing) and the time from the\n"
-    "computer's clock.";
+    "computer's clock. --clock is a UTC moment in every subcommand; --gmt-offset\n"
+    "gives the home's local standard time.";
 
 // What `tick` and `watch` may set on top of the settings file.
 struct StateOptions {
@@ -76,20 +79,11 @@ struct StateOptions {
   bool km = false;
 };
 
-// A clock value: any 64-bit count of seconds; the supported years are
-// checked once the offsets are known.
-CLI::Validator AnyClock() {
-  return WholeNumberIn(std::numeric_limits<std::int64_t>::min(),
-                       std::numeric_limits<std::int64_t>::max());
-}
-
 void AddStateOptions(CLI::App* command, StateOptions& options) {
   command->add_option("--home", options.home,
                       "home station LAT,LON in degrees (longitude west positive)")
       ->check(NonEmptyText());
-  command->add_option("--gmt-offset", options.gmtOffset,
-                      "whole hours added to the clock to give UTC (6 for US Central)")
-      ->check(WholeNumberIn(-24, 24));
+  AddGmtOffsetOption(command, options.gmtOffset);
   command->add_option("--time-offset", options.timeOffset,
                       "seconds added to the clock, as the time-step keys do")
       ->check(WholeNumberIn(std::numeric_limits<std::int32_t>::min(),
@@ -132,6 +126,12 @@ void CheckSupportedMoment(std::int64_t clock, const TimeBase& base) {
   }
 }
 
+// The window's clock value (home local standard time counted as UTC) of a
+// UTC moment.
+std::int64_t ClockValueOf(std::int64_t utc, const TrackerModel& model) {
+  return utc - std::int64_t{model.home.gmtOffsetHours} * 3600;
+}
+
 // The model as the window would have it after start-up and the given choices.
 TrackerModel BuildModel(const StateOptions& options) {
   TrackerModel model;
@@ -143,9 +143,11 @@ TrackerModel BuildModel(const StateOptions& options) {
     SetHomeAtStartUp(model, home.latitude, home.longitude);
   }
   if (options.gmtOffset) {
-    if (*options.gmtOffset < -24 || *options.gmtOffset > 24) {
-      throw UsageError("--gmt-offset " + std::to_string(*options.gmtOffset) +
-                       " is outside -24..24 hours");
+    if (*options.gmtOffset < -kGmtOffsetOptionLimitHours ||
+        *options.gmtOffset > kGmtOffsetOptionLimitHours) {
+      throw UsageError("--gmt-offset " + std::to_string(*options.gmtOffset) + " is outside -" +
+                       std::to_string(kGmtOffsetOptionLimitHours) + ".." +
+                       std::to_string(kGmtOffsetOptionLimitHours) + " hours");
     }
     model.home.gmtOffsetHours = static_cast<std::int32_t>(*options.gmtOffset);
   }
@@ -266,10 +268,10 @@ json FiguresJson(const TickFigures& f) {
 json TickJson(const TrackerModel& model, const TickFigures& figures) {
   const TrackingState& t = model.tracking;
   json out;
-  out["clock"] = figures.clock;
-  out["utc"] = figures.utcSeconds;
+  out["clockSeconds"] = figures.clock;
+  out["utcSeconds"] = figures.utcSeconds;
   out["gmtOffsetHours"] = model.home.gmtOffsetHours;
-  out["timeOffset"] = t.timeOffset;
+  out["timeOffsetSeconds"] = t.timeOffset;
   out["distanceUnit"] = model.home.distanceUnit == 0 ? "km" : "miles";
   out["view"] = model.view.sunView ? "sun" : "moon";
   out["map"] = model.view.skyMap ? "sky" : "earth";
@@ -283,21 +285,21 @@ json TickJson(const TrackerModel& model, const TickFigures& figures) {
   }
   out["texts"] = texts;
 
-  out["home"] = {{"latitude", model.home.latitude},
-                 {"longitude", model.home.longitude},
+  out["home"] = {{"latitudeDeg", model.home.latitude},
+                 {"longitudeWestDeg", model.home.longitude},
                  {"locator", model.home.locator}};
   if (model.station2.IsSet()) {
     const std::optional<std::string> localTime =
         LocalTimeText(model.station2.longitude, figures.clock, model.home.gmtOffsetHours,
                       t.timeOffset);
-    out["station2"] = {{"latitude", model.station2.latitude},
-                       {"longitude", model.station2.longitude},
+    out["station2"] = {{"latitudeDeg", model.station2.latitude},
+                       {"longitudeWestDeg", model.station2.longitude},
                        {"locator", model.station2.locator},
                        {"localTime", localTime ? json(*localTime) : json(nullptr)}};
     if (const auto& fix = figures.station2Moon) {
-      out["station2"]["moon"] = {{"azimuth", fix->azimuth},
-                                 {"elevation", fix->elevation},
-                                 {"rightAscension", fix->rightAscension},
+      out["station2"]["moon"] = {{"azimuthDeg", fix->azimuth},
+                                 {"elevationDeg", fix->elevation},
+                                 {"rightAscensionRad", fix->rightAscension},
                                  {"rightAscensionHours", fix->rightAscension * kRadToRaHours}};
     } else {
       out["station2"]["moon"] = nullptr;
@@ -307,30 +309,30 @@ json TickJson(const TrackerModel& model, const TickFigures& figures) {
   }
 
   if (const auto& moon = figures.homeMoon) {
-    out["moon"] = {{"hourAngle", t.moonHourAngle},
-                   {"hourAngleDegrees", t.moonHourAngle * kRadToDeg},
-                   {"azimuth", moon->azimuth},
-                   {"elevation", moon->elevation},
-                   {"declination", t.moonDeclination},
-                   {"rightAscension", moon->rightAscension},
+    out["moon"] = {{"hourAngleRad", t.moonHourAngle},
+                   {"hourAngleDeg", t.moonHourAngle * kRadToDeg},
+                   {"azimuthDeg", moon->azimuth},
+                   {"elevationDeg", moon->elevation},
+                   {"declinationDeg", t.moonDeclination},
+                   {"rightAscensionRad", moon->rightAscension},
                    {"rightAscensionHours", moon->rightAscension * kRadToRaHours},
-                   {"distance", moon->distance},
-                   {"rangeRate", t.moonRangeRate},
+                   {"distanceKm", moon->distance},
+                   {"rangeRateMps", t.moonRangeRate},
                    {"upHome", t.moonUpHome},
                    {"upStation2", t.moonUpStation2},
-                   {"skyTemperature", *figures.skyTemperatureK},
-                   {"pathLoss", *figures.pathLossDb},
-                   {"degradation", *figures.degradationDb}};
+                   {"skyTemperatureK", *figures.skyTemperatureK},
+                   {"pathLossDb", *figures.pathLossDb},
+                   {"degradationDb", *figures.degradationDb}};
   } else {
     out["moon"] = nullptr;
   }
-  out["sun"] = {{"azimuth", t.sunAzimuth},
-                {"elevation", t.sunElevation},
-                {"declination", t.sunDeclination},
-                {"declinationDegrees", t.sunDeclination * kRadToDeg},
-                {"hourAngle", t.sunHourAngle},
-                {"hourAngleDegrees", t.sunHourAngle * kRadToDeg},
-                {"rightAscension", t.sunRightAscension},
+  out["sun"] = {{"azimuthDeg", t.sunAzimuth},
+                {"elevationDeg", t.sunElevation},
+                {"declinationRad", t.sunDeclination},
+                {"declinationDeg", t.sunDeclination * kRadToDeg},
+                {"hourAngleRad", t.sunHourAngle},
+                {"hourAngleDeg", t.sunHourAngle * kRadToDeg},
+                {"rightAscensionRad", t.sunRightAscension},
                 {"rightAscensionHours", t.sunRightAscension * kRadToRaHours}};
   out["perigeeDays"] = t.perigeeDays;
   out["apogeeDays"] = t.apogeeDays;
@@ -363,7 +365,7 @@ json TickJson(const TrackerModel& model, const TickFigures& figures) {
 int RunTickCommand(const StateOptions& options, std::optional<std::int64_t> clockOption,
                    bool asJson) {
   TrackerModel model = BuildModel(options);
-  const std::int64_t clock = clockOption ? *clockOption : ClockValue();
+  const std::int64_t clock = ClockValueOf(MomentUtc(clockOption), model);
   CheckSupportedMoment(clock, TimeBase{model.home.gmtOffsetHours, model.tracking.timeOffset});
   const TickOutcome outcome = RunTick(model, kTickTimerId, clock);
   if (asJson) {
@@ -388,7 +390,7 @@ int RunWatch(const StateOptions& options, std::optional<std::int64_t> count) {
 
   const bool terminal = isatty(STDOUT_FILENO) == 1;
   for (std::int64_t shown = 0; !gInterrupted && (!count || shown < *count); ++shown) {
-    const std::int64_t clock = ClockValue();
+    const std::int64_t clock = ClockValueOf(UtcNow(), model);
     CheckSupportedMoment(clock, TimeBase{model.home.gmtOffsetHours, model.tracking.timeOffset});
     RunTick(model, kTickTimerId, clock);
     if (terminal) std::cout << "\033[H\033[2J";
@@ -423,7 +425,7 @@ int RunNextCrossing(std::optional<std::int64_t> clockOption, const std::string& 
     latitude = station.latitude;
     longitude = station.longitude;
   }
-  const std::int64_t clock = clockOption ? *clockOption : ClockValue();
+  const std::int64_t clock = ClockValueOf(MomentUtc(clockOption), model);
   const TimeBase before{model.home.gmtOffsetHours, model.tracking.timeOffset};
   CheckSupportedMoment(clock, before);
   if (sun) SelectSunView(model);
@@ -436,6 +438,13 @@ int RunNextCrossing(std::optional<std::int64_t> clockOption, const std::string& 
                        (sun ? "sunrise or sunset" : "moonrise or moonset") +
                        " runs past the supported years " + std::to_string(kFirstSupportedYear) +
                        "-" + std::to_string(kLastSupportedYear));
+    }
+    // Nor is a search whose answer could not be told as a 32-bit offset.
+    if (std::int64_t{before.timeOffset} + kCrossingSearchLimitSeconds >
+        std::numeric_limits<std::int32_t>::max()) {
+      throw UsageError("--time-offset " + std::to_string(before.timeOffset) +
+                       ": the search for the next crossing would pass the time offset's limit " +
+                       std::to_string(std::numeric_limits<std::int32_t>::max()) + " s");
     }
     std::cerr << "kelvora-cli: no " << (sun ? "sunrise or sunset" : "moonrise or moonset")
               << " found within 366 days\n";
@@ -453,14 +462,14 @@ int RunNextCrossing(std::optional<std::int64_t> clockOption, const std::string& 
   if (asJson) {
     const json out = {{"body", sun ? "sun" : "moon"},
                       {"event", event},
-                      {"latitude", latitude},
-                      {"longitude", longitude},
-                      {"clock", clock},
-                      {"timeOffsetBefore", before.timeOffset},
-                      {"timeOffset", model.tracking.timeOffset},
-                      {"utc", utc},
+                      {"latitudeDeg", latitude},
+                      {"longitudeWestDeg", longitude},
+                      {"clockSeconds", clock},
+                      {"timeOffsetBeforeSeconds", before.timeOffset},
+                      {"timeOffsetSeconds", model.tracking.timeOffset},
+                      {"utcSeconds", utc},
                       {"utcText", utcText},
-                      {"elevation", elevation}};
+                      {"elevationDeg", elevation}};
     std::cout << out.dump(2) << '\n';
   } else {
     std::printf("%s%s at %.2f, %.2f (west positive): %s UTC\ntime offset %d s\n",
@@ -546,9 +555,7 @@ int Main(int argc, char** argv) {
   bool tickJson = false;
   CLI::App* tick = app.add_subcommand("tick", "one full tick: the 21 display texts, labelled");
   AddStateOptions(tick, tickOptions);
-  tick->add_option("--clock", tickClock,
-                   "clock value, seconds since 1970-01-01 counted as UTC (default: now)")
-      ->check(AnyClock());
+  AddClockOption(tick, tickClock);
   tick->add_flag("--json", tickJson, "one JSON object with the texts and the raw values");
   tick->callback([&] { action = [&] { return RunTickCommand(tickOptions, tickClock, tickJson); }; });
 
@@ -569,13 +576,11 @@ int Main(int argc, char** argv) {
   bool crossingJson = false;
   CLI::App* crossing = app.add_subcommand(
       "next-crossing", "the next moonrise or moonset (sunrise or sunset with --sun)");
-  crossing->add_option("--clock", crossingClock, "clock value in seconds (default: now)")
-      ->check(AnyClock());
+  AddClockOption(crossing, crossingClock);
   crossing->add_option("--station", crossingStation,
                        "station LAT,LON (longitude west positive; default: home)")
       ->check(NonEmptyText());
-  crossing->add_option("--gmt-offset", crossingGmt, "whole hours added to the clock for UTC")
-      ->check(WholeNumberIn(-24, 24));
+  AddGmtOffsetOption(crossing, crossingGmt);
   crossing->add_option("--time-offset", crossingOffset, "time offset to start from, seconds")
       ->check(WholeNumberIn(std::numeric_limits<std::int32_t>::min(),
                             std::numeric_limits<std::int32_t>::max()));
@@ -625,6 +630,8 @@ int Main(int argc, char** argv) {
   AddPlanCommand(app, action);
   AddWsjtxCommand(app, action);
 
+  RefuseEmptyValues(app);
+
   try {
     app.parse(argc, argv);
     return action ? action() : kExitUsage;
@@ -640,6 +647,9 @@ int Main(int argc, char** argv) {
   } catch (const UsageError& e) {
     std::cerr << "kelvora-cli: error: " << e.what() << '\n';
     return kExitUsage;
+  } catch (const NothingFound& e) {
+    std::cerr << "kelvora-cli: " << e.what() << '\n';
+    return kExitNotFound;
   } catch (const std::exception& e) {
     std::cerr << "kelvora-cli: unexpected failure: " << e.what() << '\n';
     return kExitFailure;

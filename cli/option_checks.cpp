@@ -14,6 +14,15 @@ CLI::Validator NonEmptyText() {
       "TEXT");
 }
 
+void RefuseEmptyValues(CLI::App& app) {
+  for (CLI::Option* option : app.get_options()) {
+    if (option->get_type_size() != 0) option->check(NonEmptyText());
+  }
+  for (CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+    RefuseEmptyValues(*command);
+  }
+}
+
 CLI::Validator WholeNumberIn(std::int64_t minimum, std::int64_t maximum) {
   const std::string range = std::to_string(minimum) + ".." + std::to_string(maximum);
   return CLI::Validator(

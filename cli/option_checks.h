@@ -12,6 +12,10 @@ namespace kelvora::cli {
 
 CLI::Validator NonEmptyText();
 
+// Gives every option of `app` and of its subcommands that takes a value the
+// NonEmptyText check, so no subcommand runs with a default for "".
+void RefuseEmptyValues(CLI::App& app);
+
 // A whole number in [minimum, maximum].
 CLI::Validator WholeNumberIn(std::int64_t minimum, std::int64_t maximum);
 

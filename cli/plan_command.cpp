@@ -7,13 +7,13 @@
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
 
 #include "app/clock.h"
 #include "app/settings.h"
 #include "arguments.h"
 #include "exit_status.h"
+#include "moment.h"
 #include "astro/time_helpers.h"
 #include "plan/plan_export.h"
 #include "plan/plan_stations.h"
@@ -43,6 +43,7 @@ struct PlanOptions {
   std::optional<double> dxMinElevation;
   std::optional<double> frequency;
   std::string directory;
+  std::optional<std::int64_t> gmtOffset;
   bool json = false;
   bool csv = false;
   bool ics = false;
@@ -98,10 +99,19 @@ double CheckedMinElevation(const std::optional<double>& value, const char* what)
   return *value;
 }
 
+// The value, or the failure as the command line reports it: what is not
+// there is "nothing found" (exit 1), anything else a bad argument (exit 2).
 template <typename T>
-T Unwrap(std::variant<T, std::string> result) {
-  if (auto* message = std::get_if<std::string>(&result)) throw UsageError(*message);
-  return std::get<T>(std::move(result));
+T Unwrap(Result<T> result) {
+  if (!result) {
+    if (result.kind() == FailureKind::kNotFound) throw NothingFound(result.reason());
+    throw UsageError(result.reason());
+  }
+  return std::move(result).value();
+}
+
+void Check(const Status& status) {
+  if (!status) throw UsageError(status.reason());
 }
 
 StationDirectory LoadDirectory(const PlanOptions& options) {
@@ -113,9 +123,9 @@ StationDirectory LoadDirectory(const PlanOptions& options) {
 
 json MomentJson(const WindowMoment& m) {
   return {{"utc", UtcIsoText(m.utc)},
-          {"home", {{"azimuth", m.home.azimuth}, {"elevation", m.home.elevation}}},
-          {"dx", {{"azimuth", m.dx.azimuth}, {"elevation", m.dx.elevation}}},
-          {"polarityOffset", m.polarityOffset}};
+          {"home", {{"azimuthDeg", m.home.azimuth}, {"elevationDeg", m.home.elevation}}},
+          {"dx", {{"azimuthDeg", m.dx.azimuth}, {"elevationDeg", m.dx.elevation}}},
+          {"polarityOffsetDeg", m.polarityOffset}};
 }
 
 json WindowJson(const SkedWindow& w, const PlanExportContext& context) {
@@ -129,14 +139,14 @@ json WindowJson(const SkedWindow& w, const PlanExportContext& context) {
           {"startsBeforeSpan", w.startsBeforeSpan},
           {"endsAfterSpan", w.endsAfterSpan},
           {"bestUtc", UtcIsoText(w.bestUtc)},
-          {"bestElevation", w.bestElevation},
+          {"bestElevationDeg", w.bestElevation},
           {"start", MomentJson(w.start)},
           {"middle", MomentJson(w.middle)},
           {"end", MomentJson(w.end)},
-          {"skyTemperature", w.skyTemperature},
-          {"degradationMiddle", w.degradationMiddle},
-          {"degradationWorst", w.degradationWorst},
-          {"sunSeparation", w.sunSeparation},
+          {"skyTemperatureK", w.skyTemperature},
+          {"degradationMiddleDb", w.degradationMiddle},
+          {"degradationWorstDb", w.degradationWorst},
+          {"sunSeparationDeg", w.sunSeparation},
           {"sunNear", w.sunNear},
           {"dopplerStartHz", w.dopplerStartHz},
           {"dopplerEndHz", w.dopplerEndHz},
@@ -185,7 +195,7 @@ Home ReadHome(const PlanOptions& options) {
   LoadSettings(std::filesystem::current_path() / kSettingsFileName, record, station);
   Home home{
       {station.latitude, station.longitude, CheckedMinElevation(options.minElevation, "--min-el")},
-      station.gmtOffsetHours,
+      GmtOffsetHours(options.gmtOffset, station.gmtOffsetHours),
       ""};
   if (!options.home.empty()) {
     const LatLon position = ParseLatLonPair(options.home, "--home");
@@ -196,9 +206,9 @@ Home ReadHome(const PlanOptions& options) {
   return home;
 }
 
-std::int64_t StartMoment(const PlanOptions& options, const Home& home) {
+std::int64_t StartMoment(const PlanOptions& options) {
   if (!options.start.empty()) return ParseStart(options.start);
-  return ClockValue() + std::int64_t{home.gmtOffsetHours} * 3600;
+  return UtcNow();
 }
 
 double Frequency(const PlanOptions& options) {
@@ -227,10 +237,10 @@ int RunPairPlan(const PlanOptions& options) {
   const PlanRequest request{
       home.site,
       {dx.latitude, dx.longitude, CheckedMinElevation(options.dxMinElevation, "--dx-min-el")},
-      StartMoment(options, home),
+      StartMoment(options),
       days * kSecondsPerDay,
       Frequency(options)};
-  if (const auto message = CheckPlanRequest(request)) throw UsageError(*message);
+  Check(CheckPlanRequest(request));
 
   const SkedPlan plan = PlanSkeds(request);
   const PlanExportContext context{home.label, dx.call.empty() ? dx.locator : dx.call,
@@ -238,29 +248,31 @@ int RunPairPlan(const PlanOptions& options) {
   if (options.csv) {
     std::cout << ToCsv(PlanTable(plan, context));
   } else if (options.ics) {
-    const std::optional<std::string> ics =
-        ToICalendar(plan, context, ClockValue() + std::int64_t{home.gmtOffsetHours} * 3600);
-    if (!ics) {
-      std::cerr << "kelvora-cli: the calendar could not be built\n";
-      return kExitNotFound;
+    // No window, no calendar: the reason goes to stderr below.
+    if (!plan.windows.empty()) {
+      const Result<std::string> ics = ToICalendar(plan, context, UtcNow());
+      if (!ics) {
+        std::cerr << "kelvora-cli: " << ics.reason() << '\n';
+        return kExitFailure;
+      }
+      std::cout << *ics;
     }
-    std::cout << *ics;
   } else if (options.json) {
     json windows = json::array();
     for (const SkedWindow& w : plan.windows) windows.push_back(WindowJson(w, context));
     json out = {{"home",
-                 {{"latitude", request.home.latitude},
-                  {"longitude", request.home.longitude},
+                 {{"latitudeDeg", request.home.latitude},
+                  {"longitudeWestDeg", request.home.longitude},
                   {"locator", home.label},
-                  {"minElevation", request.home.minElevation}}},
+                  {"minElevationDeg", request.home.minElevation}}},
                 {"dx",
                  {{"call", dx.call},
                   {"locator", dx.locator},
-                  {"latitude", dx.latitude},
-                  {"longitude", dx.longitude},
-                  {"minElevation", request.dx.minElevation}}},
+                  {"latitudeDeg", dx.latitude},
+                  {"longitudeWestDeg", dx.longitude},
+                  {"minElevationDeg", request.dx.minElevation}}},
                 {"startUtc", UtcIsoText(request.startUtc)},
-                {"days", days},
+                {"spanDays", days},
                 {"frequencyHz", request.frequencyHz},
                 {"windows", windows}};
     out["reason"] = plan.windows.empty() ? json(plan.emptyReason) : json(nullptr);
@@ -301,8 +313,8 @@ int RunWorkList(const PlanOptions& options) {
   }
   const WorkListRequest request{
       home.site, CheckedMinElevation(options.dxMinElevation, "--dx-min-el"),
-      StartMoment(options, home), static_cast<int>(hours), Frequency(options)};
-  if (const auto message = CheckWorkListRequest(request)) throw UsageError(*message);
+      StartMoment(options), static_cast<int>(hours), Frequency(options)};
+  Check(CheckWorkListRequest(request));
   const WorkList list = WhoCanIWork(request, stations);
   const PlanExportContext context{home.label, "", home.gmtOffsetHours, request.frequencyHz};
   if (options.csv) {
@@ -317,7 +329,7 @@ int RunWorkList(const PlanOptions& options) {
       rows.push_back(item);
     }
     std::cout << json{{"startUtc", UtcIsoText(request.startUtc)},
-                      {"hours", hours},
+                      {"spanHours", hours},
                       {"stations", rows},
                       {"withoutWindow", list.without},
                       {"skippedRecords", directory.skipped}}
@@ -389,6 +401,7 @@ void AddPlanCommand(CLI::App& app, std::function<int()>& action) {
                    "DX minimum moon elevation, degrees -2..60 (default 10)");
   plan->add_option("--freq", options->frequency, "frequency in Hz for the Doppler (default 144e6)");
   plan->add_option("--directory", options->directory, "EME directory file (default ./EME.DTA)");
+  AddGmtOffsetOption(plan, options->gmtOffset);
   auto* asJson = plan->add_flag("--json", options->json, "JSON output");
   auto* asCsv = plan->add_flag("--csv", options->csv, "CSV output");
   auto* asIcs = plan->add_flag("--ics", options->ics, "iCalendar output, one event per window");

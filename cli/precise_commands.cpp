@@ -14,6 +14,8 @@
 #include "app/settings.h"
 #include "control/radio_microwave.h"
 #include "arguments.h"
+#include "option_checks.h"
+#include "moment.h"
 #include "astro/time_helpers.h"
 #include "precise/libration.h"
 #include "precise/precise.h"
@@ -48,8 +50,6 @@ using precise::MoonFix;
 using precise::Site;
 
 constexpr double kDefaultFrequencyHz = 1296e6;
-// Clock values beyond this are refused before any offset is added to them.
-constexpr std::int64_t kClockLimit = 1'000'000'000'000;
 
 double ParseHeight(const std::string& text, const std::string& what) {
   if (text.empty()) return 0.0;
@@ -74,20 +74,9 @@ double ParseFrequency(const std::string& text) {
   return value;
 }
 
-// The tracked moment in UTC from the clock value and its offsets, as the
-// window forms it: clock + GMT offset hours * 3600 + time offset.
-std::int64_t TrackedUtc(const PreciseCommandOptions& o, std::int32_t settingsGmtOffset) {
-  const std::int64_t clock = o.clock ? *o.clock : ClockValue();
-  const std::int64_t gmt = o.gmtOffset ? *o.gmtOffset : settingsGmtOffset;
-  const std::int64_t offset = o.timeOffset.value_or(0);
-  if (gmt < -24 || gmt > 24) {
-    throw UsageError("--gmt-offset " + std::to_string(gmt) + " is outside -24..24 hours");
-  }
-  if (clock < -kClockLimit || clock > kClockLimit || offset < -kClockLimit ||
-      offset > kClockLimit) {
-    throw UsageError("the clock value or time offset is far outside 1960-2099");
-  }
-  const std::int64_t utc = clock + gmt * 3600 + offset;
+// The moment in UTC: --clock (or now) plus the time offset.
+std::int64_t TrackedUtc(const PreciseCommandOptions& o) {
+  const std::int64_t utc = MomentUtc(o.clock) + o.timeOffset.value_or(0);
   if (utc < precise::kFirstPreciseSecond || utc > precise::kLastPreciseSecond) {
     throw UsageError("the moment (UTC seconds " + std::to_string(utc) +
                      ") is outside 1960-2099, where the accurate figures work");
@@ -127,8 +116,8 @@ struct EchoFigures {
 
 json StationJson(const Site& site, const MoonFix& moon, const precise::SunFix& sun,
                  double frequencyHz, const EchoFigures& echo) {
-  return {{"latitude", site.latitudeDeg},
-          {"longitude", site.longitudeWestDeg},
+  return {{"latitudeDeg", site.latitudeDeg},
+          {"longitudeWestDeg", site.longitudeWestDeg},
           {"heightM", site.heightM},
           {"moon", MoonJson(moon)},
           {"sun", {{"azimuthDeg", sun.azimuthDeg}, {"elevationDeg", sun.elevationDeg}}},
@@ -181,7 +170,8 @@ int RunMoon(const PreciseCommandOptions& o) {
     throw UsageError("--dx-height needs --dx");
   }
   const double frequencyHz = ParseFrequency(o.frequency);
-  const std::int64_t utc = TrackedUtc(o, home.gmtOffsetHours);
+  const std::int64_t utc = TrackedUtc(o);
+  const std::string localText = HomeLocalText(utc, GmtOffsetHours(o.gmtOffset, home.gmtOffsetHours));
   const double ut1MinusUtc = Ut1MinusUtcOption(o.ut1MinusUtc);
 
   const auto moment = precise::PrepareMoment(utc, nullptr, ut1MinusUtc);
@@ -216,9 +206,10 @@ int RunMoon(const PreciseCommandOptions& o) {
 
   const std::string utcText = AscTimeText(utc).value_or("?");
   if (o.moonJson) {
-    json out{{"utc", utc},
+    json out{{"utcSeconds", utc},
              {"utcText", utcText},
              {"ut1MinusUtcS", ut1MinusUtc},
+             {"homeLocalText", localText},
              {"frequencyHz", frequencyHz},
              {"home", StationJson(homeSite, *homeMoon, *homeSun, frequencyHz, homeEcho)}};
     if (dxSite) {
@@ -240,8 +231,8 @@ int RunMoon(const PreciseCommandOptions& o) {
     std::cout << out.dump(2) << '\n';
     return 0;
   }
-  std::printf("Accurate figures for %s UTC, Doppler at %.6f MHz\n", utcText.c_str(),
-              frequencyHz / 1e6);
+  std::printf("Accurate figures for %s UTC (home %s), Doppler at %.6f MHz\n", utcText.c_str(),
+              localText.c_str(), frequencyHz / 1e6);
   PrintStation("Home", homeSite, *homeMoon, *homeSun, frequencyHz, homeEcho);
   if (dxSite) {
     PrintStation("DX", *dxSite, *dxMoon, *dxSun, frequencyHz, *dxEcho);
@@ -312,11 +303,10 @@ std::shared_ptr<PreciseCommandOptions> RegisterPreciseCommands(CLI::App& app,
   moon->add_option("--dx", o->dx, "second station LAT,LON (longitude west positive)");
   moon->add_option("--dx-height", o->dxHeight, "second station height in metres");
   moon->add_option("--freq", o->frequency, "frequency in Hz for the Doppler (default 1296e6)");
-  moon->add_option("--clock", o->clock,
-                   "clock value, seconds since 1970-01-01 counted as UTC (default: now)");
-  moon->add_option("--gmt-offset", o->gmtOffset,
-                   "whole hours added to the clock to give UTC (default: from Dorvakin.dat)");
-  moon->add_option("--time-offset", o->timeOffset, "seconds added to the clock");
+  AddClockOption(moon, o->clock);
+  AddGmtOffsetOption(moon, o->gmtOffset);
+  moon->add_option("--time-offset", o->timeOffset, "seconds added to the moment")
+      ->check(WholeNumberIn(-kClockOptionLimit, kClockOptionLimit));
   moon->add_option("--ut1-utc", o->ut1MinusUtc,
                    "UT1 - UTC in seconds, -1..1, from IERS Bulletin A (default 0)");
   moon->add_flag("--json", o->moonJson, "one JSON object");

@@ -17,6 +17,8 @@
 #include "app/clock.h"
 #include "app/settings.h"
 #include "arguments.h"
+#include "moment.h"
+#include "precise/precise.h"
 #include "exit_status.h"
 #include "astro/time_helpers.h"
 #include "control/doppler_control.h"
@@ -40,7 +42,7 @@ struct StationOptions {
   std::string dxLocator;
   std::string dxCall;
   std::string directory;
-  std::optional<std::int64_t> clock;
+  MomentOptions moment;
 };
 
 void AddStationOptions(CLI::App* command, StationOptions& options) {
@@ -52,8 +54,7 @@ void AddStationOptions(CLI::App* command, StationOptions& options) {
   locator->excludes(call);
   command->add_option("--directory", options.directory,
                       "EME directory for --dx-call (default: ./EME.DTA)");
-  command->add_option("--clock", options.clock,
-                      "clock value, seconds since 1970 counted as UTC (default: now)");
+  AddMomentOptions(command, options.moment);
 }
 
 struct Stations {
@@ -61,8 +62,8 @@ struct Stations {
   std::optional<RadioSite> dx;
   std::string dxLocator;
   std::int64_t utc;
-  TimeBase base;    // the clock value to UTC
-  bool fixedClock;  // --clock given: periods count on from it
+  std::int32_t gmtOffsetHours;  // the home's local standard time to UTC
+  bool fixedClock;              // --clock given: periods count on from it
 };
 
 RadioSite SiteOfLocator(const std::string& locator, const std::string& what) {
@@ -104,12 +105,11 @@ std::optional<Stations> ResolveStations(const StationOptions& options) {
     out.dxLocator = locator;
     out.dx = SiteOfLocator(locator, "--dx-call");
   }
-  const std::int64_t clock = options.clock ? *options.clock : ClockValue();
-  out.base = TimeBase{settings.gmtOffsetHours, 0};
-  out.utc = out.base.Adjust(clock);
-  out.fixedClock = options.clock.has_value();
+  out.utc = MomentUtc(options.moment.clock);
+  out.gmtOffsetHours = GmtOffsetHours(options.moment.gmtOffset, settings.gmtOffsetHours);
+  out.fixedClock = options.moment.clock.has_value();
   if (out.utc < FirstSupportedSecond() || out.utc > LastSupportedSecond()) {
-    throw UsageError("the moment (clock " + std::to_string(clock) + ") is outside the years " +
+    throw UsageError("the moment (UTC " + std::to_string(out.utc) + ") is outside the years " +
                      std::to_string(kFirstSupportedYear) + "-" +
                      std::to_string(kLastSupportedYear));
   }
@@ -125,20 +125,59 @@ double ParseFrequency(const std::string& text) {
 }
 
 json SiteJson(const RadioSite& site) {
-  return json{{"latitude", site.latitude}, {"longitude", site.longitude}};
+  return json{{"latitudeDeg", site.latitude}, {"longitudeWestDeg", site.longitude}};
 }
 
 json OptionalJson(const std::optional<double>& value) {
   return value ? json(*value) : json(nullptr);
 }
 
+// Both rate samples of the figures come from one source, chosen by the
+// moment alone: the accurate figures within their years (1960-2099), the
+// standard theory outside them (and for a site the accurate figures refuse).
+// The change per minute looks a minute ahead, or a minute back where the
+// minute ahead would leave the supported years.
+std::optional<DopplerFigures> FiguresAt(const Stations& stations, std::int64_t utc,
+                                        double dialHz) {
+  constexpr std::int64_t kMinute = 60;
+  const bool accurate = utc >= precise::kFirstPreciseSecond && utc <= precise::kLastPreciseSecond;
+  const std::int64_t other = utc + kMinute <= LastSupportedSecond() ? utc + kMinute : utc - kMinute;
+  const auto rates = [&](std::int64_t at) {
+    return accurate ? AccurateMoonRangeRates(stations.home, stations.dx, at)
+                    : StandardMoonRangeRates(stations.home, stations.dx, at);
+  };
+  std::optional<MoonRangeRates> now = rates(utc);
+  std::optional<MoonRangeRates> then = rates(other);
+  if (accurate && (!now || !then)) {
+    now = StandardMoonRangeRates(stations.home, stations.dx, utc);
+    then = StandardMoonRangeRates(stations.home, stations.dx, other);
+  }
+  if (!now || !then || !IsRadioFrequency(dialHz)) return std::nullopt;
+  const auto perMinute = [&](double nowHz, double thenHz) {
+    return other > utc ? thenHz - nowHz : nowHz - thenHz;
+  };
+  DopplerFigures out{};
+  out.dialHz = dialHz;
+  out.rates = *now;
+  out.homeHz = OneWayDopplerHz(now->homeMps, dialHz);
+  out.echoHz = 2.0 * out.homeHz;
+  out.echoPerMinuteHz = perMinute(out.echoHz, 2.0 * OneWayDopplerHz(then->homeMps, dialHz));
+  if (now->dxMps && then->dxMps) {
+    out.dxHz = OneWayDopplerHz(*now->dxMps, dialHz);
+    out.twoStationHz = out.homeHz + *out.dxHz;
+    out.twoStationPerMinuteHz =
+        perMinute(*out.twoStationHz, OneWayDopplerHz(then->homeMps + *then->dxMps, dialHz));
+  }
+  return out;
+}
+
 int RunDoppler(const StationOptions& options, const std::string& frequency, bool asJson) {
   const double dialHz = ParseFrequency(frequency);
   const std::optional<Stations> stations = ResolveStations(options);
   if (!stations) return kExitNotFound;
-  const std::optional<DopplerFigures> figures =
-      DopplerFiguresAt(stations->home, stations->dx, stations->utc, dialHz);
+  const std::optional<DopplerFigures> figures = FiguresAt(*stations, stations->utc, dialHz);
   if (!figures) throw UsageError("no figures for that moment");
+  const std::string localText = HomeLocalText(stations->utc, stations->gmtOffsetHours);
   const MoonRangeRates& rates = figures->rates;
   const char* source = rates.accurate ? "accurate" : "standard";
   const std::string utcText = AscTimeText(stations->utc).value_or("");
@@ -177,16 +216,17 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
   };
   using Figures = precise::MicrowaveFigures;
   if (asJson) {
-    json out = {{"utc", stations->utc},
+    json out = {{"utcSeconds", stations->utc},
                 {"utcText", utcText},
+                {"homeLocalText", localText},
                 {"figures", source},
                 {"dialHz", dialHz},
                 {"home", SiteJson(stations->home)},
                 {"dx", stations->dx ? SiteJson(*stations->dx) : json(nullptr)},
                 {"homeRangeRateMps", rates.homeMps},
                 {"dxRangeRateMps", OptionalJson(rates.dxMps)},
-                {"homeElevation", rates.homeElevation},
-                {"dxElevation", OptionalJson(rates.dxElevation)},
+                {"homeElevationDeg", rates.homeElevation},
+                {"dxElevationDeg", OptionalJson(rates.dxElevation)},
                 {"homeHz", figures->homeHz},
                 {"dxHz", OptionalJson(figures->dxHz)},
                 {"echoHz", figures->echoHz},
@@ -209,6 +249,7 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
     return 0;
   }
   std::printf("UTC          %s (%s figures)\n", utcText.c_str(), source);
+  std::printf("home local   %s\n", localText.c_str());
   std::printf("dial         %.0f Hz\n", dialHz);
   std::printf("home         %.2f, %.2f  moon el %.1f deg  range rate %+.2f m/s  %+.1f Hz\n",
               stations->home.latitude, stations->home.longitude, rates.homeElevation,
@@ -263,9 +304,10 @@ std::string Optional(const std::optional<double>& hz) {
   return text;
 }
 
-json RadioLineJson(std::int64_t utc, const DopplerController& control, const RadioReport& r,
-                   const std::optional<DopplerFigures>& figures) {
-  json out = {{"utc", utc},
+json RadioLineJson(std::int64_t utc, const std::string& localText, const DopplerController& control,
+                   const RadioReport& r, const std::optional<DopplerFigures>& figures) {
+  json out = {{"utcSeconds", utc},
+              {"homeLocalText", localText},
               {"method", DopplerMethodName(control.settings().method)},
               {"dialHz", control.dialHz()},
               {"state", RadioStateText(r.state)},
@@ -356,7 +398,7 @@ int RunRadioTrack(const TrackOptions& options) {
        ++period) {
     const auto second = std::chrono::steady_clock::now() + std::chrono::seconds(1);
     if (period > 0) {
-      utc = stations->fixedClock ? stations->utc + period : stations->base.Adjust(ClockValue());
+      utc = stations->fixedClock ? stations->utc + period : UtcNow();
     }
     const std::optional<PeriodRates> rates =
         RatesForPeriod(session.control().settings(), stations->home, stations->dx, utc);
@@ -370,9 +412,11 @@ int RunRadioTrack(const TrackOptions& options) {
       session.Poll();
     }
     const std::optional<DopplerFigures> figures =
-        DopplerFiguresAt(stations->home, stations->dx, utc, session.control().dialHz());
+        FiguresAt(*stations, utc, session.control().dialHz());
     if (options.json) {
-      std::cout << RadioLineJson(utc, session.control(), session.report(), figures).dump()
+      std::cout << RadioLineJson(utc, HomeLocalText(utc, stations->gmtOffsetHours),
+                                 session.control(), session.report(), figures)
+                       .dump()
                 << std::endl;
     } else {
       PrintRadioLine(utc, session.control(), session.report());

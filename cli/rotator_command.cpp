@@ -20,6 +20,7 @@
 #include "app/clock.h"
 #include "arguments.h"
 #include "exit_status.h"
+#include "moment.h"
 #include "astro/sources.h"
 #include "astro/time_helpers.h"
 #include "control/hamlib_protocol.h"
@@ -117,7 +118,7 @@ std::string Degrees(const std::optional<AzEl>& d) {
 
 json DirectionJson(const std::optional<AzEl>& d) {
   if (!d) return nullptr;
-  return json{{"azimuth", d->azimuth}, {"elevation", d->elevation}};
+  return json{{"azimuthDeg", d->azimuth}, {"elevationDeg", d->elevation}};
 }
 
 const char* StateName(LinkState state) {
@@ -138,15 +139,17 @@ std::string UtcText(std::int64_t utc) {
   return text.data();
 }
 
-void PrintReport(std::int64_t utc, const RotatorReport& r, bool asJson) {
+void PrintReport(std::int64_t utc, const std::string& localText, const RotatorReport& r,
+                 bool asJson) {
   if (asJson) {
-    json line = {{"utc", utc},
+    json line = {{"utcSeconds", utc},
+                 {"homeLocalText", localText},
                  {"time", UtcText(utc) + "Z"},
                  {"target", r.targetName},
                  {"targetDirection", DirectionJson(r.target)},
                  {"commanded", DirectionJson(r.commanded)},
                  {"reported", DirectionJson(r.reported)},
-                 {"pointingError", r.pointingError ? json(*r.pointingError) : json(nullptr)},
+                 {"pointingErrorDeg", r.pointingError ? json(*r.pointingError) : json(nullptr)},
                  {"state", StateName(r.link.state)},
                  {"link", r.link.text},
                  {"status", r.status},
@@ -189,11 +192,7 @@ int RunTrack(const RotatorOptions& o) {
     const LatLon home = ParseLatLonPair(o.home, "--home");
     site = {home.latitude, home.longitude};
   }
-  std::int32_t gmt = model.home.gmtOffsetHours;
-  if (o.gmtOffset) {
-    if (*o.gmtOffset < -24 || *o.gmtOffset > 24) throw UsageError("--gmt-offset must be -24..24");
-    gmt = static_cast<std::int32_t>(*o.gmtOffset);
-  }
+  const std::int32_t gmt = GmtOffsetHours(o.gmtOffset, model.home.gmtOffsetHours);
 
   std::string why;
   std::optional<RotatorTarget> target;
@@ -212,10 +211,7 @@ int RunTrack(const RotatorOptions& o) {
   }
   if (!target) throw UsageError("--target: " + why);
 
-  const auto utcNow = [&] {
-    const std::int64_t clock = o.clock ? *o.clock : ClockValue();
-    return TimeBase{gmt, 0}.Adjust(clock);
-  };
+  const auto utcNow = [&] { return MomentUtc(o.clock); };
   if (utcNow() < FirstSupportedSecond() || utcNow() > LastSupportedSecond()) {
     throw UsageError("the tracked moment is outside the years 1901-2099");
   }
@@ -238,7 +234,7 @@ int RunTrack(const RotatorOptions& o) {
     if (n > 0) SleepPeriod(o.period);
     if (gStopRequested) break;
     const std::int64_t utc = utcNow();
-    PrintReport(utc, session.Period(utc), o.json);
+    PrintReport(utc, HomeLocalText(utc, gmt), session.Period(utc), o.json);
   }
   if (gStopRequested) {
     const bool stopped = session.StopAndWait(1s);
@@ -333,8 +329,8 @@ void AddRotatorCommand(CLI::App& app, std::function<int()>& action) {
   track->add_option("--el-offset", o->elOffset, "rotator reading minus true elevation, degrees");
   track->add_option("--count", o->count, "stop after this many lines")
       ->check(CLI::Range(std::int64_t{1}, std::int64_t{1000000000}));
-  track->add_option("--clock", o->clock, "fixed clock value, seconds since 1970 (default: now)");
-  track->add_option("--gmt-offset", o->gmtOffset, "whole hours added to the clock for UTC");
+  AddClockOption(track, o->clock);
+  AddGmtOffsetOption(track, o->gmtOffset);
   track->add_option("--home", o->home, "home station LAT,LON (longitude west positive)");
   track->add_option("--source", o->source, "with --target source: source 1-7 of the source menu")
       ->check(CLI::Range(1, 7));

@@ -33,15 +33,14 @@ bool EnterUserFolder() {
   const auto folder = kelvora::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
   QString failure;
   if (!folder) {
-    failure = QStringLiteral("Cannot find the per-user folder: neither XDG_DATA_HOME nor HOME "
-                             "is an absolute path.");
+    failure = QString::fromStdString(folder.reason());
   } else {
     const QString binaryFolder = QCoreApplication::applicationDirPath();
-    const kelvora::UserFolderSetup setup = kelvora::PrepareUserFolder(
+    const kelvora::Result<kelvora::UserFolderSetup> setup = kelvora::PrepareUserFolder(
         *folder, QDir(binaryFolder).filePath(kelvora::kSampleDirectoryFromBinary).toStdString());
-    if (setup.note) std::cerr << "kelvora: " << *setup.note << '\n';
-    if (setup.failure) {
-      failure = QString::fromStdString(*setup.failure);
+    if (setup && setup->note) std::cerr << "kelvora: " << *setup->note << '\n';
+    if (!setup) {
+      failure = QString::fromStdString(setup.reason());
     } else if (::chdir(folder->c_str()) != 0) {
       failure = QStringLiteral("Cannot enter the folder \"%1\".").arg(QString::fromStdString(*folder));
     }

@@ -4,8 +4,8 @@
 Every call sign uses the Q prefix, which is not allocated to any country (the
 Q series is kept for the Q code), so no line names a real station. The
 positions are spread over the world; the locator columns are computed from
-the latitude and longitude columns with the program's own truncating rule,
-so the two always agree. A few damaged lines follow the good records for the
+the latitude and longitude columns with the program's own rule, so the two
+always agree. A few damaged lines follow the good records for the
 reader's tests. Run from the repository root:
 
     python3 tools/make_sample_directory.py
@@ -59,15 +59,17 @@ def place(line, column, text, width):
 
 
 def locator(lat, lon):
-    """Six-character locator, truncating, longitude west positive."""
-    a = 9.0 - lon * 0.05
-    b = lat * 0.1 + 9.0
-    wa, wb = math.trunc(a), math.trunc(b)
-    a1, b1 = (a - wa) * 10.0, (b - wb) * 10.0
-    wa1, wb1 = math.trunc(a1), math.trunc(b1)
-    codes = [65 + wa, 65 + wb, 48 + wa1, 48 + wb1,
-             math.trunc((a1 - wa1) * 24.0 + 65.0), math.trunc((b1 - wb1) * 24.0 + 65.0)]
-    return "".join(chr(c & 0x7F) for c in codes)
+    """Six-character locator, longitude west positive; a position on a grid
+    line belongs to the cell the line begins."""
+    def count(subsquares):
+        nearest = round(subsquares)
+        snapped = nearest if abs(subsquares - nearest) < 1e-9 else subsquares
+        return int(min(max(math.floor(snapped), 0), 18 * 240 - 1))
+    across = count((180.0 - lon) * 12.0)
+    up = count((lat + 90.0) * 24.0)
+    return "".join([chr(65 + across // 240), chr(65 + up // 240),
+                    chr(48 + across % 240 // 24), chr(48 + up % 240 // 24),
+                    chr(65 + across % 24), chr(65 + up % 24)])
 
 
 def record(call, name, town, region, post, country, lat, lon, antenna, remark,

@@ -25,7 +25,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
-#include <variant>
 
 #include "astro/time_helpers.h"
 #include "plan/plan_chart.h"
@@ -67,25 +66,23 @@ constexpr const char* kHoursKey = "workListHours";
 QString Message(const std::string& text) { return QString::fromStdString(text); }
 
 // The station the DX fields describe, or the message to show.
-std::variant<PlanStation, std::string> ChooseDx(int mode, const QString& text,
+Result<PlanStation> ChooseDx(int mode, const QString& text,
                                                 const SecondStation& station2,
                                                 const QString& directoryFile) {
   switch (mode) {
     case PlanWindow::kByCall: {
-      auto directory = LoadStationDirectory(LocalPath(directoryFile));
-      if (auto* message = std::get_if<std::string>(&directory)) return *message;
-      return FindStationByCall(std::get<StationDirectory>(directory), text.toStdString());
+      const Result<StationDirectory> directory = LoadStationDirectory(LocalPath(directoryFile));
+      if (!directory) return directory.failure();
+      return FindStationByCall(*directory, text.toStdString());
     }
     case PlanWindow::kByLocator:
       return StationFromLocator(text.trimmed().toStdString());
     default: {
       if (!station2.IsSet()) {
-        return std::string("no second station is set (Station > Station2)");
+        return Fail("no second station is set (Station > Station2)");
       }
       auto station = StationFromPosition(station2.latitude, station2.longitude);
-      if (auto* found = std::get_if<PlanStation>(&station); found && station2.locator.size() == 6) {
-        found->locator = station2.locator;
-      }
+      if (station && station2.locator.size() == 6) station->locator = station2.locator;
       return station;
     }
   }
@@ -432,8 +429,8 @@ bool PlanWindow::StartPlan() {
   if (worker_ != nullptr) return false;
   const auto dx =
       ChooseDx(dxMode_->currentIndex(), dxText_->text(), model_.station2, directoryFile_);
-  if (const auto* message = std::get_if<std::string>(&dx)) {
-    ShowStatus(Message(*message), true);
+  if (!dx) {
+    ShowStatus(Message(dx.reason()), true);
     return false;
   }
   const auto start = StartUtc();
@@ -441,15 +438,15 @@ bool PlanWindow::StartPlan() {
     ShowStatus(*message, true);
     return false;
   }
-  const PlanStation& station = std::get<PlanStation>(dx);
+  const PlanStation& station = *dx;
   auto job = std::make_shared<Job>();
   job->request = PlanRequest{{model_.home.latitude, model_.home.longitude, homeMin_->value()},
                              {station.latitude, station.longitude, dxMin_->value()},
                              std::get<std::int64_t>(start),
                              std::int64_t{days_->value()} * kSecondsPerDay,
                              frequency_->value() * kHzPerMhz};
-  if (const auto message = CheckPlanRequest(job->request)) {
-    ShowStatus(Message(*message), true);
+  if (const Status checked = CheckPlanRequest(job->request); !checked) {
+    ShowStatus(Message(checked.reason()), true);
     return false;
   }
   job->context = PlanExportContext{PositionToLocator(model_.home.latitude, model_.home.longitude),
@@ -541,11 +538,11 @@ bool PlanWindow::StartWorkList() {
 
 void PlanWindow::SendDxToWsjtx() {
   auto dx = ChooseDx(dxMode_->currentIndex(), dxText_->text(), model_.station2, directoryFile_);
-  if (auto* message = std::get_if<std::string>(&dx)) {
-    ShowStatus(Message(*message), true);
+  if (!dx) {
+    ShowStatus(Message(dx.reason()), true);
     return;
   }
-  const PlanStation& station = std::get<PlanStation>(dx);
+  const PlanStation& station = *dx;
   ShowStatus(SendDxRequest(this, Message(station.call), Message(station.locator)), false);
 }
 
@@ -679,7 +676,7 @@ bool PlanWindow::ExportICalendar(const QString& path) {
     ShowStatus(tr("There is no plan to export."), true);
     return false;
   }
-  const std::optional<std::string> ics = ToICalendar(plan_, *context_, utcNow_());
+  const Result<std::string> ics = ToICalendar(plan_, *context_, utcNow_());
   QString problem = tr("the calendar could not be built");
   if (!ics || !WriteFile(path, *ics, problem)) {
     ShowStatus(tr("Could not write %1: %2").arg(path, problem), true);

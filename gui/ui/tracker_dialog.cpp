@@ -402,7 +402,7 @@ void TrackerDialog::RunCommand(int commandId) {
 
 void TrackerDialog::SaveCopy() {
   const WriteResult result = SaveSettingsCopy(LocalPath(options_.settingsFolder), model_.settings);
-  if (!result.written) ShowMessage(QString::fromStdString(result.message));
+  if (!result) ShowMessage(QString::fromStdString(result.reason()));
 }
 
 void TrackerDialog::ShowHelp() { ShowHelpWindow(this, options_.settingsFolder); }

@@ -16,6 +16,8 @@ std::int64_t ClockValue() {
   return static_cast<std::int64_t>(std::time(nullptr)) - static_cast<std::int64_t>(timezone);
 }
 
+std::int64_t UtcNow() { return static_cast<std::int64_t>(std::time(nullptr)); }
+
 std::int32_t StepTimeOffset(std::int32_t timeOffset, std::int64_t step, std::int64_t clock,
                             std::int32_t gmtOffsetHours) {
   constexpr std::int64_t kMin = std::numeric_limits<std::int32_t>::min();

@@ -75,8 +75,9 @@ std::optional<StationSettings> ReadRecord(const std::filesystem::path& file) {
 }
 
 WriteResult Failed(const std::filesystem::path& file, int error) {
-  return WriteResult{false, "Cannot save \"" + file.filename().string() + "\": " +
-                                std::strerror(error) + ". The file was not changed."};
+  return Fail("Cannot save \"" + file.filename().string() + "\": " + std::strerror(error) +
+                  ". The file was not changed.",
+              FailureKind::kBroken);
 }
 
 // Writes all of `bytes` to `fd`, retrying short writes.
@@ -196,7 +197,7 @@ WriteResult WriteSettingsRecord(const std::filesystem::path& file, const Station
     ::unlink(name.c_str());
     return Failed(file, error);
   }
-  return WriteResult{true, {}};
+  return Done();
 }
 
 WriteResult SaveSettingsCopy(const std::filesystem::path& folder, const StationSettings& record) {

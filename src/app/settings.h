@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "state/records.h"
 
 namespace kelvora {
@@ -20,11 +21,13 @@ inline constexpr double kDefaultLongitude = 95.36;
 
 inline constexpr std::size_t kSettingsRecordBytes = 32;
 
-// What a write came to: written, or not, with the message for the user.
-struct WriteResult {
-  bool written = false;
-  std::string message;  // empty when written
-};
+// The widest GMT offset, in whole hours either way, that kelvora-cli's
+// --gmt-offset accepts.
+inline constexpr int kGmtOffsetOptionLimitHours = 24;
+
+// What a write came to: done, or a failure (kBroken) whose reason is the
+// message for the user.
+using WriteResult = Status;
 
 // What LoadSettings found.
 struct SettingsLoad {

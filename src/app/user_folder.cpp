@@ -24,60 +24,55 @@ std::optional<fs::path> AbsoluteFrom(const char* value) {
   return path;
 }
 
-std::string Failure(const fs::path& folder, const std::string& reason) {
-  return "Cannot use the folder \"" + folder.string() + "\": " + reason + ".";
+Failure CannotUse(const fs::path& folder, const std::string& reason) {
+  return Fail("Cannot use the folder \"" + folder.string() + "\": " + reason + ".",
+              FailureKind::kBroken);
 }
 
 // Makes every missing folder down to `folder`, each owner-only. Returns
 // whether `folder` itself was made, or the reason it could not be.
-struct MadeFolders {
+Result<bool> MakeFolders(const fs::path& folder) {
   bool created = false;
-  std::optional<std::string> failure;
-};
-
-MadeFolders MakeFolders(const fs::path& folder) {
-  MadeFolders result;
   fs::path partial;
   for (const fs::path& part : folder.lexically_normal()) {
     if (part.empty()) continue;  // the empty name after a trailing separator
     partial /= part;
     if (::mkdir(partial.c_str(), 0700) == 0) {
-      result.created = true;
+      created = true;
       continue;
     }
     const int error = errno;
     std::error_code ec;
     if (error == EEXIST && fs::is_directory(partial, ec)) {
-      result.created = false;
+      created = false;
       continue;
     }
-    result.failure = Failure(folder, error == EEXIST ? partial.string() + " is not a folder"
-                                                     : std::strerror(error));
-    return result;
+    return CannotUse(folder, error == EEXIST ? partial.string() + " is not a folder"
+                                             : std::strerror(error));
   }
-  return result;
+  return created;
 }
 
 }  // namespace
 
-std::optional<fs::path> UserDataFolder(const char* xdgDataHome, const char* home) {
+Result<fs::path> UserDataFolder(const char* xdgDataHome, const char* home) {
   if (const std::optional<fs::path> data = AbsoluteFrom(xdgDataHome)) {
     return *data / kUserFolderName;
   }
   if (const std::optional<fs::path> homeFolder = AbsoluteFrom(home)) {
     return *homeFolder / ".local" / "share" / kUserFolderName;
   }
-  return std::nullopt;
+  return Fail("Cannot find the per-user folder: neither XDG_DATA_HOME nor HOME is an absolute "
+              "path.",
+              FailureKind::kNotFound);
 }
 
-UserFolderSetup PrepareUserFolder(const fs::path& folder, const fs::path& sampleDirectory) {
+Result<UserFolderSetup> PrepareUserFolder(const fs::path& folder,
+                                          const fs::path& sampleDirectory) {
   UserFolderSetup setup;
-  const MadeFolders made = MakeFolders(folder);
-  if (made.failure) {
-    setup.failure = made.failure;
-    return setup;
-  }
-  setup.created = made.created;
+  const Result<bool> made = MakeFolders(folder);
+  if (!made) return made.failure();
+  setup.created = *made;
   if (!setup.created) return setup;
 
   std::error_code ec;

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
+
 namespace kelvora {
 
 inline constexpr const char* kUserFolderSwitch = "--user-folder";
@@ -24,15 +26,14 @@ inline constexpr const char* kSampleDirectoryFromBinary = "../share/kelvora/EME.
 
 // $XDG_DATA_HOME/kelvora, or $HOME/.local/share/kelvora when XDG_DATA_HOME is
 // unset, empty or relative (the XDG base-directory rules ignore relative
-// values). Empty when HOME is needed and is not an absolute path either.
-// The two values are passed in (nullptr for unset) so the choice is testable.
-std::optional<std::filesystem::path> UserDataFolder(const char* xdgDataHome, const char* home);
+// values). A failure (kNotFound) with the message for the user when HOME is
+// needed and is not an absolute path either. The two values are passed in
+// (nullptr for unset) so the choice is testable.
+Result<std::filesystem::path> UserDataFolder(const char* xdgDataHome, const char* home);
 
 struct UserFolderSetup {
   bool created = false;       // the folder did not exist before this start
   bool sampleCopied = false;  // the sample directory was copied in as "EME.DTA"
-  // For the user: the folder cannot be used (the program must not start).
-  std::optional<std::string> failure;
   // For the terminal: the folder is usable but the sample was not copied.
   std::optional<std::string> note;
 };
@@ -42,8 +43,10 @@ struct UserFolderSetup {
 // "EME.DTA" so the directory search has stations to find on the first day. A
 // folder that already exists is left as it is: an operator who removed or
 // replaced "EME.DTA" keeps that choice.
-UserFolderSetup PrepareUserFolder(const std::filesystem::path& folder,
-                                  const std::filesystem::path& sampleDirectory);
+// A failure (kBroken) whose reason is for the user when the folder cannot be
+// used: the program must not start.
+Result<UserFolderSetup> PrepareUserFolder(const std::filesystem::path& folder,
+                                          const std::filesystem::path& sampleDirectory);
 
 // What `kelvora`'s own arguments ask for, after Qt has taken its options
 // (-platform, -style, ...). --help and --version win over everything else, so

@@ -112,9 +112,13 @@ std::optional<double> QuickMoonElevation(double latitude, double longitude, std:
   return (alt - parallaxInAlt) * kRadToDeg;
 }
 
-std::optional<std::int32_t> FindHorizonCrossing(double latitude, double longitude, Body body,
-                                                std::int64_t clock, std::int32_t gmtOffsetHours,
-                                                std::int32_t timeOffset) {
+Result<std::int32_t> FindHorizonCrossing(double latitude, double longitude, Body body,
+                                         std::int64_t clock, std::int32_t gmtOffsetHours,
+                                         std::int32_t timeOffset) {
+  const Failure noElevation = Fail("no elevation of the body there and then");
+  const Failure beyondYears = Fail("the crossing lies outside the years " +
+                                   std::to_string(kFirstSupportedYear) + "-" +
+                                   std::to_string(kLastSupportedYear));
   const std::int64_t base = clock + GmtOffsetSeconds(gmtOffsetHours);
   const std::int64_t now = base + timeOffset;
   const auto e = [&](std::int64_t at) { return Elevation(body, latitude, longitude, at); };
@@ -124,7 +128,7 @@ std::optional<std::int32_t> FindHorizonCrossing(double latitude, double longitud
   // undefined coordinates): nothing to find.
   const auto defined = [](const std::optional<double>& v) { return v && !std::isnan(*v); };
   const auto first = e(now);
-  if (!defined(first)) return std::nullopt;
+  if (!defined(first)) return noElevation;
   double h = *first;
   if (h != 0) {
     const bool setting = h > 0;
@@ -133,11 +137,13 @@ std::optional<std::int32_t> FindHorizonCrossing(double latitude, double longitud
     for (;;) {
       previous = h;
       const auto next = e(now + s);
-      if (!defined(next)) return std::nullopt;
+      if (!defined(next)) return beyondYears;
       h = *next;
       if (setting ? h <= 0 : h >= 0) break;
       s += kSearchStepSeconds;
-      if (s > kCrossingSearchLimitSeconds) return std::nullopt;
+      if (s > kCrossingSearchLimitSeconds) {
+        return Fail("no rise or set within 366 days", FailureKind::kNotFound);
+      }
     }
     // Linear interpolation inside the last hour stepped.
     offset += s - static_cast<std::int64_t>(3600 * h / (h - previous));
@@ -156,10 +162,11 @@ std::optional<std::int32_t> FindHorizonCrossing(double latitude, double longitud
 
   if (offset < std::numeric_limits<std::int32_t>::min() ||
       offset > std::numeric_limits<std::int32_t>::max()) {
-    return std::nullopt;
+    return Fail("the crossing lies beyond the time offset's limit of " +
+                std::to_string(std::numeric_limits<std::int32_t>::max()) + " s");
   }
   const std::int64_t target = base + offset;
-  if (target < FirstSupportedSecond() || target > LastSupportedSecond()) return std::nullopt;
+  if (target < FirstSupportedSecond() || target > LastSupportedSecond()) return beyondYears;
   return static_cast<std::int32_t>(offset);
 }
 

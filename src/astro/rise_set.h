@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "common/result.h"
+
 namespace kelvora {
 
 // Cheaper elevations for the search. time is UTC seconds with every offset
@@ -21,11 +23,12 @@ inline constexpr std::int64_t kCrossingSearchLimitSeconds = 366LL * 86400;
 // The time offset that puts the displayed moment 30 s after the next horizon
 // crossing of the body at (latitude, west longitude): a rise when the body is
 // below the horizon now, a set when it is above. clock is the clock value,
-// gmtOffsetHours and timeOffset as in TimeBase. Empty (nothing to change)
-// when no crossing lies within the search limit or the result would leave the
-// 32-bit offset or the supported years.
-std::optional<std::int32_t> FindHorizonCrossing(double latitude, double longitude, Body body,
-                                                std::int64_t clock, std::int32_t gmtOffsetHours,
-                                                std::int32_t timeOffset);
+// gmtOffsetHours and timeOffset as in TimeBase. A failure (nothing to change)
+// when no crossing lies within the search limit (kNotFound), or the body has
+// no elevation there and then, or the result would leave the 32-bit offset or
+// the supported years (kRefused); the reason says which.
+Result<std::int32_t> FindHorizonCrossing(double latitude, double longitude, Body body,
+                                         std::int64_t clock, std::int32_t gmtOffsetHours,
+                                         std::int32_t timeOffset);
 
 }  // namespace kelvora

@@ -212,12 +212,14 @@ std::string WindowDescription(const SkedWindow& w, const PlanExportContext& cont
   return text;
 }
 
-std::optional<std::string> ToICalendar(const SkedPlan& plan, const PlanExportContext& context,
-                                       std::int64_t stampUtc) {
+Result<std::string> ToICalendar(const SkedPlan& plan, const PlanExportContext& context,
+                                std::int64_t stampUtc) {
+  const Failure refused = Fail("the calendar library could not build the calendar",
+                               FailureKind::kBroken);
   std::unique_ptr<icalcomponent, IcalFree> calendar(
       icalcomponent_vanew(ICAL_VCALENDAR_COMPONENT, icalproperty_new_version("2.0"),
                           icalproperty_new_prodid("-//Kelvora Win//Sked planner//EN"), nullptr));
-  if (!calendar) return std::nullopt;
+  if (!calendar) return refused;
   for (const SkedWindow& w : plan.windows) {
     const std::string summary = "EME sked " + context.homeLabel + " - " + context.dxLabel +
                                 (w.best ? " (best)" : "") + (w.sunNear ? " (sun near)" : "");
@@ -230,11 +232,11 @@ std::optional<std::string> ToICalendar(const SkedPlan& plan, const PlanExportCon
         // The end is exclusive in iCalendar: one second past the last one.
         icalproperty_new_dtend(IcalUtc(w.endUtc + 1)), icalproperty_new_summary(summary.c_str()),
         icalproperty_new_description(description.c_str()), nullptr);
-    if (!event) return std::nullopt;
+    if (!event) return refused;
     icalcomponent_add_component(calendar.get(), event);
   }
   char* text = icalcomponent_as_ical_string_r(calendar.get());
-  if (text == nullptr) return std::nullopt;
+  if (text == nullptr) return refused;
   std::string out(text);
   std::free(text);
   return out;

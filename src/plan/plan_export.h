@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "plan/plan_stations.h"
 #include "plan/sked_plan.h"
 
@@ -49,8 +50,9 @@ std::string WindowDescription(const SkedWindow& window, const PlanExportContext&
 
 // An iCalendar (RFC 5545) calendar with one event per window, times in UTC,
 // the figures in each event's description. stampUtc is the DTSTAMP (when the
-// plan was made). Empty when the calendar library cannot build it.
-std::optional<std::string> ToICalendar(const SkedPlan& plan, const PlanExportContext& context,
-                                       std::int64_t stampUtc);
+// plan was made). A failure (kBroken) when the calendar library cannot build
+// it.
+Result<std::string> ToICalendar(const SkedPlan& plan, const PlanExportContext& context,
+                                std::int64_t stampUtc);
 
 }  // namespace kelvora

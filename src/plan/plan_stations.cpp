@@ -41,41 +41,51 @@ bool InRangeChar(char c, char low, char high) { return c >= low && c <= high; }
 
 }  // namespace
 
-std::variant<StationDirectory, std::string> LoadStationDirectory(
-    const std::filesystem::path& file) {
-  const std::optional<std::vector<std::string>> records = ReadDirectoryRecords(file);
-  if (!records) return std::string("cannot read the EME directory ") + file.string();
+Result<StationDirectory> LoadStationDirectory(const std::filesystem::path& file) {
+  const Result<std::vector<std::string>> records = ReadDirectoryRecords(file);
+  if (!records) return records.failure();
   StationDirectory directory;
   for (const std::string& line : *records) {
-    const std::string call = Trim(line.substr(0, std::min(line.size(), kCallColumns)));
+    // Calls and locators are shown and written out as UTF-8, decoded as the
+    // directory window decodes them.
+    const std::string call =
+        DecodeDirectoryText(Trim(line.substr(0, std::min(line.size(), kCallColumns))));
     const std::string locator = UpperAscii(DirectoryLocatorColumns(line));
     std::optional<PlanStation> station;
     if (!call.empty() && IsAcceptedDirectoryLocator(locator)) station = PlaceLocator(locator);
     if (!station) {
+      const std::string shown = DecodeDirectoryText(Trim(locator));
       directory.skipped.push_back((call.empty() ? std::string("a record") : call) +
-                                  ": no usable locator ('" + Trim(locator) + "')");
+                                  ": no usable locator ('" + shown + "')");
+      if (!call.empty()) directory.unplaced.push_back({call, shown});
       continue;
     }
     station->call = call;
     directory.stations.push_back(std::move(*station));
   }
   if (directory.stations.empty()) {
-    return "the EME directory " + file.string() + " holds no station with a usable locator";
+    return Fail("the EME directory " + file.string() + " holds no station with a usable locator");
   }
   return directory;
 }
 
-std::variant<PlanStation, std::string> FindStationByCall(const StationDirectory& directory,
-                                                         std::string_view call) {
+Result<PlanStation> FindStationByCall(const StationDirectory& directory, std::string_view call) {
   const std::string wanted = UpperAscii(Trim(call));
-  if (wanted.empty()) return std::string("no call sign given");
+  if (wanted.empty()) return Fail("no call sign given");
   for (const PlanStation& station : directory.stations) {
     if (UpperAscii(station.call) == wanted) return station;
   }
-  return "call " + wanted + " is not in the EME directory";
+  for (const UnplacedRecord& record : directory.unplaced) {
+    if (UpperAscii(record.call) == wanted) {
+      return Fail("call " + wanted + " is in the EME directory, but its locator ('" +
+                      record.locatorText + "') is not one the planner can place",
+                  FailureKind::kNotFound);
+    }
+  }
+  return Fail("call " + wanted + " is not in the EME directory", FailureKind::kNotFound);
 }
 
-std::variant<PlanStation, std::string> StationFromLocator(std::string_view text) {
+Result<PlanStation> StationFromLocator(std::string_view text) {
   const std::string completed = CompleteLocator(Trim(text));
   const bool wellFormed =
       (text.size() == 2 || text.size() == 4 || text.size() == 6) && completed.size() == 6 &&
@@ -86,25 +96,25 @@ std::variant<PlanStation, std::string> StationFromLocator(std::string_view text)
   std::optional<PlanStation> station;
   if (wellFormed) station = PlaceLocator(completed);
   if (!station) {
-    return "'" + std::string(text) +
-           "' is not a locator (2, 4 or 6 characters: A-R A-R 0-9 0-9 A-X A-X)";
+    return Fail("'" + std::string(text) +
+                "' is not a locator (2, 4 or 6 characters: A-R A-R 0-9 0-9 A-X A-X)");
   }
   return *station;
 }
 
-std::variant<PlanStation, std::string> StationFromPosition(double latitude, double longitude) {
+Result<PlanStation> StationFromPosition(double latitude, double longitude) {
   if (!std::isfinite(latitude) || latitude < -90.0 || latitude > 90.0) {
-    return std::string("the DX latitude must be between -90 and 90 degrees");
+    return Fail("the DX latitude must be between -90 and 90 degrees");
   }
   if (!std::isfinite(longitude) || longitude < -180.0 || longitude > 180.0) {
-    return std::string("the DX longitude must be between -180 and 180 degrees (west positive)");
+    return Fail("the DX longitude must be between -180 and 180 degrees (west positive)");
   }
   return PlanStation{{}, PositionToLocator(latitude, longitude), latitude, longitude};
 }
 
-std::optional<std::string> CheckWorkListRequest(const WorkListRequest& request) {
+Status CheckWorkListRequest(const WorkListRequest& request) {
   if (request.hours < 1 || request.hours > kWorkListMaxHours) {
-    return "the hours must be 1 to " + std::to_string(kWorkListMaxHours);
+    return Fail("the hours must be 1 to " + std::to_string(kWorkListMaxHours));
   }
   PlanRequest plan{request.home, PlanSite{0.0, 0.0, request.dxMinElevation}, request.startUtc,
                    request.hours * std::int64_t{3600} + kWindowRunOnSeconds, request.frequencyHz};

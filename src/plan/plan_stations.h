@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
+#include "common/result.h"
 #include "plan/sked_plan.h"
 
 namespace kelvora {
@@ -22,26 +22,37 @@ struct PlanStation {
   double longitude;     // degrees, west positive
 };
 
+// A record with a call whose locator columns hold no usable locator.
+struct UnplacedRecord {
+  std::string call;
+  std::string locatorText;  // the columns as they are, trimmed
+};
+
+// Calls, locators and notes are UTF-8: the directory's bytes are decoded as
+// DecodeDirectoryText decodes them.
 struct StationDirectory {
-  std::vector<PlanStation> stations;  // in file order
-  std::vector<std::string> skipped;   // one note per record that could not be placed
+  std::vector<PlanStation> stations;    // in file order
+  std::vector<std::string> skipped;     // one note per record that could not be placed
+  std::vector<UnplacedRecord> unplaced;  // the skipped records that have a call
 };
 
 // Every record of the directory, placed by its locator the way the second
 // station's dialog places it (centre of the subsquare, to hundredths). A
-// message when the file is missing or unreadable, or holds no usable record.
-std::variant<StationDirectory, std::string> LoadStationDirectory(const std::filesystem::path& file);
+// failure when the file is missing or unreadable (kNotFound), or holds no
+// usable record.
+Result<StationDirectory> LoadStationDirectory(const std::filesystem::path& file);
 
-// The station whose call equals `call` (case ignored); a message otherwise.
-std::variant<PlanStation, std::string> FindStationByCall(const StationDirectory& directory,
-                                                         std::string_view call);
+// The station whose call equals `call` (case ignored); kNotFound when the
+// call is not there or its record has no usable locator (the reason says
+// which).
+Result<PlanStation> FindStationByCall(const StationDirectory& directory, std::string_view call);
 
 // A 2-, 4- or 6-character locator (A-R A-R 0-9 0-9 A-X A-X, case ignored)
 // placed at the centre of its subsquare; a message when it is malformed.
-std::variant<PlanStation, std::string> StationFromLocator(std::string_view text);
+Result<PlanStation> StationFromLocator(std::string_view text);
 
 // Coordinates as given; a message when they are off the globe.
-std::variant<PlanStation, std::string> StationFromPosition(double latitude, double longitude);
+Result<PlanStation> StationFromPosition(double latitude, double longitude);
 
 struct WorkableStation {
   PlanStation station;
@@ -66,9 +77,9 @@ struct WorkListRequest {
   double frequencyHz = kPlanDefaultFrequencyHz;
 };
 
-// A message when the request cannot be worked out (see CheckPlanRequest;
+// A failure when the request cannot be worked out (see CheckPlanRequest;
 // hours 1 to kWorkListMaxHours).
-std::optional<std::string> CheckWorkListRequest(const WorkListRequest& request);
+Status CheckWorkListRequest(const WorkListRequest& request);
 
 // For each station the next mutual window that opens within the coming hours
 // (or is open at the start), with its figures; the window is followed to its

@@ -14,6 +14,7 @@
 #include "link/polarity.h"
 #include "link/range_rate.h"
 #include "plan/interval_scan.h"
+#include "plan/plan_export.h"
 #include "precise/libration.h"
 #include "precise/precise.h"
 
@@ -221,40 +222,43 @@ std::string SpanText(std::int64_t spanSeconds) {
   return hours == 1 ? "this hour" : "these " + std::to_string(hours) + " hours";
 }
 
-std::optional<std::string> CheckSite(const PlanSite& site, const char* name) {
+Status CheckSite(const PlanSite& site, const char* name) {
   const std::string who(name);
   if (!InRange(site.latitude, -90.0, 90.0)) {
-    return "the " + who + " latitude must be between -90 and 90 degrees";
+    return Fail("the " + who + " latitude must be between -90 and 90 degrees");
   }
   if (!InRange(site.longitude, -180.0, 180.0)) {
-    return "the " + who + " longitude must be between -180 and 180 degrees (west positive)";
+    return Fail("the " + who + " longitude must be between -180 and 180 degrees (west positive)");
   }
   if (!InRange(site.minElevation, kPlanLowestMinElevation, kPlanHighestMinElevation)) {
-    return "the " + who + " minimum elevation must be between " +
-           FormatNumber(kPlanLowestMinElevation) + " and " +
-           FormatNumber(kPlanHighestMinElevation) + " degrees";
+    return Fail("the " + who + " minimum elevation must be between " +
+                FormatNumber(kPlanLowestMinElevation) + " and " +
+                FormatNumber(kPlanHighestMinElevation) + " degrees");
   }
-  return std::nullopt;
+  return Done();
 }
 
 }  // namespace
 
-std::optional<std::string> CheckPlanRequest(const PlanRequest& request) {
-  if (auto message = CheckSite(request.home, "home station's")) return message;
-  if (auto message = CheckSite(request.dx, "DX station's")) return message;
+Status CheckPlanRequest(const PlanRequest& request) {
+  if (Status site = CheckSite(request.home, "home station's"); !site) return site;
+  if (Status site = CheckSite(request.dx, "DX station's"); !site) return site;
   if (request.spanSeconds < 3600 || request.spanSeconds > kPlanMaxDays * kSecondsPerDay) {
-    return "the span must be " + std::to_string(kPlanMinDays) + " to " +
-           std::to_string(kPlanMaxDays) + " days";
+    return Fail("the span must be " + std::to_string(kPlanMinDays) + " to " +
+                std::to_string(kPlanMaxDays) + " days");
   }
   if (!std::isfinite(request.frequencyHz) || request.frequencyHz <= 0.0) {
-    return "the frequency must be a positive number of hertz";
+    return Fail("the frequency must be a positive number of hertz");
   }
-  if (request.startUtc < FirstSupportedSecond() + kSupportedMarginSeconds ||
-      request.startUtc > LastSupportedSecond() - kSupportedMarginSeconds - request.spanSeconds) {
-    return "the plan must lie within the years " + std::to_string(kFirstSupportedYear) + "-" +
-           std::to_string(kLastSupportedYear);
+  const std::int64_t first = FirstSupportedSecond() + kSupportedMarginSeconds;
+  const std::int64_t last = LastSupportedSecond() - kSupportedMarginSeconds;
+  if (request.startUtc < first || request.startUtc > last - request.spanSeconds) {
+    return Fail("the plan must start at " + UtcIsoText(first) + " or later and end by " +
+                UtcIsoText(last) + ": the moon theory covers the years " +
+                std::to_string(kFirstSupportedYear) + "-" + std::to_string(kLastSupportedYear) +
+                " and the planner keeps an hour from their ends");
   }
-  return std::nullopt;
+  return Done();
 }
 
 double PlanMoonElevation(const PlanSite& site, std::int64_t utc) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
+
 namespace kelvora {
 
 inline constexpr int kPlanMinDays = 1;
@@ -37,11 +39,12 @@ struct PlanRequest {
   double frequencyHz = kPlanDefaultFrequencyHz;
 };
 
-// A message for the user when the request cannot be planned: a span outside
-// 1-31 days, a minimum elevation outside -2..60 degrees, a position off the
-// globe, a frequency that is not a positive number, or moments outside the
-// years the moon theory covers.
-std::optional<std::string> CheckPlanRequest(const PlanRequest& request);
+// A failure, with its reason for the user, when the request cannot be
+// planned: a span outside 1-31 days, a minimum elevation outside -2..60
+// degrees, a position off the globe, a frequency that is not a positive
+// number, or moments closer than an hour to the ends of the years the moon
+// theory covers (the reason names the first and last moments allowed).
+Status CheckPlanRequest(const PlanRequest& request);
 
 // The moon seen from one station.
 struct MoonLook {

@@ -335,10 +335,12 @@ std::string FormatDirectoryRecord(std::string_view line, std::string_view call) 
 
 std::string DirectoryLocatorColumns(std::string_view line) { return Cut(line, kLocatorColumns); }
 
-std::optional<std::vector<std::string>> ReadDirectoryRecords(const std::filesystem::path& file) {
+Result<std::vector<std::string>> ReadDirectoryRecords(const std::filesystem::path& file) {
+  const Failure unreadable =
+      Fail("cannot read the EME directory " + file.string(), FailureKind::kNotFound);
   std::uint64_t size = 0;
   const FileHandle fd(OpenRegularFile(file, size));
-  if (fd.get() < 0) return std::nullopt;
+  if (fd.get() < 0) return unreadable;
   LineReader reader(fd.get(), size);
   std::vector<std::string> records;
   std::string_view line;
@@ -347,7 +349,7 @@ std::optional<std::vector<std::string>> ReadDirectoryRecords(const std::filesyst
     const std::string_view body = RecordBody(line);
     if (body.find_first_not_of(' ') != std::string_view::npos) records.emplace_back(body);
   }
-  if (reader.Failed()) return std::nullopt;
+  if (reader.Failed()) return unreadable;
   return records;
 }
 

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/result.h"
+
 namespace kelvora {
 
 inline constexpr const char* kDirectoryFileName = "EME.DTA";
@@ -43,8 +45,8 @@ std::string FormatDirectoryRecord(std::string_view line, std::string_view call);
 std::string DirectoryLocatorColumns(std::string_view line);
 
 // Every line before the end-of-directory line (a backslash first), line breaks
-// removed, blank lines skipped. Empty when the file is not a regular file or
-// cannot be read.
-std::optional<std::vector<std::string>> ReadDirectoryRecords(const std::filesystem::path& file);
+// removed, blank lines skipped. A failure (kNotFound) naming the file when it
+// is not a regular file or cannot be read.
+Result<std::vector<std::string>> ReadDirectoryRecords(const std::filesystem::path& file);
 
 }  // namespace kelvora

@@ -17,19 +17,6 @@ constexpr double kLongitudeSubsquare = 0.08333333333333333;
 // so rounding to hundredths gives the value back unchanged.
 constexpr double kNoHundredthsAbove = 70368744177664.0;  // 2^46
 
-// The low seven bits of the whole number `code` as a character; a value that
-// is not a number (a position far outside the earth) gives '?'.
-char SevenBitChar(double code) {
-  if (!std::isfinite(code)) {
-    return '?';
-  }
-  double low = std::fmod(code, 128.0);
-  if (low < 0.0) {
-    low += 128.0;
-  }
-  return static_cast<char>(static_cast<int>(low));
-}
-
 bool InRange(char c, char first, char last) { return c >= first && c <= last; }
 
 }  // namespace
@@ -78,26 +65,34 @@ std::optional<GeoPosition> LocatorToPosition(std::string_view text) {
 }
 
 std::string PositionToLocator(double latitude, double longitude) {
-  // Field counts from the south-west corner: 18 fields of 20 degrees of
-  // longitude and 10 of latitude; the last value below 18 keeps an edge
-  // position in field R.
-  constexpr double kLastFieldEdge = 18.0;
-  const double inside = std::nextafter(kLastFieldEdge, 0.0);
-  const double a = std::clamp(9.0 - longitude * 0.05, 0.0, inside);
-  const double b = std::clamp(latitude * 0.1 + 9.0, 0.0, inside);
-  const double wa = std::trunc(a);
-  const double wb = std::trunc(b);
-  const double a1 = (a - wa) * 10.0;
-  const double b1 = (b - wb) * 10.0;
-  const double wa1 = std::trunc(a1);
-  const double wb1 = std::trunc(b1);
+  if (!std::isfinite(latitude) || !std::isfinite(longitude)) {
+    return std::string(6, '?');
+  }
+  // Count whole subsquares from the south-west corner: 24 per degree of
+  // latitude, 12 per degree of longitude, 240 to a field either way. A count
+  // within kEdgeSnap of a whole number is that number, so a position on a
+  // field, square or subsquare edge lands in the cell the edge begins, not in
+  // the one before it for a rounding error of the last bit (31 N is row
+  // 1 of field M, "JM01AA", not "JM00AX").
+  static constexpr double kEdgeSnap = 1e-9;
+  static constexpr double kPerField = 240.0;
+  static constexpr double kLastCount = 18.0 * kPerField - 1.0;
+  const auto count = [](double subsquares) {
+    const double nearest = std::round(subsquares);
+    const double snapped = std::fabs(subsquares - nearest) < kEdgeSnap ? nearest : subsquares;
+    // The poles and the antimeridian lie on the outer edge of the last
+    // field: positions there (and beyond) are kept inside it.
+    return static_cast<int>(std::clamp(std::floor(snapped), 0.0, kLastCount));
+  };
+  const int across = count((180.0 - longitude) * 12.0);
+  const int up = count((latitude + 90.0) * 24.0);
   std::string out(6, ' ');
-  out[0] = SevenBitChar('A' + wa);
-  out[1] = SevenBitChar('A' + wb);
-  out[2] = SevenBitChar('0' + wa1);
-  out[3] = SevenBitChar('0' + wb1);
-  out[4] = SevenBitChar(std::trunc((a1 - wa1) * 24.0 + 65.0));
-  out[5] = SevenBitChar(std::trunc((b1 - wb1) * 24.0 + 65.0));
+  out[0] = static_cast<char>('A' + across / 240);
+  out[1] = static_cast<char>('A' + up / 240);
+  out[2] = static_cast<char>('0' + across % 240 / 24);
+  out[3] = static_cast<char>('0' + up % 240 / 24);
+  out[4] = static_cast<char>('A' + across % 24);
+  out[5] = static_cast<char>('A' + up % 24);
   return out;
 }
 

@@ -22,9 +22,12 @@ std::string CompleteLocator(std::string_view text);
 // or, once completed, is not six characters long.
 std::optional<GeoPosition> LocatorToPosition(std::string_view text);
 
-// Six-character locator; nothing is rounded. The poles and the antimeridian
-// lie on the outer edge of the last field, so positions there (and beyond)
-// are kept inside it: 90 N gives row R9X, 180 E column R9X, never an "S".
+// Six-character locator; nothing is rounded, except that a position within
+// a billionth of a subsquare of a grid line is on it, and a grid line belongs
+// to the cell it begins (31 N 0 gives JM01AA, 7 E subsquare M). The poles and
+// the antimeridian lie on the outer edge of the last field, so positions there
+// (and beyond) are kept inside it: 90 N gives row R9X, 180 E column R9X,
+// never an "S". A coordinate that is not a number gives "??????".
 std::string PositionToLocator(double latitude, double longitude);
 
 // Nearest hundredth, an exact half going away from zero.

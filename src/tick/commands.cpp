@@ -140,7 +140,7 @@ void StepTime(TrackerModel& model, std::int64_t seconds, std::int64_t clock) {
 bool JumpToHorizonCrossing(TrackerModel& model, double latitude, double longitude,
                            std::int64_t clock) {
   const Body body = model.view.sunView ? Body::Sun : Body::Moon;
-  const std::optional<std::int32_t> offset = FindHorizonCrossing(
+  const Result<std::int32_t> offset = FindHorizonCrossing(
       latitude, longitude, body, clock, model.home.gmtOffsetHours, model.tracking.timeOffset);
   if (!offset) return false;
   model.tracking.timeOffset = *offset;

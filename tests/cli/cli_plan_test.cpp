@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -119,17 +120,16 @@ TEST_F(CliPlanTest, BadInputGivesOneLineAndStatusTwo) {
   };
   std::ofstream(folder_ / "damaged.dta", std::ios::binary) << "\x7f\x01 not a directory\n";
   const Row rows[] = {
-      {"unknown_call", "--dx-call QX9ZZ", "call QX9ZZ is not in the EME directory"},
       {"bad_locator", "--dx FN42LY", "'FN42LY' is not a locator"},
       {"span_32_days", "--dx FN42 --days 32", "--days 32 is outside 1..31"},
       {"min_el_70", "--dx FN42 --min-el 70", "--min-el 70 is outside -2..60 degrees"},
       {"dx_min_el_minus_3", "--dx FN42 --dx-min-el -3", "--dx-min-el -3 is outside -2..60"},
-      {"missing_directory", "--dx-call QA1AA --directory nothing_here",
-       "cannot read the EME directory nothing_here"},
       {"damaged_directory", "--all --directory damaged.dta",
        "holds no station with a usable locator"},
       {"no_such_day", "--dx FN42 --start 2026-02-30", "is not a UTC moment"},
       {"year_2150", "--dx FN42 --start 2150-01-01", "is outside the years 1901-2099"},
+      {"first_hour_of_1901", "--dx FN42 --start 1901-01-01",
+       "the plan must start at 1901-01-01T01:00:00Z or later and end by 2099-12-31T22:59:59Z"},
       {"no_dx", "--days 3", "plan needs --dx, --dx-call, --dx-pos or --all"},
       {"two_dx", "--dx FN42 --dx-pos 10,10", "excludes"},
   };
@@ -142,19 +142,122 @@ TEST_F(CliPlanTest, BadInputGivesOneLineAndStatusTwo) {
   }
 }
 
+// The calendar's stamp and the default start are the computer's UTC, not
+// its local standard time plus the settings file's offset (6 hours here).
+TEST_F(CliPlanTest, StampAndDefaultStartAreRealUtc) {
+  const double record[4] = {29.42, 95.36, 6.0, 1.0};
+  std::ofstream(folder_ / "Dorvakin.dat", std::ios::binary)
+      .write(reinterpret_cast<const char*>(record), sizeof record);
+  const std::int64_t before = static_cast<std::int64_t>(std::time(nullptr));
+  const PlanRun ics = Plan("--dx FN42 --days 2 --ics");
+  const PlanRun asJson = Plan("--dx FN42 --days 2 --json");
+  const std::int64_t after = static_cast<std::int64_t>(std::time(nullptr));
+  ASSERT_EQ(ics.status, 0) << ics.err;
+  ASSERT_EQ(asJson.status, 0) << asJson.err;
+  const auto seconds = [](const std::string& text, const char* format) {
+    std::tm civil{};
+    EXPECT_NE(strptime(text.c_str(), format, &civil), nullptr) << text;
+    return static_cast<std::int64_t>(timegm(&civil));
+  };
+  const std::size_t at = ics.out.find("DTSTAMP:");
+  ASSERT_NE(at, std::string::npos);
+  const std::int64_t stamp = seconds(ics.out.substr(at + 8, 16), "%Y%m%dT%H%M%SZ");
+  EXPECT_GE(stamp, before);
+  EXPECT_LE(stamp, after);
+  const std::int64_t start =
+      seconds(json::parse(asJson.out)["startUtc"].get<std::string>(), "%Y-%m-%dT%H:%M:%SZ");
+  EXPECT_GE(start, before);
+  EXPECT_LE(start, after);
+}
+
+// Nothing found is status 1 with one line saying what is missing.
+TEST_F(CliPlanTest, NothingFoundGivesOneLineAndStatusOne) {
+  struct Row {
+    const char* name;
+    std::string args;
+    const char* message;
+  };
+  const Row rows[] = {
+      {"unknown_call", "--dx-call QX9ZZ", "kelvora-cli: call QX9ZZ is not in the EME directory\n"},
+      {"unknown_call_in_list", "--all --calls QA1AB,QX9ZZ",
+       "kelvora-cli: call QX9ZZ is not in the EME directory\n"},
+      {"missing_directory", "--dx-call QA1AA --directory nothing_here",
+       "kelvora-cli: cannot read the EME directory nothing_here\n"},
+      {"unusable_locator", "--dx-call QZ9BADC",
+       "kelvora-cli: call QZ9BADC is in the EME directory, but its locator ('EMX2OV') is not "
+       "one the planner can place\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const PlanRun run = Plan(row.args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.empty()) << run.out;
+    EXPECT_EQ(run.err, row.message);
+  }
+}
+
 TEST_F(CliPlanTest, NeverSharedMoonSaysWhy) {
-  const PlanRun run = Plan("--home 29.42,95.36 --dx-pos -29.42,-84.64 --start 2026-12-08 --json");
+  const std::string pair = "--home 29.42,95.36 --dx-pos -29.42,-84.64 --start 2026-12-08 ";
+  const std::string reason =
+      "kelvora-cli: the moon never rises above 10° at both stations in these 7 days\n";
+  const PlanRun run = Plan(pair + "--json");
   EXPECT_EQ(run.status, 1);
   const json plan = json::parse(run.out);
   EXPECT_TRUE(plan["windows"].empty());
   EXPECT_EQ(plan["reason"], "the moon never rises above 10° at both stations in these 7 days");
-  EXPECT_EQ(run.err,
-            "kelvora-cli: the moon never rises above 10° at both stations in these 7 days\n");
+  EXPECT_EQ(run.err, reason);
   // One day is one day, in the heading and in the reason.
   const PlanRun oneDay =
       Plan("--home 29.42,95.36 --dx-pos -29.42,-84.64 --start 2026-12-08 --days 1");
   EXPECT_THAT(oneDay.out, HasSubstr(" UTC for 1 day, moon at least"));
   EXPECT_THAT(oneDay.err, HasSubstr("in this day"));
+  // No calendar without an event.
+  const PlanRun ics = Plan(pair + "--ics");
+  EXPECT_EQ(ics.status, 1);
+  EXPECT_TRUE(ics.out.empty()) << ics.out;
+  EXPECT_EQ(ics.err, reason);
+}
+
+// A home on a grid line is labelled with the cell the line begins, in the
+// JSON and in each event's SUMMARY and UID.
+TEST_F(CliPlanTest, HomeOnAGridLineIsLabelledWithTheCellItBegins) {
+  const std::string pair = "--home 31,0 --dx-call QA1AB --start 2026-12-08 --days 2 ";
+  const PlanRun asJson = Plan(pair + "--json");
+  ASSERT_EQ(asJson.status, 0) << asJson.err;
+  EXPECT_EQ(json::parse(asJson.out)["home"]["locator"], "JM01AA");
+  const PlanRun asIcs = Plan(pair + "--ics");
+  ASSERT_EQ(asIcs.status, 0) << asIcs.err;
+  EXPECT_THAT(asIcs.out, HasSubstr("SUMMARY:EME sked JM01AA - QA1AB"));
+  EXPECT_THAT(asIcs.out, HasSubstr("-JM01AA-QA1AB@kelvora-win"));
+  EXPECT_THAT(asIcs.out, testing::Not(HasSubstr("JM00AX")));
+}
+
+// Directory bytes that are not UTF-8 are read as Windows-1252, as the
+// directory window reads them: the JSON stays valid and the calendar holds
+// UTF-8 only.
+TEST_F(CliPlanTest, NonUtf8DirectoryBytesAreDecodedAsWindows1252) {
+  std::string record(249, ' ');
+  record.replace(0, 6, "QA\xC9" "1AB");  // 0xC9 alone is no UTF-8; in Windows-1252 it is É
+  record.replace(181, 6, "FN42LI");
+  std::string unplaced(249, ' ');
+  unplaced.replace(0, 6, "QB9ZZZ");
+  unplaced.replace(181, 6, "\x80\x80\x80\x80\x80\x80");  // the euro sign in Windows-1252
+  std::ofstream(folder_ / "latin.dta", std::ios::binary)
+      << record << "\n" << unplaced << "\n\\ end\n";
+
+  const PlanRun list =
+      Plan("--all --home 29.42,95.36 --start 2026-12-08 --hours 48 --directory latin.dta --json");
+  ASSERT_EQ(list.status, 0) << list.err;
+  const json doc = json::parse(list.out);
+  ASSERT_EQ(doc["stations"].size(), 1u);
+  EXPECT_EQ(doc["stations"][0]["call"], "QA\u00C91AB");
+  EXPECT_THAT(doc["skippedRecords"][0].get<std::string>(), HasSubstr("\u20AC\u20AC"));
+
+  const PlanRun ics = Plan("--dx-call qa\xC3\x89" "1ab --home 29.42,95.36 --start 2026-12-08 "
+                           "--days 2 --directory latin.dta --ics");
+  ASSERT_EQ(ics.status, 0) << ics.err;
+  EXPECT_THAT(ics.out, HasSubstr("SUMMARY:EME sked EL29HK - QA\u00C91AB"));
+  EXPECT_EQ(ics.out.find('\xC9' + std::string("1AB")), std::string::npos);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -145,12 +146,12 @@ TEST_F(CliTest, TickPrintsTheLabelledTexts) {
 }
 
 TEST_F(CliTest, TickReadsTheSettingsFileOfTheCurrentFolder) {
-  // 51.5 N 0.1 W with GMT offset -5 (hours added to the clock).
+  // 51.5 N 0.1 W with GMT offset -5; --clock is UTC whatever the offset.
   WriteSettings({51.5, 0.1, -5.0, 0.0});
   const RunResult run = Run({"tick", "--clock", kNoonJ2000});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Field(run.out, "Home"), "Home: IO91WM");
-  EXPECT_EQ(Field(run.out, "Clock"), "Sat Jan  1 07:00:00 2000");
+  EXPECT_EQ(Field(run.out, "Clock"), "Sat Jan  1 12:00:00 2000");
 
   // Options win over the file.
   const RunResult home =
@@ -195,21 +196,21 @@ TEST_F(CliTest, TickJsonHoldsTextsAndRawValues) {
   ASSERT_EQ(doc["texts"].size(), 21u);
   EXPECT_EQ(doc["texts"][3]["text"], "Sat Jan  1 12:00:00 2000");
   EXPECT_EQ(doc["texts"][3]["control"], 1006);
-  EXPECT_EQ(doc["utc"], 946728000);
+  EXPECT_EQ(doc["utcSeconds"], 946728000);
 
   // The raw values agree with the texts formed from them.
   char declination[32];
   std::snprintf(declination, sizeof declination, "%4.2f deg",
-                doc["moon"]["declination"].get<double>());
+                doc["moon"]["declinationDeg"].get<double>());
   EXPECT_EQ(doc["texts"][1]["text"], declination);
   char range[32];
-  std::snprintf(range, sizeof range, "%8.1fKm", doc["moon"]["distance"].get<double>());
+  std::snprintf(range, sizeof range, "%8.1fKm", doc["moon"]["distanceKm"].get<double>());
   EXPECT_EQ(doc["texts"][2]["text"], range);
-  EXPECT_NEAR(doc["moon"]["hourAngleDegrees"].get<double>(),
-              doc["moon"]["hourAngle"].get<double>() * 57.29577951307855, 1e-9);
+  EXPECT_NEAR(doc["moon"]["hourAngleDeg"].get<double>(),
+              doc["moon"]["hourAngleRad"].get<double>() * 57.29577951307855, 1e-9);
   // Range between perigee and apogee (356000..407000 km).
-  EXPECT_GT(doc["moon"]["distance"].get<double>(), 356000.0);
-  EXPECT_LT(doc["moon"]["distance"].get<double>(), 407000.0);
+  EXPECT_GT(doc["moon"]["distanceKm"].get<double>(), 356000.0);
+  EXPECT_LT(doc["moon"]["distanceKm"].get<double>(), 407000.0);
 
   const int phase = doc["phaseIndex"];
   EXPECT_GE(phase, 0);
@@ -246,7 +247,7 @@ TEST_F(CliTest, TickJsonFiguresAgreeWithTheTexts) {
   EXPECT_EQ(f["utcSeconds"], 946720800);
   EXPECT_EQ(text(1), formatted("%4.2f deg.", f["homeMoon"]["azimuthDeg"].get<double>()));
   EXPECT_EQ(text(16), formatted("%3.1f deg", f["station2Moon"]["azimuthDeg"].get<double>()));
-  EXPECT_EQ(text(17), formatted("%3.1f deg", doc["station2"]["moon"]["elevation"].get<double>()));
+  EXPECT_EQ(text(17), formatted("%3.1f deg", doc["station2"]["moon"]["elevationDeg"].get<double>()));
   EXPECT_EQ(text(12), formatted("%4.0f° k", f["skyTemperatureK"].get<double>()));
   EXPECT_EQ(text(18), formatted("%4.0f hz", f["echoDopplerHz"].get<double>()));
   EXPECT_EQ(text(21), formatted("%4.0f hz", f["station2DopplerHz"].get<double>()));
@@ -282,10 +283,10 @@ TEST_F(CliTest, NextCrossingMatchesTheTickAtThatOffset) {
     const RunResult run = Run(args);
     ASSERT_EQ(run.status, 0) << run.err;
     const json crossing = json::parse(run.out);
-    const std::int64_t offset = crossing["timeOffset"];
+    const std::int64_t offset = crossing["timeOffsetSeconds"];
     EXPECT_GT(offset, 0);
     EXPECT_LT(offset, 2 * 86400);
-    EXPECT_EQ(crossing["utc"].get<std::int64_t>(), 946728000 + offset);
+    EXPECT_EQ(crossing["utcSeconds"].get<std::int64_t>(), 946728000 + offset);
 
     // The tick at the offset found sees the body within a degree of the
     // horizon, on the side the event names.
@@ -294,7 +295,7 @@ TEST_F(CliTest, NextCrossingMatchesTheTickAtThatOffset) {
     ASSERT_EQ(tick.status, 0) << tick.err;
     const json doc = json::parse(tick.out);
     const double elevation =
-        sun ? doc["sun"]["elevation"].get<double>() : doc["moon"]["elevation"].get<double>();
+        sun ? doc["sun"]["elevationDeg"].get<double>() : doc["moon"]["elevationDeg"].get<double>();
     EXPECT_LT(std::fabs(elevation), 1.0) << (sun ? "sun" : "moon");
   }
 
@@ -401,6 +402,18 @@ TEST_F(CliTest, InputErrorsQuoteWhatWasTyped) {
       {"empty_gmt_offset", {"tick", "--gmt-offset", ""}, "--gmt-offset: an empty value"},
       {"empty_station", {"next-crossing", "--station", ""}, "--station: an empty value"},
       {"empty_file", {"directory", "QA1AA", "--file", ""}, "--file: an empty value"},
+      {"empty_moon_clock", {"moon", "--clock", ""}, "--clock: an empty value"},
+      {"empty_moon_station", {"moon", "--station", ""}, "--station: an empty value"},
+      {"empty_moon_height", {"moon", "--height", ""}, "--height: an empty value"},
+      {"empty_moon_freq", {"moon", "--freq", ""}, "--freq: an empty value"},
+      {"empty_doppler_clock", {"doppler", "--freq", "144e6", "--clock", ""},
+       "--clock: an empty value"},
+      {"empty_doppler_home", {"doppler", "--freq", "144e6", "--home", ""},
+       "--home: an empty value"},
+      {"empty_plan_start", {"plan", "--dx", "FN42", "--start", ""}, "--start: an empty value"},
+      {"empty_plan_call", {"plan", "--all", "--calls", ""}, "--calls: an empty value"},
+      {"crossing_offset_limit", {"next-crossing", "--time-offset", "2147483647"},
+       "would pass the time offset's limit 2147483647 s"},
       {"huge_latitude", {"grid", "1e308", "0"}, "LAT: latitude '1e308' is out of range -90..90"},
       {"overflowing_latitude", {"grid", "1e999", "0"}, "latitude '1e999' is out of range"},
       {"huge_home_longitude", {"tick", "--home", "0,-1e308"},
@@ -444,7 +457,10 @@ TEST_F(CliTest, GridAtThePolesAndTheAntimeridianIsALocator) {
   } rows[] = {{"90", "180", "AR09AX\n"},
               {"-90", "-180", "RA90XA\n"},
               {"90", "-180", "RR99XX\n"},
-              {"0", "180", "AJ00AA\n"}};
+              {"0", "180", "AJ00AA\n"},
+              // A grid line belongs to the cell it begins.
+              {"31", "0", "JM01AA\n"},
+              {"-89", "-178", "RA91AA\n"}};
   for (const Row& r : rows) {
     const RunResult run = Run({"grid", r.latitude, r.longitude});
     EXPECT_EQ(run.status, 0) << r.latitude << " " << r.longitude << ": " << run.err;
@@ -508,6 +524,97 @@ TEST_F(CliTest, WatchCountStopsByItself) {
     ++shown;
   }
   EXPECT_EQ(shown, 2u);
+}
+
+// --clock is the UTC moment in every subcommand, whatever the settings
+// file's GMT offset (6 here); --gmt-offset, taken by every subcommand that
+// reads the file, gives the home's local time.
+TEST_F(CliTest, ClockIsUtcInEverySubcommand) {
+  WriteSettings({29.42, 95.36, 6.0, 1.0});
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    const char* local;  // the key of the home's local time, or nullptr
+  } rows[] = {
+      {"tick", {"tick", "--json"}, nullptr},
+      {"moon", {"moon", "--json"}, "homeLocalText"},
+      {"doppler", {"doppler", "--freq", "144e6", "--json"}, "homeLocalText"},
+      {"radio_track",
+       {"radio", "track", "--rigctld", "127.0.0.1:1", "--freq", "144e6", "--method", "off",
+        "--count", "1", "--json"},
+       "homeLocalText"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    for (const char* gmt : {"", "0"}) {
+      std::vector<std::string> args = row.args;
+      args.insert(args.end(), {"--clock", kNoonJ2000});
+      if (*gmt != 0) args.insert(args.end(), {"--gmt-offset", gmt});
+      const RunResult run = Run(args);
+      ASSERT_EQ(run.status, 0) << run.err;
+      const json doc = json::parse(run.out);
+      EXPECT_EQ(doc["utcSeconds"], 946728000);
+      if (row.local != nullptr) {
+        EXPECT_EQ(doc[row.local], *gmt != 0 ? "Sat Jan  1 12:00:00 2000"
+                                            : "Sat Jan  1 06:00:00 2000");
+      }
+    }
+  }
+  // Without --clock the moment is the computer's UTC, not its local
+  // standard time plus the file's offset.
+  const std::int64_t before = static_cast<std::int64_t>(std::time(nullptr));
+  const RunResult now = Run({"doppler", "--freq", "144e6", "--json"});
+  const std::int64_t after = static_cast<std::int64_t>(std::time(nullptr));
+  ASSERT_EQ(now.status, 0) << now.err;
+  const std::int64_t utc = json::parse(now.out)["utcSeconds"];
+  EXPECT_GE(utc, before);
+  EXPECT_LE(utc, after);
+}
+
+// Every number the read-out's JSON gives for the moon and the sun names its
+// unit (the moon's declination is in degrees, the sun's in radians).
+TEST_F(CliTest, TickJsonKeysCarryTheirUnit) {
+  const RunResult run = Run({"tick", "--clock", kNoonJ2000, "--json", "--station2", "51.5,0.1"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const json doc = json::parse(run.out);
+  const char* units[] = {"Deg", "Rad", "Hours", "Km", "Mps", "K", "Db", "Seconds", "Days"};
+  for (const json* object : {&doc["moon"], &doc["sun"], &doc["station2"], &doc["station2"]["moon"],
+                             &doc["home"], &doc}) {
+    for (const auto& [key, value] : object->items()) {
+      if (!value.is_number_float() && !value.is_number_integer()) continue;
+      if (key == "gmtOffsetHours" || key == "phaseIndex") continue;
+      bool named = false;
+      for (const char* unit : units) {
+        const std::string suffix(unit);
+        named = named || (key.size() > suffix.size() &&
+                          key.compare(key.size() - suffix.size(), suffix.size(), suffix) == 0);
+      }
+      EXPECT_TRUE(named) << key;
+    }
+  }
+  EXPECT_NEAR(doc["sun"]["declinationDeg"].get<double>(),
+              doc["sun"]["declinationRad"].get<double>() * 57.29577951307855, 1e-9);
+}
+
+// The Doppler works to the last minute of 2099, and in the last minute
+// of 1959 both samples come from the standard figures: the change per minute
+// there is the change of its neighbour minute, not a jump to the accurate
+// figures.
+TEST_F(CliTest, DopplerAtTheEndsOfTheAccurateYears) {
+  const auto doppler = [this](const char* clock) {
+    const RunResult run = Run({"doppler", "--freq", "1296e6", "--clock", clock, "--json"});
+    EXPECT_EQ(run.status, 0) << clock << ": " << run.err;
+    return run.status == 0 ? json::parse(run.out) : json();
+  };
+  const json last2099 = doppler("4102444780");
+  EXPECT_EQ(last2099["figures"], "accurate");
+  EXPECT_TRUE(std::isfinite(last2099["echoPerMinuteHz"].get<double>()));
+
+  const json last1959 = doppler("-315619230");
+  const json before = doppler("-315619290");
+  EXPECT_EQ(last1959["figures"], "standard");
+  EXPECT_NEAR(last1959["echoPerMinuteHz"].get<double>(), before["echoPerMinuteHz"].get<double>(),
+              0.5);
 }
 
 }  // namespace

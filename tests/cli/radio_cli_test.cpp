@@ -129,7 +129,7 @@ TEST_F(RadioCliTest, RadioTrackKeepsTheSimulatedRigOnTheMoon) {
   const json& first = lines[0];
   EXPECT_EQ(first["state"], "tracking");
   EXPECT_EQ(first["ptt"], "unknown");  // the simulator answers t with RPRT -11
-  EXPECT_EQ(first["utc"], 946728000);
+  EXPECT_EQ(first["utcSeconds"], 946728000);
   // The figures of `doppler` at the same moment, sent in whole hertz.
   const CliOutcome figures = RunCli(folder_, {"doppler", "--freq", "1296000000", "--clock",
                                            kNoonJ2000, "--home", "29.42,95.36", "--json"});
@@ -139,7 +139,7 @@ TEST_F(RadioCliTest, RadioTrackKeepsTheSimulatedRigOnTheMoon) {
   EXPECT_EQ(first["sentTransmitHz"], std::llround(moon["transmitHz"].get<double>()));
   // The rig reads back what was sent; a second later the clock has moved on.
   EXPECT_EQ(lines[1]["heardHz"].get<double>(), first["sentReceiveHz"].get<double>());
-  EXPECT_EQ(lines[1]["utc"], 946728001);
+  EXPECT_EQ(lines[1]["utcSeconds"], 946728001);
   EXPECT_EQ(lines[1]["lastTunedHz"], 0.0);
 }
 

@@ -59,12 +59,12 @@ TEST_F(RotatorCli, TrackReachesAFixedDirection) {
   ASSERT_EQ(lines.size(), 10u);
   const json first = json::parse(lines.front());
   EXPECT_EQ(first["state"], "connected");
-  EXPECT_EQ(first["commanded"]["azimuth"], 10.0);
+  EXPECT_EQ(first["commanded"]["azimuthDeg"], 10.0);
   const json last = json::parse(lines.back());
   ASSERT_TRUE(last["reported"].is_object()) << lines.back();
-  EXPECT_NEAR(last["reported"]["azimuth"].get<double>(), 10.0, 1.0);
-  EXPECT_NEAR(last["reported"]["elevation"].get<double>(), 5.0, 1.0);
-  EXPECT_LT(last["pointingError"].get<double>(), 1.0);
+  EXPECT_NEAR(last["reported"]["azimuthDeg"].get<double>(), 10.0, 1.0);
+  EXPECT_NEAR(last["reported"]["elevationDeg"].get<double>(), 5.0, 1.0);
+  EXPECT_LT(last["pointingErrorDeg"].get<double>(), 1.0);
   EXPECT_EQ(last["status"], "tracking, inside deadband");
   EXPECT_TRUE(run.err.empty()) << run.err;
 }
@@ -84,7 +84,7 @@ TEST_F(RotatorCli, InterruptStopsTheRotatorAndParkMovesIt) {
   const auto azimuth = [&] {
     const Finished p = Run({"rotator", "position", "--rotctld", Endpoint(daemon), "--json"});
     EXPECT_EQ(p.status, 0) << p.err;
-    return json::parse(p.out)["azimuth"].get<double>();
+    return json::parse(p.out)["azimuthDeg"].get<double>();
   };
   const double first = azimuth();
   std::this_thread::sleep_for(500ms);

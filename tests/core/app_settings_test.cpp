@@ -210,12 +210,12 @@ TEST_F(SettingsTest, WritesThirtyTwoLittleEndianBytesUnchanged) {
   std::memcpy(&cr, &crBits, 8);
   std::memcpy(&eof, &eofBits, 8);
   const StationSettings written{lf, cr, eof, 1.0};
-  ASSERT_TRUE(WriteSettingsRecord(file_, written).written);
+  ASSERT_TRUE(WriteSettingsRecord(file_, written).ok());
 
   const Bytes onDisk = ReadBytes(file_);
   EXPECT_EQ(onDisk, LittleEndian({lf, cr, eof, 1.0}));
   // Known image of 29.42 written the same way: 0x403D6B851EB851EC.
-  ASSERT_TRUE(WriteSettingsRecord(file_, StationSettings{29.42, 95.36, 0.0, 0.0}).written);
+  ASSERT_TRUE(WriteSettingsRecord(file_, StationSettings{29.42, 95.36, 0.0, 0.0}).ok());
   const Bytes home = ReadBytes(file_);
   ASSERT_EQ(home.size(), 32u);
   EXPECT_EQ(home[0], 0xEC);
@@ -223,7 +223,7 @@ TEST_F(SettingsTest, WritesThirtyTwoLittleEndianBytesUnchanged) {
 
   StationSettings record;
   HomeStation station;
-  WriteSettingsRecord(file_, written);
+  ASSERT_TRUE(WriteSettingsRecord(file_, written).ok());
   LoadSettings(file_, record, station);
   EXPECT_EQ(std::memcmp(&record.latitude, &lf, 8), 0);
   EXPECT_EQ(std::memcmp(&record.longitude, &cr, 8), 0);
@@ -235,7 +235,7 @@ TEST_F(SettingsTest, FirstStartThenSaveWritesTheDefaultsCopy) {
   StationSettings record;
   HomeStation home;
   LoadSettings(file_, record, home);
-  ASSERT_TRUE(SaveSettingsCopy(folder_, record).written);
+  ASSERT_TRUE(SaveSettingsCopy(folder_, record).ok());
   EXPECT_EQ(ReadBytes(folder_ / kSettingsCopyFileName), LittleEndian({29.42, 95.36, 0.0, 0.0}));
   EXPECT_FALSE(fs::exists(file_));  // the copy never touches the settings file
 }
@@ -244,7 +244,7 @@ TEST_F(SettingsTest, SaveAndExitStoresTheDialogValuesInOrder) {
   StationSettings record{1.0, 2.0, 3.0, 1.0};
   HomeStation home;
   home.distanceUnit = 0;  // toggled to kilometres before the dialog
-  ASSERT_TRUE(SaveHomeSettings(folder_, 42.52, 70.96, 5, record, home).written);
+  ASSERT_TRUE(SaveHomeSettings(folder_, 42.52, 70.96, 5, record, home).ok());
   EXPECT_EQ(home.latitude, 42.52);
   EXPECT_EQ(home.longitude, 70.96);
   EXPECT_EQ(home.gmtOffsetHours, 5);
@@ -279,8 +279,8 @@ TEST_F(SettingsTest, FailedWriteReportsAndKeepsTheOldFile) {
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
   std::signal(SIGXFSZ, SIG_DFL);
 
-  ASSERT_FALSE(result.written);
-  EXPECT_NE(result.message.find("Dorvakin.dat"), std::string::npos) << result.message;
+  ASSERT_FALSE(result.ok());
+  EXPECT_NE(result.reason().find("Dorvakin.dat"), std::string::npos) << result.reason();
   EXPECT_EQ(ReadBytes(file_), old);
   EXPECT_EQ(FolderEntries(), std::vector<fs::path>{kSettingsFileName});
 }
@@ -292,7 +292,7 @@ template <typename Save>
 WriteResult AsOrdinaryUser(Save save) {
   const bool superuser = geteuid() == 0;
   constexpr uid_t kNobody = 65534;
-  if (superuser && seteuid(kNobody) != 0) return WriteResult{false, "seteuid failed"};
+  if (superuser && seteuid(kNobody) != 0) return Fail("seteuid failed");
   const WriteResult result = save();
   if (superuser && seteuid(0) != 0) std::abort();
   return result;
@@ -312,9 +312,9 @@ TEST_F(SettingsTest, ReadOnlyFilesInAWritableFolderStayUntouched) {
                  ? SaveHomeSettings(folder_, 1.0, 2.0, 3, record, home)
                  : SaveSettingsCopy(folder_, record);
     });
-    ASSERT_FALSE(result.written) << name;
-    EXPECT_NE(result.message.find(name), std::string::npos) << result.message;
-    EXPECT_NE(result.message.find("Permission denied"), std::string::npos) << result.message;
+    ASSERT_FALSE(result.ok()) << name;
+    EXPECT_NE(result.reason().find(name), std::string::npos) << result.reason();
+    EXPECT_NE(result.reason().find("Permission denied"), std::string::npos) << result.reason();
     EXPECT_EQ(ReadBytes(file), old) << name;
     EXPECT_EQ((fs::status(file).permissions() & fs::perms::all),
               fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read)
@@ -326,8 +326,8 @@ TEST_F(SettingsTest, ReadOnlyFilesInAWritableFolderStayUntouched) {
 
 TEST_F(SettingsTest, MissingFolderReports) {
   const WriteResult missing = SaveSettingsCopy(folder_ / "no_such_folder", StationSettings{});
-  ASSERT_FALSE(missing.written);
-  EXPECT_NE(missing.message.find("MyData.dat"), std::string::npos) << missing.message;
+  ASSERT_FALSE(missing.ok());
+  EXPECT_NE(missing.reason().find("MyData.dat"), std::string::npos) << missing.reason();
 }
 
 TEST_F(SettingsTest, UnwritableFolderReportsAndKeepsTheOldFile) {
@@ -339,7 +339,7 @@ TEST_F(SettingsTest, UnwritableFolderReportsAndKeepsTheOldFile) {
   const WriteResult result =
       AsOrdinaryUser([&] { return SaveHomeSettings(folder_, 1.0, 2.0, 3, record, home); });
   fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
-  ASSERT_FALSE(result.written);
+  ASSERT_FALSE(result.ok());
   EXPECT_EQ(ReadBytes(file_), old);
 }
 

@@ -37,7 +37,8 @@ TEST(UserDataFolder, FollowsTheXdgRules) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(UserDataFolder(row.xdgDataHome, row.home), row.expected);
+    const Result<fs::path> folder = UserDataFolder(row.xdgDataHome, row.home);
+    EXPECT_EQ(folder.ok() ? std::optional<fs::path>(*folder) : std::nullopt, row.expected);
   }
 }
 
@@ -71,11 +72,11 @@ class PrepareUserFolderTest : public testing::Test {
 
 TEST_F(PrepareUserFolderTest, FirstStartMakesTheFolderOwnerOnlyWithTheSample) {
   const fs::path folder = scratch_ / "data" / "deeper" / "kelvora";
-  const UserFolderSetup setup = PrepareUserFolder(folder, sample_);
-  EXPECT_FALSE(setup.failure);
-  EXPECT_FALSE(setup.note);
-  EXPECT_TRUE(setup.created);
-  EXPECT_TRUE(setup.sampleCopied);
+  const Result<UserFolderSetup> setup = PrepareUserFolder(folder, sample_);
+  ASSERT_TRUE(setup.ok()) << setup.reason();
+  EXPECT_FALSE(setup->note);
+  EXPECT_TRUE(setup->created);
+  EXPECT_TRUE(setup->sampleCopied);
   EXPECT_EQ(Read(folder / "EME.DTA"), "QK4AB sample line\n");
   // Every folder made on the way is the owner's alone.
   for (const fs::path& made : {scratch_ / "data", scratch_ / "data" / "deeper", folder}) {
@@ -98,10 +99,10 @@ TEST_F(PrepareUserFolderTest, AnExistingFolderIsLeftAsItIs) {
     const fs::path folder = scratch_ / row.name;
     fs::create_directory(folder);
     if (row.directoryText) Write(folder / "EME.DTA", row.directoryText);
-    const UserFolderSetup setup = PrepareUserFolder(folder, sample_);
-    EXPECT_FALSE(setup.failure);
-    EXPECT_FALSE(setup.created);
-    EXPECT_FALSE(setup.sampleCopied);
+    const Result<UserFolderSetup> setup = PrepareUserFolder(folder, sample_);
+    ASSERT_TRUE(setup.ok()) << setup.reason();
+    EXPECT_FALSE(setup->created);
+    EXPECT_FALSE(setup->sampleCopied);
     if (row.directoryText) {
       EXPECT_EQ(Read(folder / "EME.DTA"), row.directoryText);
     } else {
@@ -112,12 +113,12 @@ TEST_F(PrepareUserFolderTest, AnExistingFolderIsLeftAsItIs) {
 
 TEST_F(PrepareUserFolderTest, MissingSampleLeavesANoteAndAnUsableFolder) {
   const fs::path folder = scratch_ / "kelvora";
-  const UserFolderSetup setup = PrepareUserFolder(folder, scratch_ / "no" / "EME.DTA");
-  EXPECT_FALSE(setup.failure);
-  EXPECT_TRUE(setup.created);
-  EXPECT_FALSE(setup.sampleCopied);
-  ASSERT_TRUE(setup.note);
-  EXPECT_NE(setup.note->find("no sample directory"), std::string::npos) << *setup.note;
+  const Result<UserFolderSetup> setup = PrepareUserFolder(folder, scratch_ / "no" / "EME.DTA");
+  ASSERT_TRUE(setup.ok()) << setup.reason();
+  EXPECT_TRUE(setup->created);
+  EXPECT_FALSE(setup->sampleCopied);
+  ASSERT_TRUE(setup->note);
+  EXPECT_NE(setup->note->find("no sample directory"), std::string::npos) << *setup->note;
   EXPECT_TRUE(fs::is_directory(folder));
   EXPECT_TRUE(fs::is_empty(folder));
 }
@@ -135,11 +136,10 @@ TEST_F(PrepareUserFolderTest, FolderThatCannotBeMadeIsAFailure) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const UserFolderSetup setup = PrepareUserFolder(row.folder, sample_);
-    ASSERT_TRUE(setup.failure);
-    EXPECT_NE(setup.failure->find(row.folder.string()), std::string::npos) << *setup.failure;
-    EXPECT_NE(setup.failure->find(row.reason), std::string::npos) << *setup.failure;
-    EXPECT_FALSE(setup.sampleCopied);
+    const Result<UserFolderSetup> setup = PrepareUserFolder(row.folder, sample_);
+    ASSERT_FALSE(setup.ok());
+    EXPECT_NE(setup.reason().find(row.folder.string()), std::string::npos) << setup.reason();
+    EXPECT_NE(setup.reason().find(row.reason), std::string::npos) << setup.reason();
   }
 }
 
@@ -157,13 +157,13 @@ TEST_F(PrepareUserFolderTest, UnwritableParentIsAFailure) {
   if (superuser) {
     ASSERT_EQ(::seteuid(kNobody), 0);
   }
-  const UserFolderSetup setup = PrepareUserFolder(parent / "kelvora", sample_);
+  const Result<UserFolderSetup> setup = PrepareUserFolder(parent / "kelvora", sample_);
   if (superuser) {
     ASSERT_EQ(::seteuid(0), 0);
   }
   fs::permissions(parent, fs::perms::owner_all);
-  ASSERT_TRUE(setup.failure);
-  EXPECT_NE(setup.failure->find("Permission denied"), std::string::npos) << *setup.failure;
+  ASSERT_FALSE(setup.ok());
+  EXPECT_NE(setup.reason().find("Permission denied"), std::string::npos) << setup.reason();
 }
 
 TEST(StartArguments, OwnSwitchesAndTheRest) {

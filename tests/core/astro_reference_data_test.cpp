@@ -119,7 +119,7 @@ TEST(ReferenceData, HorizonCrossingsAgreeWithTheEphemeris) {
     const double event = std::stod(f[6]);
     SCOPED_TRACE(f[0] + " " + f[1] + " " + f[2] + " " + f[5]);
     const auto offset = FindHorizonCrossing(lat, lon, moon ? Body::Moon : Body::Sun, start, 0, 0);
-    ASSERT_TRUE(offset.has_value());
+    ASSERT_TRUE(offset.ok());
     const double found = static_cast<double>(start + *offset - 30);
     EXPECT_NEAR(found, event, moon ? kMoonSeconds : kSunSeconds);
   }

@@ -125,8 +125,8 @@ TEST(PlanExport, CsvQuotesWhatNeedsIt) {
 
 TEST(PlanExport, ICalendarReadsBackThroughLibical) {
   const SkedPlan plan = SamplePlan();
-  const std::optional<std::string> ics = ToICalendar(plan, kContext, 1700000000);
-  ASSERT_TRUE(ics.has_value());
+  const Result<std::string> ics = ToICalendar(plan, kContext, 1700000000);
+  ASSERT_TRUE(ics.ok());
   icalcomponent* calendar = icalparser_parse_string(ics->c_str());
   ASSERT_NE(calendar, nullptr);
   EXPECT_EQ(icalcomponent_isa(calendar), ICAL_VCALENDAR_COMPONENT);

@@ -51,7 +51,7 @@ TEST(PlanSkeds, EdgesMatchAOneSecondScanAtRandomPairsAndDates) {
     const std::int64_t start = moment(random);
     const PlanRequest request{home, dx, start, kDay, kPlanDefaultFrequencyHz};
     SCOPED_TRACE("random_pair_" + std::to_string(row) + " start " + std::to_string(start));
-    ASSERT_FALSE(CheckPlanRequest(request).has_value());
+    ASSERT_TRUE(CheckPlanRequest(request).ok());
     const SkedPlan plan = PlanSkeds(request);
     const std::vector<SecondsInterval> brute = BruteForce(home, dx, start, start + kDay);
     // Every brute-force window of two minutes or more is found, edges within 30 s.
@@ -200,7 +200,7 @@ TEST(PlanSkeds, EmptyPlansSayWhy) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const PlanRequest request{row.home, row.dx, k2000Noon, 7 * kDay, kPlanDefaultFrequencyHz};
-    ASSERT_FALSE(CheckPlanRequest(request).has_value());
+    ASSERT_TRUE(CheckPlanRequest(request).ok());
     const SkedPlan plan = PlanSkeds(request);
     EXPECT_TRUE(plan.windows.empty());
     EXPECT_EQ(plan.emptyReason, row.reason);
@@ -209,7 +209,7 @@ TEST(PlanSkeds, EmptyPlansSayWhy) {
 
 TEST(PlanSkeds, RefusesBadRequests) {
   const PlanRequest good{{29.42, 95.36, 10.0}, {51.5, 0.1, 10.0}, k2000Noon, 7 * kDay, 144e6};
-  ASSERT_FALSE(CheckPlanRequest(good).has_value());
+  ASSERT_TRUE(CheckPlanRequest(good).ok());
   struct Row {
     const char* name;
     PlanRequest request;
@@ -234,11 +234,14 @@ TEST(PlanSkeds, RefusesBadRequests) {
       {"frequency_zero", with([](PlanRequest& r) { r.frequencyHz = 0; }),
        "the frequency must be a positive number of hertz"},
       {"year_2100", with([](PlanRequest& r) { r.startUtc = LastSupportedSecond() - 3 * kDay; }),
-       "the plan must lie within the years 1901-2099"},
+       "the plan must start at 1901-01-01T01:00:00Z or later and end by 2099-12-31T22:59:59Z: "
+       "the moon theory covers the years 1901-2099 and the planner keeps an hour from their "
+       "ends"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    EXPECT_EQ(CheckPlanRequest(row.request).value_or("accepted"), row.message);
+    const Status checked = CheckPlanRequest(row.request);
+    EXPECT_EQ(checked.ok() ? "accepted" : checked.reason(), row.message);
   }
 }
 
@@ -282,45 +285,53 @@ std::string ResourcePath(const char* name) {
 
 TEST(PlanStations, DirectoryLocatorsAndPositions) {
   const auto loaded = LoadStationDirectory(ResourcePath("EME.DTA"));
-  ASSERT_TRUE(std::holds_alternative<StationDirectory>(loaded));
-  const StationDirectory& directory = std::get<StationDirectory>(loaded);
+  ASSERT_TRUE(loaded.ok());
+  const StationDirectory& directory = *loaded;
   EXPECT_EQ(directory.stations.size(), 31u);
   // The bad records of the sample are named; the one after the end line is not read.
   EXPECT_EQ(directory.skipped.size(), 4u);
 
   const auto found = FindStationByCall(directory, "qb2ce");
-  ASSERT_TRUE(std::holds_alternative<PlanStation>(found));
-  EXPECT_EQ(std::get<PlanStation>(found).locator, "EL29HK");
-  EXPECT_NEAR(std::get<PlanStation>(found).latitude, 29.44, 1e-9);
-  EXPECT_NEAR(std::get<PlanStation>(found).longitude, 95.38, 1e-9);
+  ASSERT_TRUE(found.ok());
+  EXPECT_EQ(found->locator, "EL29HK");
+  EXPECT_NEAR(found->latitude, 29.44, 1e-9);
+  EXPECT_NEAR(found->longitude, 95.38, 1e-9);
 
+  constexpr FailureKind kNotFound = FailureKind::kNotFound;
+  constexpr FailureKind kRefused = FailureKind::kRefused;
   struct Row {
     const char* name;
-    std::variant<PlanStation, std::string> result;
+    Result<PlanStation> result;
     const char* error;  // nullptr: a station
+    FailureKind kind;
   };
   const Row rows[] = {
       {"unknown_call", FindStationByCall(directory, "QX1ZZ"),
-       "call QX1ZZ is not in the EME directory"},
+       "call QX1ZZ is not in the EME directory", kNotFound},
       {"prefix_is_not_a_call", FindStationByCall(directory, "QK"),
-       "call QK is not in the EME directory"},
-      {"four_char_locator", StationFromLocator("fn42"), nullptr},
+       "call QK is not in the EME directory", kNotFound},
+      {"call_with_unusable_locator", FindStationByCall(directory, "qz9badb"),
+       "call QZ9BADB is in the EME directory, but its locator ('ZZ55AA') is not one the "
+       "planner can place",
+       kNotFound},
+      {"four_char_locator", StationFromLocator("fn42"), nullptr, kRefused},
       {"subsquare_y", StationFromLocator("FN42LY"),
-       "'FN42LY' is not a locator (2, 4 or 6 characters: A-R A-R 0-9 0-9 A-X A-X)"},
+       "'FN42LY' is not a locator (2, 4 or 6 characters: A-R A-R 0-9 0-9 A-X A-X)", kRefused},
       {"five_chars", StationFromLocator("FN42L"),
-       "'FN42L' is not a locator (2, 4 or 6 characters: A-R A-R 0-9 0-9 A-X A-X)"},
+       "'FN42L' is not a locator (2, 4 or 6 characters: A-R A-R 0-9 0-9 A-X A-X)", kRefused},
       {"field_s", StationFromLocator("SN42"),
-       "'SN42' is not a locator (2, 4 or 6 characters: A-R A-R 0-9 0-9 A-X A-X)"},
+       "'SN42' is not a locator (2, 4 or 6 characters: A-R A-R 0-9 0-9 A-X A-X)", kRefused},
       {"latitude_off_the_globe", StationFromPosition(95, 10),
-       "the DX latitude must be between -90 and 90 degrees"},
+       "the DX latitude must be between -90 and 90 degrees", kRefused},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     if (row.error == nullptr) {
-      EXPECT_TRUE(std::holds_alternative<PlanStation>(row.result));
+      EXPECT_TRUE(row.result.ok());
     } else {
-      ASSERT_TRUE(std::holds_alternative<std::string>(row.result));
-      EXPECT_EQ(std::get<std::string>(row.result), row.error);
+      ASSERT_FALSE(row.result.ok());
+      EXPECT_EQ(row.result.reason(), row.error);
+      EXPECT_EQ(row.result.kind(), row.kind);
     }
   }
 }
@@ -328,22 +339,23 @@ TEST(PlanStations, DirectoryLocatorsAndPositions) {
 TEST(PlanStations, MissingOrDamagedDirectoryIsRefused) {
   const std::string missing = ::testing::TempDir() + "/no_such_folder/EME.DTA";
   const auto none = LoadStationDirectory(missing);
-  ASSERT_TRUE(std::holds_alternative<std::string>(none));
-  EXPECT_EQ(std::get<std::string>(none), "cannot read the EME directory " + missing);
+  ASSERT_FALSE(none.ok());
+  EXPECT_EQ(none.reason(), "cannot read the EME directory " + missing);
+  EXPECT_EQ(none.kind(), FailureKind::kNotFound);
 
   const std::string damaged = ::testing::TempDir() + "/plan_damaged_EME.DTA";
   std::ofstream(damaged, std::ios::binary) << "\x01\x02garbage\n\nnot a record at all\n";
   const auto bad = LoadStationDirectory(damaged);
-  ASSERT_TRUE(std::holds_alternative<std::string>(bad));
-  EXPECT_EQ(std::get<std::string>(bad),
+  ASSERT_FALSE(bad.ok());
+  EXPECT_EQ(bad.reason(),
             "the EME directory " + damaged + " holds no station with a usable locator");
 }
 
 TEST(PlanStations, WhoCanIWorkListsTheNextWindowOfEachStation) {
   const auto loaded = LoadStationDirectory(ResourcePath("EME.DTA"));
-  const StationDirectory& directory = std::get<StationDirectory>(loaded);
+  const StationDirectory& directory = loaded.value();
   const WorkListRequest request{{29.42, 95.36, 10.0}, 10.0, 1700000000, 24, 144e6};
-  ASSERT_FALSE(CheckWorkListRequest(request).has_value());
+  ASSERT_TRUE(CheckWorkListRequest(request).ok());
   const WorkList list = WhoCanIWork(request, directory.stations);
   EXPECT_EQ(list.rows.size() + list.without.size(), directory.stations.size());
   ASSERT_FALSE(list.rows.empty());
@@ -367,7 +379,9 @@ TEST(PlanStations, WhoCanIWorkListsTheNextWindowOfEachStation) {
   }
   WorkListRequest tooLong = request;
   tooLong.hours = kWorkListMaxHours + 1;
-  EXPECT_EQ(CheckWorkListRequest(tooLong).value_or(""), "the hours must be 1 to 744");
+  const Status checked = CheckWorkListRequest(tooLong);
+  ASSERT_FALSE(checked.ok());
+  EXPECT_EQ(checked.reason(), "the hours must be 1 to 744");
 }
 
 TEST(PlanSkeds, CancelFlagStopsTheWork) {

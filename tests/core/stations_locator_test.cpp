@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -78,7 +79,8 @@ TEST(PositionToLocator, TruncatesWithoutRounding) {
       {"origin", 0.0, 0.0, "JJ00AA"},
       {"north_west_corner", 89.99, 179.99, "AR09AX"},
       {"south_east_corner", -89.99, -179.99, "RA90XA"},
-      {"truncates_east_longitude", 45.0, -7.0, "JN35LA"},
+      // 7 E is the west edge of subsquare M, not the last bit of L.
+      {"east_longitude_on_a_subsquare_edge", 45.0, -7.0, "JN35MA"},
       {"default_home", 29.42, 95.36, "EL29HK"},
       // The poles and the antimeridian stay in the last field.
       {"north_pole_at_180_west", 90.0, 180.0, "AR09AX"},
@@ -101,6 +103,24 @@ TEST(PositionToLocator, EveryPositionGivesAValidLocator) {
                          std::isdigit(locator[3]) && locator[4] >= 'A' && locator[4] <= 'X' &&
                          locator[5] >= 'A' && locator[5] <= 'X';
       EXPECT_TRUE(valid) << latitude << ", " << longitude << " gives " << locator;
+    }
+  }
+}
+
+// A position on a grid line belongs to the cell that begins there: every
+// whole degree of latitude and every even degree of longitude is the
+// south-west corner of its subsquare, whose centre lies 1/48 degree north
+// and 1/24 degree east of it.
+TEST(PositionToLocator, GridLinesBelongToTheCellTheyBegin) {
+  for (int latitude = -89; latitude <= 89; ++latitude) {
+    for (int longitude = -178; longitude <= 180; longitude += 2) {
+      const std::string locator = PositionToLocator(latitude, longitude);
+      const std::optional<GeoPosition> centre = LocatorToPosition(locator);
+      ASSERT_TRUE(centre.has_value()) << locator;
+      EXPECT_NEAR(centre->latitude - latitude, 1.0 / 48.0, 1e-9)
+          << latitude << ", " << longitude << " gives " << locator;
+      EXPECT_NEAR(longitude - centre->longitude, 1.0 / 24.0, 1e-9)
+          << latitude << ", " << longitude << " gives " << locator;
     }
   }
 }

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // whole usable record.
   if (size >= kelvora::kSettingsRecordBytes && load.replaced.empty()) {
     const auto copy = SettingsFile().parent_path() / kelvora::kSettingsCopyFileName;
-    Check(kelvora::SaveSettingsCopy(SettingsFile().parent_path(), record).written);
+    Check(kelvora::SaveSettingsCopy(SettingsFile().parent_path(), record).ok());
     std::FILE* in = std::fopen(copy.c_str(), "rb");
     Check(in != nullptr);
     unsigned char back[kelvora::kSettingsRecordBytes];

@@ -137,10 +137,10 @@ void SetupDialog::SaveAndExitClicked() {
   if (!Pull()) return;
   const WriteResult result = SaveHomeSettings(LocalPath(settingsFolder_), latitude_, longitude_,
                                               gmtOffset_, model_.settings, model_.home);
-  if (!result.written) {
+  if (!result) {
     // The values are already in memory; the dialog stays open so that the
     // user can try again (or keep them for this run).
-    ShowMessage(QMessageBox::Warning, QString::fromStdString(result.message));
+    ShowMessage(QMessageBox::Warning, QString::fromStdString(result.reason()));
     return;
   }
   accept();
