@@ -82,7 +82,7 @@ json StatusJson(const wsjtx::Status& s, const wsjtx::UdpPeer& from, std::uint32_
   json out = {{"id", s.id},
               {"from", from.Text()},
               {"schema", schema},
-              {"utc", utc},
+              {"utcSeconds", utc},
               {"dialHz", s.dialHz},
               {"mode", TextJson(s.mode)},
               {"subMode", TextJson(s.subMode)},
