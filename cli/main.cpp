@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "app/clock.h"
+#include "app/settings.h"
 #include "app/version.h"
 #include "arguments.h"
 #include "exit_status.h"
@@ -88,7 +89,7 @@ void AddStateOptions(CLI::App* command, StateOptions& options) {
       ->check(NonEmptyText());
   command->add_option("--gmt-offset", options.gmtOffset,
                       "whole hours added to the clock to give UTC (6 for US Central)")
-      ->check(WholeNumberIn(-24, 24));
+      ->check(WholeNumberIn(-kGmtOffsetLimitHours, kGmtOffsetLimitHours));
   command->add_option("--time-offset", options.timeOffset,
                       "seconds added to the clock, as the time-step keys do")
       ->check(WholeNumberIn(std::numeric_limits<std::int32_t>::min(),
@@ -142,9 +143,10 @@ TrackerModel BuildModel(const StateOptions& options) {
     SetHomeAtStartUp(model, home.latitude, home.longitude);
   }
   if (options.gmtOffset) {
-    if (*options.gmtOffset < -24 || *options.gmtOffset > 24) {
-      throw UsageError("--gmt-offset " + std::to_string(*options.gmtOffset) +
-                       " is outside -24..24 hours");
+    if (*options.gmtOffset < -kGmtOffsetLimitHours || *options.gmtOffset > kGmtOffsetLimitHours) {
+      throw UsageError("--gmt-offset " + std::to_string(*options.gmtOffset) + " is outside -" +
+                       std::to_string(kGmtOffsetLimitHours) + ".." +
+                       std::to_string(kGmtOffsetLimitHours) + " hours");
     }
     model.home.gmtOffsetHours = static_cast<std::int32_t>(*options.gmtOffset);
   }
@@ -574,7 +576,7 @@ int Main(int argc, char** argv) {
                        "station LAT,LON (longitude west positive; default: home)")
       ->check(NonEmptyText());
   crossing->add_option("--gmt-offset", crossingGmt, "whole hours added to the clock for UTC")
-      ->check(WholeNumberIn(-24, 24));
+      ->check(WholeNumberIn(-kGmtOffsetLimitHours, kGmtOffsetLimitHours));
   crossing->add_option("--time-offset", crossingOffset, "time offset to start from, seconds")
       ->check(WholeNumberIn(std::numeric_limits<std::int32_t>::min(),
                             std::numeric_limits<std::int32_t>::max()));

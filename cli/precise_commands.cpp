@@ -77,8 +77,10 @@ std::int64_t TrackedUtc(const PreciseCommandOptions& o, std::int32_t settingsGmt
   const std::int64_t clock = o.clock ? *o.clock : ClockValue();
   const std::int64_t gmt = o.gmtOffset ? *o.gmtOffset : settingsGmtOffset;
   const std::int64_t offset = o.timeOffset.value_or(0);
-  if (gmt < -24 || gmt > 24) {
-    throw UsageError("--gmt-offset " + std::to_string(gmt) + " is outside -24..24 hours");
+  if (gmt < -kGmtOffsetLimitHours || gmt > kGmtOffsetLimitHours) {
+    throw UsageError("--gmt-offset " + std::to_string(gmt) + " is outside -" +
+                     std::to_string(kGmtOffsetLimitHours) + ".." +
+                     std::to_string(kGmtOffsetLimitHours) + " hours");
   }
   if (clock < -kClockLimit || clock > kClockLimit || offset < -kClockLimit ||
       offset > kClockLimit) {

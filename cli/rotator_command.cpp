@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "app/clock.h"
+#include "app/settings.h"
 #include "arguments.h"
 #include "exit_status.h"
 #include "astro/sources.h"
@@ -191,7 +192,10 @@ int RunTrack(const RotatorOptions& o) {
   }
   std::int32_t gmt = model.home.gmtOffsetHours;
   if (o.gmtOffset) {
-    if (*o.gmtOffset < -24 || *o.gmtOffset > 24) throw UsageError("--gmt-offset must be -24..24");
+    if (*o.gmtOffset < -kGmtOffsetLimitHours || *o.gmtOffset > kGmtOffsetLimitHours) {
+      throw UsageError("--gmt-offset must be -" + std::to_string(kGmtOffsetLimitHours) + ".." +
+                       std::to_string(kGmtOffsetLimitHours));
+    }
     gmt = static_cast<std::int32_t>(*o.gmtOffset);
   }
 

@@ -124,7 +124,7 @@ TEST_F(PreciseCliTest, BadInputGivesOneLineAndStatusTwo) {
       {"dx_height_alone", {"moon", "--dx-height", "10"}, "needs --dx"},
       {"frequency_negative", {"moon", "--freq", "-5"}, "--freq"},
       {"frequency_infinite", {"moon", "--freq", "inf"}, "--freq"},
-      {"gmt_offset_too_large", {"moon", "--gmt-offset", "25"}, "-24..24"},
+      {"gmt_offset_past_the_zones", {"moon", "--gmt-offset", "15"}, "-14..14"},
       {"selftest_count_zero", {"selftest", "--count", "0"}, "--count"},
   };
   for (const Case& c : cases) {
