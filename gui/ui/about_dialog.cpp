@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QLabel>
 
+#include "app/version.h"
 #include "ui/dialog_units.h"
 #include "ui/program.h"
 #include "ui/window_decorations.h"
@@ -45,7 +46,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 
   AddLabel(this, QString::fromUtf8(kAboutAuthorText), DialogRect(kSansSerifDialogScale, 36, 1, 108, 8))
       ->setObjectName(QStringLiteral("aboutAuthor"));
-  AddLabel(this, QString::fromUtf8(kAboutReleaseText),
+  AddLabel(this, QString::fromUtf8(kAboutReleaseText) + QString::fromUtf8(kVersion),
            DialogRect(kSansSerifDialogScale, 44, 13, 76, 16))
       ->setObjectName(QStringLiteral("aboutRelease"));
 }
