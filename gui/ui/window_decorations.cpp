@@ -1,11 +1,15 @@
 #include "ui/window_decorations.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QString>
+#include <QVariant>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -23,8 +27,29 @@ constexpr std::uint32_t kDecorTitle = 1u << 3;
 constexpr std::uint32_t kDecorMenu = 1u << 4;
 
 constexpr const char* kMotifHintsAtom = "_MOTIF_WM_HINTS";
+constexpr const char* kTitleFittedProperty = "kelvoraTitleFitted";
+
+// Widens `dialog` once so its title shows whole, keeping its content centred.
+void FitTitle(QWidget* dialog) {
+  if (dialog->property(kTitleFittedProperty).toBool()) return;
+  dialog->setProperty(kTitleFittedProperty, true);
+  QFont titleFont = dialog->font();
+  titleFont.setBold(true);  // title bars mostly set their text in bold
+  const int width = dialog->width();
+  const int wanted = TitleFitWidth(QFontMetrics(titleFont), dialog->windowTitle(), width);
+  if (wanted == width) return;
+  const int shift = (wanted - width) / 2;
+  for (QWidget* child : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!child->isWindow()) child->move(child->pos() + QPoint(shift, 0));
+  }
+  dialog->setFixedSize(wanted, dialog->height());
+}
 
 }  // namespace
+
+int TitleFitWidth(const QFontMetrics& titleFont, const QString& title, int width) {
+  return std::max(width, titleFont.horizontalAdvance(title) + kTitleBarRoom);
+}
 
 MotifHints FixedDialogHints(bool closeBox) {
   MotifHints hints{};
@@ -37,6 +62,7 @@ MotifHints FixedDialogHints(bool closeBox) {
 void ApplyFixedDialogDecorations(QWidget* dialog, bool closeBox) {
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   if (x11 == nullptr || x11->connection() == nullptr) return;
+  FitTitle(dialog);
   xcb_connection_t* connection = x11->connection();
   const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(
       connection, 0, static_cast<std::uint16_t>(std::strlen(kMotifHintsAtom)), kMotifHintsAtom);
