@@ -47,7 +47,8 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   AddLabel(this, QString::fromUtf8(kAboutAuthorText), DialogRect(kSansSerifDialogScale, 36, 1, 108, 8))
       ->setObjectName(QStringLiteral("aboutAuthor"));
   AddLabel(this, QString::fromUtf8(kAboutReleaseText) + QString::fromUtf8(kVersion),
-           DialogRect(kSansSerifDialogScale, 44, 13, 76, 16))
+           // As wide as the line above, so the version never runs off.
+           DialogRect(kSansSerifDialogScale, 44, 13, 108, 16))
       ->setObjectName(QStringLiteral("aboutRelease"));
 }
 

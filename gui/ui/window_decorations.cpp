@@ -33,8 +33,10 @@ constexpr const char* kTitleFittedProperty = "kelvoraTitleFitted";
 void FitTitle(QWidget* dialog) {
   if (dialog->property(kTitleFittedProperty).toBool()) return;
   dialog->setProperty(kTitleFittedProperty, true);
-  QFont titleFont = dialog->font();
-  titleFont.setBold(true);  // title bars mostly set their text in bold
+  // The window manager sets the title in its own face, mostly the desktop's
+  // bold one, which is larger than the dialogs' template face.
+  QFont titleFont = QGuiApplication::font();
+  titleFont.setBold(true);
   const int width = dialog->width();
   const int wanted = TitleFitWidth(QFontMetrics(titleFont), dialog->windowTitle(), width);
   if (wanted == width) return;

@@ -35,7 +35,7 @@ MotifHints FixedDialogHints(bool closeBox);
 // type; a small dialog's title then shrinks to a few letters. The room a
 // title bar takes besides the title: the window icon, up to three buttons
 // and the margins.
-inline constexpr int kTitleBarRoom = 120;
+inline constexpr int kTitleBarRoom = 140;
 
 // The width a fixed dialog needs for `title` (in the title bar's face, as
 // `titleFont` measures it) to show whole beside kTitleBarRoom; never less
