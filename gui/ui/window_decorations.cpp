@@ -29,7 +29,9 @@ constexpr std::uint32_t kDecorMenu = 1u << 4;
 constexpr const char* kMotifHintsAtom = "_MOTIF_WM_HINTS";
 constexpr const char* kTitleFittedProperty = "kelvoraTitleFitted";
 
-// Widens `dialog` once so its title shows whole, keeping its content centred.
+// Widens `dialog` once so its title shows whole. The content stays where its
+// template puts it (some dialogs paint beside their controls at fixed
+// places); the room comes on the right.
 void FitTitle(QWidget* dialog) {
   if (dialog->property(kTitleFittedProperty).toBool()) return;
   dialog->setProperty(kTitleFittedProperty, true);
@@ -39,12 +41,7 @@ void FitTitle(QWidget* dialog) {
   titleFont.setBold(true);
   const int width = dialog->width();
   const int wanted = TitleFitWidth(QFontMetrics(titleFont), dialog->windowTitle(), width);
-  if (wanted == width) return;
-  const int shift = (wanted - width) / 2;
-  for (QWidget* child : dialog->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-    if (!child->isWindow()) child->move(child->pos() + QPoint(shift, 0));
-  }
-  dialog->setFixedSize(wanted, dialog->height());
+  if (wanted != width) dialog->setFixedSize(wanted, dialog->height());
 }
 
 }  // namespace

@@ -44,8 +44,8 @@ int TitleFitWidth(const QFontMetrics& titleFont, const QString& title, int width
 
 // Writes FixedDialogHints(closeBox) to the window of `dialog` when the
 // program runs on X11; elsewhere the window flags already say it. There it
-// also widens the dialog once to TitleFitWidth, its template's controls
-// moved along to stay centred. Call it once the native window exists and
+// also widens the dialog once to TitleFitWidth, the room added on the right
+// of its template's controls. Call it once the native window exists and
 // before it is mapped (a show event).
 void ApplyFixedDialogDecorations(QWidget* dialog, bool closeBox);
 

@@ -188,7 +188,8 @@ WriteResult WriteSettingsRecord(const std::filesystem::path& file, const Station
   // The superuser passes the check above whatever the mode; a file with no
   // write bit at all was made read-only on purpose and stays so for everyone.
   struct stat current {};
-  if (::stat(file.c_str(), &current) == 0 && (current.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+  constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
+  if (::stat(file.c_str(), &current) == 0 && (current.st_mode & kAnyWriteBit) == 0) {
     return Failed(file, EACCES);
   }
   const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
