@@ -235,6 +235,7 @@ TEST_F(WindowTest, StepsPastTheOffsetLimitSaySoOnTheStatusLine) {
       continue;
     }
     EXPECT_EQ(status->text(), QString::fromLatin1(r.note));
+    EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text()));
     dialog->HandleTimer(kStatusTimerId);
     EXPECT_FALSE(status->text().contains(QStringLiteral("limit")));
   }
