@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "app/settings.h"
 #include "stations/locator.h"
 
 namespace kelvora::cli {
@@ -63,11 +64,11 @@ double ParseCoordinate(std::string_view text, const std::string& what, const cha
 }  // namespace
 
 double ParseLatitude(std::string_view text, const std::string& what) {
-  return ParseCoordinate(text, what, "latitude", 90.0);
+  return ParseCoordinate(text, what, "latitude", kLatitudeLimitDegrees);
 }
 
 double ParseLongitude(std::string_view text, const std::string& what) {
-  return ParseCoordinate(text, what, "longitude", 180.0);
+  return ParseCoordinate(text, what, "longitude", kLongitudeLimitDegrees);
 }
 
 LatLon ParseLatLonPair(std::string_view text, const std::string& what) {

@@ -143,11 +143,10 @@ TrackerModel BuildModel(const StateOptions& options) {
     SetHomeAtStartUp(model, home.latitude, home.longitude);
   }
   if (options.gmtOffset) {
-    if (*options.gmtOffset < -kGmtOffsetOptionLimitHours ||
-        *options.gmtOffset > kGmtOffsetOptionLimitHours) {
+    if (*options.gmtOffset < -kGmtOffsetLimitHours || *options.gmtOffset > kGmtOffsetLimitHours) {
       throw UsageError("--gmt-offset " + std::to_string(*options.gmtOffset) + " is outside -" +
-                       std::to_string(kGmtOffsetOptionLimitHours) + ".." +
-                       std::to_string(kGmtOffsetOptionLimitHours) + " hours");
+                       std::to_string(kGmtOffsetLimitHours) + ".." +
+                       std::to_string(kGmtOffsetLimitHours) + " hours");
     }
     model.home.gmtOffsetHours = static_cast<std::int32_t>(*options.gmtOffset);
   }

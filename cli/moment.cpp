@@ -18,7 +18,7 @@ CLI::Option* AddGmtOffsetOption(CLI::App* command, std::optional<std::int64_t>& 
       ->add_option("--gmt-offset", gmtOffset,
                    "home's whole hours from local standard time to UTC, 6 for US Central "
                    "(default: from Dorvakin.dat)")
-      ->check(WholeNumberIn(-kGmtOffsetOptionLimitHours, kGmtOffsetOptionLimitHours));
+      ->check(WholeNumberIn(-kGmtOffsetLimitHours, kGmtOffsetLimitHours));
 }
 
 void AddMomentOptions(CLI::App* command, MomentOptions& options) {
@@ -36,7 +36,7 @@ std::int32_t GmtOffsetHours(const std::optional<std::int64_t>& gmtOffset,
 }
 
 std::string HomeLocalText(std::int64_t utc, std::int32_t gmtOffsetHours) {
-  return AscTimeText(utc - std::int64_t{gmtOffsetHours} * 3600).value_or("?");
+  return AscTimeText(utc - GmtOffsetSeconds(gmtOffsetHours)).value_or("?");
 }
 
 }  // namespace kelvora::cli

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "app/clock.h"
+#include "app/settings.h"
 #include "arguments.h"
 #include "exit_status.h"
 #include "moment.h"

@@ -65,7 +65,7 @@ int main(int argc, char* argv[]) {
     return 0;
   }
 
-  if (!kelvora::gui::CanOpenDisplay(argv[0])) {
+  if (!kelvora::gui::CanOpenDisplay(argc, argv)) {
     std::fprintf(stderr, "%s\n", kelvora::gui::NoDisplayNotice().c_str());
     return kelvora::gui::kNoDisplayExitStatus;
   }

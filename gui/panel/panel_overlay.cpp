@@ -52,8 +52,11 @@ void PaintOverlay(QPainter& painter, PanelOverlayState& state, const DrawingReso
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 
   for (const StepButtonDef& def : StepButtons()) {
-    OverlayItem& item = state.captions[static_cast<std::size_t>(def.button)];
-    if (!DrawNow(item, CaptionArea(def.button, resources), region, consume)) continue;
+    const auto index = static_cast<std::size_t>(def.button);
+    OverlayItem& item = state.captions[index];
+    const bool up = state.captionFlags[index];
+    if (!DrawNow(item, CaptionArea(def.button, resources), region, consume) && !up) continue;
+    if (consume) item.onScreen = up;
     const QRect& box = def.captionBox;
     GdiRectangle(painter, kBlack, resources.creamBrush, box.left(), box.top(),
                  box.left() + box.width(), box.top() + box.height());

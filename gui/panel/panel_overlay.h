@@ -2,10 +2,12 @@
 // captions, the earth-map read-out line, the pointer coordinates and the cross
 // of a freshly placed second station.
 //
-// These behave like drawings made straight onto the window: a handler asks
-// for one, the next paint shows it, and any later repaint that covers it
-// without asking again wipes it out (the read-out line thus disappears when
-// the status line under it repaints).
+// The read-out, the pointer text and the cross behave like drawings made
+// straight onto the window: a handler asks for one, the next paint shows it,
+// and any later repaint that covers it without asking again wipes it out
+// (the read-out line thus disappears when the status line under it
+// repaints). A caption stays up, over whatever the panel repaints under it,
+// for as long as its flag is set.
 #pragma once
 
 #include <QFont>

@@ -189,8 +189,7 @@ void PaintSkyOverlay(QPainter& painter, const TrackerModel& model,
   }
 }
 
-void PaintPhasePicture(QPainter& painter, const DrawingResources& resources, int m,
-                       bool stepCaptionShown) {
+void PaintPhasePicture(QPainter& painter, const DrawingResources& resources, int m) {
   PaintEtchedFrame(painter, 224, 30, 256, 56);
   GdiRectangle(painter, resources.blackPen.color(), resources.blackBrush, 225, 31, 255, 55);
   const QColor darkGrey = resources.darkGreyPen.color();
@@ -227,17 +226,15 @@ void PaintPhasePicture(QPainter& painter, const DrawingResources& resources, int
                lit.ellipseRight, kDiscBottom);
   }
 
-  if (!stepCaptionShown) {
-    const PhaseWord word = PhaseWordFor(m);
-    if (word.text[0] != '\0') {
-      GdiText(painter, resources.smallBoldFont, word.colour, kPhaseWordX, kPhaseWordY,
-              QString::fromLatin1(word.text), kPanelTextBackground);
-    }
+  const PhaseWord word = PhaseWordFor(m);
+  if (word.text[0] != '\0') {
+    GdiText(painter, resources.smallBoldFont, word.colour, kPhaseWordX, kPhaseWordY,
+            QString::fromLatin1(word.text), kPanelTextBackground);
   }
 }
 
 void PaintPanel(QPainter& painter, const TrackerModel& model, const DrawingResources& resources,
-                const PanelPictures& pictures, const QPalette& palette, bool stepCaptionShown) {
+                const PanelPictures& pictures, const QPalette& palette) {
   painter.setRenderHint(QPainter::Antialiasing, false);
 
   const QImage* map = nullptr;
@@ -261,13 +258,13 @@ void PaintPanel(QPainter& painter, const TrackerModel& model, const DrawingResou
             QStringLiteral("Moon View"));
   }
 
-  if (!stepCaptionShown) PaintStepButtons(painter, palette);
+  PaintStepButtons(painter, palette);
 
   if (model.view.mapBitmap == kSkyMapBitmap) {
     PaintSkyOverlay(painter, model, resources);
   } else if (model.view.mapBitmap == kEarthMapBitmap) {
     PaintEarthOverlay(painter, model, resources);
-    PaintPhasePicture(painter, resources, model.tracking.phaseIndex, stepCaptionShown);
+    PaintPhasePicture(painter, resources, model.tracking.phaseIndex);
   }
   painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }

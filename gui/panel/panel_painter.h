@@ -25,17 +25,17 @@ PanelPictures LoadPanelPictures();
 
 // Everything the paint handler draws, in its order, onto a raster device
 // (widget backing store or QImage) of the client area's size. The background
-// is assumed to be erased already.
+// is assumed to be erased already. A time-step caption is no part of it: it
+// lies over the panel and covers what it covers.
 void PaintPanel(QPainter& painter, const TrackerModel& model, const DrawingResources& resources,
-                const PanelPictures& pictures, const QPalette& palette, bool stepCaptionShown);
+                const PanelPictures& pictures, const QPalette& palette);
 
 // Parts of PaintPanel, exposed for the tests.
 void PaintEarthOverlay(QPainter& painter, const TrackerModel& model,
                        const DrawingResources& resources);
 void PaintSkyOverlay(QPainter& painter, const TrackerModel& model,
                      const DrawingResources& resources);
-void PaintPhasePicture(QPainter& painter, const DrawingResources& resources, int phaseIndex,
-                       bool stepCaptionShown);
+void PaintPhasePicture(QPainter& painter, const DrawingResources& resources, int phaseIndex);
 
 // The second station's red cross at (x, y): its marker on the earth map, and
 // the cross a click on the map leaves at once.

@@ -82,8 +82,7 @@ QImage PanelWidget::RenderToImage() {
   QImage image(kClientWidth, kClientHeight, QImage::Format_RGB32);
   image.fill(palette().color(QPalette::Window));
   QPainter painter(&image);
-  PaintPanel(painter, impl_->model, impl_->resources, impl_->pictures, palette(),
-             impl_->overlay.stepCaptionShown);
+  PaintPanel(painter, impl_->model, impl_->resources, impl_->pictures, palette());
   PaintOverlay(painter, impl_->overlay, impl_->resources, font(), QRegion(image.rect()), false);
   return image;
 }
@@ -97,8 +96,7 @@ void PanelWidget::paintEvent(QPaintEvent* event) {
     painter.drawPixmap((width() - icon.width() + 1) / 2, (height() - icon.height() + 1) / 2, icon);
     return;
   }
-  PaintPanel(painter, impl_->model, impl_->resources, impl_->pictures, palette(),
-             impl_->overlay.stepCaptionShown);
+  PaintPanel(painter, impl_->model, impl_->resources, impl_->pictures, palette());
 }
 
 bool PanelWidget::event(QEvent* event) {
@@ -107,7 +105,43 @@ bool PanelWidget::event(QEvent* event) {
       impl_ != nullptr && impl_->layer != nullptr) {
     QTimer::singleShot(0, impl_->layer, [layer = impl_->layer] { layer->raise(); });
   }
+  // A value box takes the moves over it for itself: the pointer entering
+  // one has left the buttons.
+  if (event->type() == QEvent::ChildAdded) {
+    QObject* child = static_cast<QChildEvent*>(event)->child();
+    if (child->isWidgetType()) child->installEventFilter(this);
+  }
   return QWidget::event(event);
+}
+
+bool PanelWidget::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Enter) TakeCaptionsAway();
+  return QWidget::eventFilter(watched, event);
+}
+
+void PanelWidget::TakeCaptionsAway() {
+  PanelOverlayState& overlay = impl_->overlay;
+  for (const StepButton button : kCaptionEraseOrder) {
+    const auto index = static_cast<std::size_t>(button);
+    if (!overlay.captionFlags[index]) continue;
+    update(CaptionEraseArea(button, impl_->resources));
+    overlay.captionFlags[index] = false;
+    overlay.captions[index].pending = false;
+  }
+  overlay.stepCaptionShown = false;
+}
+
+// Repaints where the second station's cross is now, ahead of a move or a
+// removal: the cross reaches four pixels past its point, below the map's
+// last row when it stands in the bottom rows, where the map's repaint does
+// not go.
+static void EraseStation2Cross(PanelWidget& panel, const TrackerModel& model,
+                               const PanelOverlayState& overlay) {
+  if (model.station2.HasLocator()) {
+    const MapPoint marker = model.tracking.station2Marker;
+    panel.update(PlacedCrossArea(QPoint(marker.x, marker.y)));
+  }
+  if (overlay.placedCross.Shown()) panel.update(PlacedCrossArea(overlay.placedAt));
 }
 
 void PanelWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -201,6 +235,7 @@ void PanelWidget::mousePressEvent(QMouseEvent* event) {
 
   if (event->button() == Qt::RightButton) {
     if (d.model.view.mapBitmap == kEarthMapBitmap && OnEarthMapForRemoval(x, y)) {
+      EraseStation2Cross(*this, d.model, d.overlay);
       RemoveStation2(d.model);
       InvalidateRect(kMapInsideRepaintRect);
     }
@@ -232,6 +267,7 @@ void PanelWidget::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton) {
     if (d.model.view.mapBitmap == kEarthMapBitmap && OnEarthMapForReadout(x, y)) {
       InvalidateRect(kMapRepaintRect);
+      EraseStation2Cross(*this, d.model, d.overlay);
       PlaceStation2OnMap(d.model, x, y);
       d.overlay.placedAt = at;
       d.overlay.placedCross.Request();
@@ -248,8 +284,9 @@ void PanelWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void PanelWidget::leaveEvent(QEvent* event) {
-  // Leaving the window is no move over it: captions and the read-out stay
-  // until a later move or repaint, as drawings on the window would.
+  // A caption belongs to the pointer over its button; the read-out stays
+  // until a later move or repaint, as a drawing on the window would.
+  TakeCaptionsAway();
   QWidget::leaveEvent(event);
 }
 

@@ -41,6 +41,10 @@ class PanelWidget : public QWidget {
   // The mouse handlers' flags and pending drawings, for checks.
   const PanelOverlayState& OverlayState() const;
 
+  // Takes every time-step caption away: the pointer has left the buttons
+  // for somewhere that sends the panel no moves.
+  void TakeCaptionsAway();
+
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -48,6 +52,7 @@ class PanelWidget : public QWidget {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
   bool event(QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   struct Impl;

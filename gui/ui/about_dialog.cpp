@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QLabel>
 
+#include "app/version.h"
 #include "ui/dialog_units.h"
 #include "ui/program.h"
 #include "ui/window_decorations.h"
@@ -45,8 +46,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
 
   AddLabel(this, QString::fromUtf8(kAboutAuthorText), DialogRect(kSansSerifDialogScale, 36, 1, 108, 8))
       ->setObjectName(QStringLiteral("aboutAuthor"));
-  AddLabel(this, QString::fromUtf8(kAboutReleaseText),
-           DialogRect(kSansSerifDialogScale, 44, 13, 76, 16))
+  AddLabel(this, QString::fromUtf8(kAboutReleaseText) + QString::fromUtf8(kVersion),
+           // As wide as the line above, so the version never runs off.
+           DialogRect(kSansSerifDialogScale, 44, 13, 108, 16))
       ->setObjectName(QStringLiteral("aboutRelease"));
 }
 

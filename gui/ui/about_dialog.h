@@ -6,7 +6,8 @@
 namespace kelvora::gui {
 
 inline constexpr const char* kAboutTitle = "Kelvora Win Beta Ver 1.10";
-inline constexpr const char* kAboutReleaseText = "   Release version 1.00";
+// Followed by the package version, the one `kelvora --version` prints.
+inline constexpr const char* kAboutReleaseText = "   Release version ";
 inline constexpr const char* kAboutAuthorText = "Kelvora Win, by its developers";
 
 // No buttons of its own: Esc or the window's close button end it.

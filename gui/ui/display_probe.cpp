@@ -25,7 +25,7 @@ std::string Variable(const char* name) {
 
 }  // namespace
 
-bool CanOpenDisplay(const char* programName) {
+bool CanOpenDisplay(int argc, char* argv[]) {
   const pid_t child = ::fork();
   if (child < 0) return true;  // cannot ask: let Qt try in this process
   if (child == 0) {
@@ -37,8 +37,8 @@ bool CanOpenDisplay(const char* programName) {
       ::dup2(null, STDERR_FILENO);
     }
     ::alarm(kProbeSeconds);
-    int argc = 1;
-    char* argv[] = {const_cast<char*>(programName), nullptr};
+    // The child's own copy of the arguments: Qt takes its options out of
+    // them here as it will in the program.
     QGuiApplication probe(argc, argv);
     ::_exit(0);
   }

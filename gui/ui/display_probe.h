@@ -12,10 +12,11 @@ namespace kelvora::gui {
 // scripts/run then runs the terminal read-out instead.
 inline constexpr int kNoDisplayExitStatus = 3;
 
-// Starts Qt's platform in a child process and reports whether it came up
-// within a few seconds. Must be called before the QApplication exists,
-// while the process has one thread.
-bool CanOpenDisplay(const char* programName);
+// Starts Qt's platform in a child process, with the program's own arguments
+// (so Qt's -platform and -display options count), and reports whether it
+// came up within a few seconds. Must be called before the QApplication
+// exists, while the process has one thread.
+bool CanOpenDisplay(int argc, char* argv[]);
 
 // The one line the program prints when CanOpenDisplay said no, naming the
 // display variables it saw.

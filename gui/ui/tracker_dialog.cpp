@@ -60,6 +60,9 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
     options_.showMessage = [this](const QString& text) {
       QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kProgramName), text, QMessageBox::Ok,
                       this);
+      // A title and a close button only, as the dialogs have.
+      box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
       box.exec();
     };
   }
@@ -437,6 +440,9 @@ bool TrackerDialog::IsOwnTimerEvent(QObject* watched, QEvent* event) const {
 
 bool TrackerDialog::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (type == QEvent::KeyPress && watched == menuBar_ && LeaveIdleMenuBar(event)) {
+    return HandleKey(static_cast<QKeyEvent*>(event));
+  }
   if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
     if (!IsFirstKeyReceiver(watched)) return false;
     return HandleKey(static_cast<QKeyEvent*>(event));
@@ -458,6 +464,25 @@ bool TrackerDialog::eventFilter(QObject* watched, QEvent* event) {
     return false;
   }
   return QDialog::eventFilter(watched, event);
+}
+
+bool TrackerDialog::LeaveIdleMenuBar(QEvent* event) {
+  // After a menu was closed with Esc, or Alt was tapped alone, the menu bar
+  // keeps the keyboard with no menu open and little to show for it; a plain
+  // letter there would open a menu by its mnemonic (H for Help) where the
+  // user meant a time step. Such a letter makes the bar let go of the
+  // keyboard and is the window's again. Arrows, Enter and Esc still walk
+  // the bar, and Alt+letter still opens a menu.
+  if (QApplication::activePopupWidget() != nullptr) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if ((key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) != 0) {
+    return false;
+  }
+  if (key->key() < Qt::Key_A || key->key() > Qt::Key_Z) return false;
+  // The bar leaves its keyboard mode as it loses the focus; the window
+  // itself takes it, as a window with no control focused has it.
+  setFocus(Qt::OtherFocusReason);
+  return true;
 }
 
 bool TrackerDialog::HandleKey(QKeyEvent* event) {

@@ -89,6 +89,7 @@ class TrackerDialog : public QDialog, public PanelHost {
   void StartTimers();
   void ShowMessage(const QString& text);
 
+  bool LeaveIdleMenuBar(QEvent* event);
   bool HandleKey(QKeyEvent* event);
   bool ApplyKey(const KeyMessage& message);
   void ApplyHeldRelease();

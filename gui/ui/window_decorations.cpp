@@ -1,11 +1,15 @@
 #include "ui/window_decorations.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
+#include <QString>
+#include <QVariant>
 #include <QWidget>
 #include <QtGui/qguiapplication_platform.h>
 
 #include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -23,8 +27,28 @@ constexpr std::uint32_t kDecorTitle = 1u << 3;
 constexpr std::uint32_t kDecorMenu = 1u << 4;
 
 constexpr const char* kMotifHintsAtom = "_MOTIF_WM_HINTS";
+constexpr const char* kTitleFittedProperty = "kelvoraTitleFitted";
+
+// Widens `dialog` once so its title shows whole. The content stays where its
+// template puts it (some dialogs paint beside their controls at fixed
+// places); the room comes on the right.
+void FitTitle(QWidget* dialog) {
+  if (dialog->property(kTitleFittedProperty).toBool()) return;
+  dialog->setProperty(kTitleFittedProperty, true);
+  // The window manager sets the title in its own face, mostly the desktop's
+  // bold one, which is larger than the dialogs' template face.
+  QFont titleFont = QGuiApplication::font();
+  titleFont.setBold(true);
+  const int width = dialog->width();
+  const int wanted = TitleFitWidth(QFontMetrics(titleFont), dialog->windowTitle(), width);
+  if (wanted != width) dialog->setFixedSize(wanted, dialog->height());
+}
 
 }  // namespace
+
+int TitleFitWidth(const QFontMetrics& titleFont, const QString& title, int width) {
+  return std::max(width, titleFont.horizontalAdvance(title) + kTitleBarRoom);
+}
 
 MotifHints FixedDialogHints(bool closeBox) {
   MotifHints hints{};
@@ -37,6 +61,7 @@ MotifHints FixedDialogHints(bool closeBox) {
 void ApplyFixedDialogDecorations(QWidget* dialog, bool closeBox) {
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   if (x11 == nullptr || x11->connection() == nullptr) return;
+  FitTitle(dialog);
   xcb_connection_t* connection = x11->connection();
   const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(
       connection, 0, static_cast<std::uint16_t>(std::strlen(kMotifHintsAtom)), kMotifHintsAtom);

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+class QFontMetrics;
+class QString;
 class QWidget;
 
 namespace kelvora::gui {
@@ -28,9 +30,23 @@ struct MotifHints {
 // or maximised; closed from its title bar only when it has a close box.
 MotifHints FixedDialogHints(bool closeBox);
 
+// Some window managers (openbox among them) read no button bits from the
+// Motif hints and give every dialog its minimise button, whatever its window
+// type; a small dialog's title then shrinks to a few letters. The room a
+// title bar takes besides the title: the window icon, up to three buttons
+// and the margins.
+inline constexpr int kTitleBarRoom = 140;
+
+// The width a fixed dialog needs for `title` (in the title bar's face, as
+// `titleFont` measures it) to show whole beside kTitleBarRoom; never less
+// than its own `width`.
+int TitleFitWidth(const QFontMetrics& titleFont, const QString& title, int width);
+
 // Writes FixedDialogHints(closeBox) to the window of `dialog` when the
-// program runs on X11; elsewhere the window flags already say it. Call it
-// once the native window exists and before it is mapped (a show event).
+// program runs on X11; elsewhere the window flags already say it. There it
+// also widens the dialog once to TitleFitWidth, the room added on the right
+// of its template's controls. Call it once the native window exists and
+// before it is mapped (a show event).
 void ApplyFixedDialogDecorations(QWidget* dialog, bool closeBox);
 
 }  // namespace kelvora::gui

@@ -39,22 +39,25 @@ void EncodeField(RecordBytes& bytes, std::size_t index, double value) {
 
 // The ranges a field must lie in to be used; the whole-number fields are
 // checked as the program uses them, truncated toward zero.
-constexpr double kMaxLatitude = 90.0;
-constexpr double kMaxLongitude = 180.0;
-constexpr double kMaxGmtOffsetHours = 14.0;  // UTC-12 to UTC+14, with room on the west side
-
 bool Within(double value, double limit) { return value >= -limit && value <= limit; }
 
-bool UsableGmtOffset(double hours) { return Within(std::trunc(hours), kMaxGmtOffsetHours); }
+bool UsableGmtOffset(double hours) {
+  return Within(std::trunc(hours), static_cast<double>(kGmtOffsetLimitHours));
+}
 
 bool UsableUnit(double unit) {
   const double whole = std::trunc(unit);
   return whole == 0.0 || whole == 1.0;
 }
 
+struct ReadResult {
+  StationSettings record;
+  std::size_t bytes = 0;  // how many bytes of the record the file held
+};
+
 // Reads up to one record; a shorter file fills only the bytes it has and the
 // rest stays zero. Empty when the file is missing or cannot be read.
-std::optional<StationSettings> ReadRecord(const std::filesystem::path& file) {
+std::optional<ReadResult> ReadRecord(const std::filesystem::path& file) {
   std::FILE* f = std::fopen(file.c_str(), "rb");
   if (f == nullptr) {
     return std::nullopt;
@@ -66,13 +69,17 @@ std::optional<StationSettings> ReadRecord(const std::filesystem::path& file) {
   if (failed || got > bytes.size()) {
     return std::nullopt;
   }
-  StationSettings s;
-  s.latitude = DecodeField(bytes, 0);
-  s.longitude = DecodeField(bytes, 1);
-  s.gmtOffset = DecodeField(bytes, 2);
-  s.distanceUnit = DecodeField(bytes, 3);
-  return s;
+  ReadResult read;
+  read.record.latitude = DecodeField(bytes, 0);
+  read.record.longitude = DecodeField(bytes, 1);
+  read.record.gmtOffset = DecodeField(bytes, 2);
+  read.record.distanceUnit = DecodeField(bytes, 3);
+  read.bytes = got;
+  return read;
 }
+
+// Whether field `index` lies whole within the first `bytes` of the record.
+bool Held(std::size_t bytes, std::size_t index) { return bytes >= (index + 1) * kFieldBytes; }
 
 WriteResult Failed(const std::filesystem::path& file, int error) {
   return Fail("Cannot save \"" + file.filename().string() + "\": " + std::strerror(error) +
@@ -101,7 +108,7 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
 SettingsLoad LoadSettings(const std::filesystem::path& file, StationSettings& record,
                           HomeStation& home) {
   SettingsLoad load;
-  const std::optional<StationSettings> loaded = ReadRecord(file);
+  const std::optional<ReadResult> loaded = ReadRecord(file);
   if (!loaded) {
     // Missing or unreadable: the defaults. The record's GMT offset and unit
     // keep what they held, and so does the home station's unit (miles before
@@ -116,22 +123,23 @@ SettingsLoad LoadSettings(const std::filesystem::path& file, StationSettings& re
     return load;
   }
   load.found = true;
-  record = *loaded;
-  // Each damaged field alone takes its default, in the record too, so that
-  // a later save writes a usable record.
-  if (!Within(record.latitude, kMaxLatitude)) {
+  load.bytes = loaded->bytes;
+  record = loaded->record;
+  // Each damaged or missing field alone takes its default, in the record
+  // too, so that a later save writes a usable record.
+  if (!Held(load.bytes, 0) || !Within(record.latitude, kLatitudeLimitDegrees)) {
     record.latitude = kDefaultLatitude;
     load.replaced.emplace_back("latitude");
   }
-  if (!Within(record.longitude, kMaxLongitude)) {
+  if (!Held(load.bytes, 1) || !Within(record.longitude, kLongitudeLimitDegrees)) {
     record.longitude = kDefaultLongitude;
     load.replaced.emplace_back("longitude");
   }
-  if (!UsableGmtOffset(record.gmtOffset)) {
+  if (!Held(load.bytes, 2) || !UsableGmtOffset(record.gmtOffset)) {
     record.gmtOffset = 0.0;
     load.replaced.emplace_back("GMT offset");
   }
-  if (!UsableUnit(record.distanceUnit)) {
+  if (!Held(load.bytes, 3) || !UsableUnit(record.distanceUnit)) {
     record.distanceUnit = static_cast<double>(kDefaultDistanceUnit);
     load.replaced.emplace_back("distance unit");
   }
@@ -153,7 +161,12 @@ std::optional<std::string> DamagedSettingsNotice(const std::filesystem::path& fi
     fields += load.replaced[i];
   }
   const bool one = load.replaced.size() == 1;
-  return "\"" + file.filename().string() + "\" is damaged: its " + fields +
+  const std::string size =
+      load.bytes < kSettingsRecordBytes
+          ? " (" + std::to_string(load.bytes) + " of its " +
+                std::to_string(kSettingsRecordBytes) + " bytes)"
+          : std::string();
+  return "\"" + file.filename().string() + "\" is damaged" + size + ": its " + fields +
          (one ? " was" : " were") + " replaced by the default" + (one ? "" : "s") +
          ". The file stays as it is until you save.";
 }
@@ -172,6 +185,13 @@ WriteResult WriteSettingsRecord(const std::filesystem::path& file, const Station
   if (::faccessat(AT_FDCWD, file.c_str(), F_OK, AT_EACCESS) == 0 &&
       ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0) {
     return Failed(file, errno);
+  }
+  // The superuser passes the check above whatever the mode; a file with no
+  // write bit at all was made read-only on purpose and stays so for everyone.
+  struct stat current {};
+  constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
+  if (::stat(file.c_str(), &current) == 0 && (current.st_mode & kAnyWriteBit) == 0) {
+    return Failed(file, EACCES);
   }
   const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
   std::string name = (folder / (file.filename().string() + ".XXXXXX")).string();

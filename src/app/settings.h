@@ -21,9 +21,13 @@ inline constexpr double kDefaultLongitude = 95.36;
 
 inline constexpr std::size_t kSettingsRecordBytes = 32;
 
-// The widest GMT offset, in whole hours either way, that kelvora-cli's
-// --gmt-offset accepts.
-inline constexpr int kGmtOffsetOptionLimitHours = 24;
+// The values a home station may have, the same for the setup dialog, the
+// settings file and the command line: latitude and longitude within these
+// many degrees either side, and the GMT offset within these many whole hours
+// (the zones run from UTC-12 to UTC+14; the limit is kept symmetric).
+inline constexpr double kLatitudeLimitDegrees = 90.0;
+inline constexpr double kLongitudeLimitDegrees = 180.0;
+inline constexpr int kGmtOffsetLimitHours = 14;
 
 // What a write came to: done, or a failure (kBroken) whose reason is the
 // message for the user.
@@ -32,16 +36,18 @@ using WriteResult = Status;
 // What LoadSettings found.
 struct SettingsLoad {
   bool found = false;  // the file was there and could be read
+  // How many bytes of the record the file held (a whole record or fewer).
+  std::size_t bytes = kSettingsRecordBytes;
   // Names of the fields that held no usable value ("latitude", "GMT offset",
   // ...) and were given their defaults, in file order.
   std::vector<std::string> replaced;
 };
 
 // Fills the record and the home station from the file, or from the defaults
-// when it is missing or unreadable. A short file fills only the fields it
-// has; the rest read as 0.0. A field that is not finite or lies outside its
-// range (latitude within 90 degrees, longitude within 180, GMT offset within
-// 14 hours, unit 0 or 1) alone takes its default; the file is not touched.
+// when it is missing or unreadable. A field the file does not hold whole (a
+// file shorter than a record, an empty one included), or one that is not
+// finite or lies outside its range (the limits above, unit 0 or 1), alone
+// takes its default and is named; the file is not touched.
 SettingsLoad LoadSettings(const std::filesystem::path& file, StationSettings& record,
                           HomeStation& home);
 
@@ -52,7 +58,9 @@ std::optional<std::string> DamagedSettingsNotice(const std::filesystem::path& fi
 
 // Writes the 32-byte record through a temporary file renamed over the old
 // one, so a failure never leaves a half-written file. An existing file the
-// user may not write is refused as opening it for writing would refuse it.
+// user may not write is refused as opening it for writing would refuse it,
+// and so is a file without any write permission bit, whoever the user is
+// (the superuser too: such a file was made read-only on purpose).
 // When the write fails the old file is untouched.
 WriteResult WriteSettingsRecord(const std::filesystem::path& file, const StationSettings& record);
 

@@ -17,7 +17,7 @@ namespace {
 constexpr std::array<RadioSource, 7> kRadioSources = {{
     {kSourceQuietSky, 32782, "&Quiet Sky", "Quiet Sky", 9.51, 40.2, false},
     {kSourceCassiopeiaA, 32783, "C&assiopeia A", "Cassiopeia A", 23.35, 58.55, true},
-    {kSourceCentaurusA, 32784, "C&entarus A", nullptr, 0.0, 0.0, false},
+    {kSourceCentaurusA, 32784, "C&entaurus A", nullptr, 0.0, 0.0, false},
     {kSourceCygnusA, 32785, "C&ygnus A", "Cygnus A", 19.92, 40.6, true},
     {kSourceGalacticCentre, 32786, "&Galactic Center", "Galactic Ctr", 17.71, -28.92, true},
     {kSourceTaurusA, 32787, "&Taurus A", nullptr, 0.0, 0.0, false},

@@ -133,8 +133,10 @@ CommandOutcome CheckUserStarItem() {
 }
 
 void StepTime(TrackerModel& model, std::int64_t seconds, std::int64_t clock) {
+  const std::int64_t wanted = std::int64_t{model.tracking.timeOffset} + seconds;
   model.tracking.timeOffset =
       StepTimeOffset(model.tracking.timeOffset, seconds, clock, model.home.gmtOffsetHours);
+  if (model.tracking.timeOffset != wanted) model.texts[TextId::kStatusLine] = kTimeLimitNote;
 }
 
 bool JumpToHorizonCrossing(TrackerModel& model, double latitude, double longitude,
@@ -142,7 +144,10 @@ bool JumpToHorizonCrossing(TrackerModel& model, double latitude, double longitud
   const Body body = model.view.sunView ? Body::Sun : Body::Moon;
   const Result<std::int32_t> offset = FindHorizonCrossing(
       latitude, longitude, body, clock, model.home.gmtOffsetHours, model.tracking.timeOffset);
-  if (!offset) return false;
+  if (!offset) {
+    model.texts[TextId::kStatusLine] = kNoCrossingNote;
+    return false;
+  }
   model.tracking.timeOffset = *offset;
   return true;
 }

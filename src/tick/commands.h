@@ -41,12 +41,21 @@ CommandOutcome SelectSource(TrackerModel& model, int code, std::int64_t clock);
 // The marks for the user-star item after the star dialog ends.
 CommandOutcome CheckUserStarItem();
 
+// What the status line says when a time step or a jump cannot be taken
+// whole; the status timer's next turn clears it.
+inline constexpr const char* kTimeLimitNote =
+    "Time offset at its limit: no further step. Esc: live time.";
+inline constexpr const char* kNoCrossingNote =
+    "No rise or set within the time offset's limit. Esc: live time.";
+
 // Adds a time step (seconds, negative to go back) to the time offset, with
-// the offset kept inside its 32-bit range and the supported years.
+// the offset kept inside its 32-bit range and the supported years; a step
+// cut short there puts kTimeLimitNote on the status line.
 void StepTime(TrackerModel& model, std::int64_t seconds, std::int64_t clock);
 
 // The horizon search for a station: moon, or sun in Sun View. Returns false
-// when no crossing was found (the offset is then unchanged).
+// when no crossing was found (the offset is then unchanged and the status
+// line says kNoCrossingNote).
 bool JumpToHorizonCrossing(TrackerModel& model, double latitude, double longitude,
                            std::int64_t clock);
 

@@ -99,8 +99,6 @@ TEST_F(SettingsTest, LoadsWhatTheFileHolds) {
       {"full_record", LittleEndian({51.5, -0.1, -1.0, 1.0}), 51.5, -0.1, -1, 1},
       {"half_hour_offset_truncates", LittleEndian({10.0, 20.0, -5.5, 1.0}), 10.0, 20.0, -5, 1},
       {"kilometres", LittleEndian({10.0, 20.0, 6.0, 0.0}), 10.0, 20.0, 6, 0},
-      {"sixteen_bytes_fill_position_only", LittleEndian({42.52, 70.96}), 42.52, 70.96, 0, 0},
-      {"empty_file_reads_zeros", Bytes{}, 0.0, 0.0, 0, 0},
       {"longer_file_uses_first_record", [] {
          Bytes b = LittleEndian({1.0, 2.0, 3.0, 1.0, 99.0});
          return b;
@@ -153,6 +151,18 @@ TEST_F(SettingsTest, DamagedFieldsAloneTakeTheirDefaults) {
        {}},
       {"offset_fraction_within_limit", LittleEndian({90.0, -180.0, 14.5, 1.0}), 90.0, -180.0, 14,
        1, {}},
+      // A file shorter than a record is damaged: what it lacks is named.
+      {"empty_file", Bytes{}, 29.42, 95.36, 0, 1,
+       {"latitude", "longitude", "GMT offset", "distance unit"}},
+      {"seven_bytes", Bytes(7, 0x40), 29.42, 95.36, 0, 1,
+       {"latitude", "longitude", "GMT offset", "distance unit"}},
+      {"sixteen_bytes_hold_the_position_only", LittleEndian({42.52, 70.96}), 42.52, 70.96, 0, 1,
+       {"GMT offset", "distance unit"}},
+      {"thirty_one_bytes_lack_the_unit", [] {
+         Bytes b = LittleEndian({10.0, 20.0, 3.0, 0.0});
+         b.pop_back();
+         return b;
+       }(), 10.0, 20.0, 3, 1, {"distance unit"}},
   };
   for (const Row& r : rows) {
     WriteBytes(file_, r.bytes);
@@ -190,6 +200,12 @@ TEST_F(SettingsTest, DamageNoticeNamesTheFileAndItsFields) {
   EXPECT_EQ(DamagedSettingsNotice(file_, load),
             "\"Dorvakin.dat\" is damaged: its latitude, longitude and distance unit were "
             "replaced by the defaults. The file stays as it is until you save.");
+  load.bytes = 7;
+  load.replaced = {"latitude", "longitude", "GMT offset", "distance unit"};
+  EXPECT_EQ(DamagedSettingsNotice(file_, load),
+            "\"Dorvakin.dat\" is damaged (7 of its 32 bytes): its latitude, longitude, GMT "
+            "offset and distance unit were replaced by the defaults. The file stays as it is "
+            "until you save.");
 
   // A missing file is a first start, not damage.
   StationSettings record;
@@ -298,20 +314,26 @@ WriteResult AsOrdinaryUser(Save save) {
   return result;
 }
 
+// Read-only files stay so for an ordinary user and for the superuser alike
+// (the second run is the first again when the tests do not run as root).
 TEST_F(SettingsTest, ReadOnlyFilesInAWritableFolderStayUntouched) {
   const Bytes old = LittleEndian({10.0, 20.0, 1.0, 1.0});
   fs::permissions(folder_, fs::perms::all);
+  for (const bool ordinary : {true, false})
   for (const char* name : {kSettingsFileName, kSettingsCopyFileName}) {
+    SCOPED_TRACE(ordinary ? "ordinary user" : "as the tests run");
     const fs::path file = folder_ / name;
+    fs::remove(file);
     WriteBytes(file, old);
     fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     StationSettings record{1.0, 2.0, 3.0, 0.0};
     HomeStation home;
-    const WriteResult result = AsOrdinaryUser([&] {
+    const auto save = [&] {
       return std::string(name) == kSettingsFileName
                  ? SaveHomeSettings(folder_, 1.0, 2.0, 3, record, home)
                  : SaveSettingsCopy(folder_, record);
-    });
+    };
+    const WriteResult result = ordinary ? AsOrdinaryUser(save) : save();
     ASSERT_FALSE(result.ok()) << name;
     EXPECT_NE(result.reason().find(name), std::string::npos) << result.reason();
     EXPECT_NE(result.reason().find("Permission denied"), std::string::npos) << result.reason();

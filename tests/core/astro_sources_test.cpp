@@ -22,7 +22,7 @@ TEST(RadioSources, MenuTable) {
   };
   const Row rows[] = {
       {1, 32782, "&Quiet Sky", true},        {2, 32783, "C&assiopeia A", true},
-      {3, 32784, "C&entarus A", false},      {4, 32785, "C&ygnus A", true},
+      {3, 32784, "C&entaurus A", false},      {4, 32785, "C&ygnus A", true},
       {5, 32786, "&Galactic Center", true},  {6, 32787, "&Taurus A", false},
       {7, 32788, "&Other (enter ra && dec)", true},
   };

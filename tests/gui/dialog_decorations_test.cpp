@@ -1,6 +1,7 @@
 // The small dialogs: fixed size, no minimise or maximise button, and a close
 // box only on the dialogs whose caption has a system menu.
 #include <QDialog>
+#include <QFontMetrics>
 
 #include "gui_test_support.h"
 #include "help/help_dialog.h"
@@ -33,6 +34,32 @@ TEST(DialogDecorations, MotifHintsAskForTitleAndAtMostAClose) {
     EXPECT_EQ(hints.functions & (kAll | kResize | kMinimize | kMaximize), 0u) << r.name;
     EXPECT_EQ(hints.decorations & (32u | 64u), 0u) << r.name;
   }
+}
+
+// Under a window manager that gives every dialog three title-bar buttons,
+// each small dialog is widened just enough for its whole title; one whose
+// title already fits keeps its template's width.
+TEST(DialogDecorations, TitleFitWidthShowsTheWholeTitle) {
+  QFont bold = QApplication::font();
+  bold.setBold(true);
+  const QFontMetrics metrics(bold);
+  struct Row {
+    const char* title;
+    int width;  // the template's, in pixels
+  } rows[] = {{"Setup Data", 160},        {"Station2 Location", 202},
+              {"Search  EME Dir", 150},   {"Enter Star Data", 120},
+              {"Kelvora Win Beta Ver 1.10", 229}, {"Setup Data", 600}};
+  for (const Row& r : rows) {
+    const QString title = QString::fromLatin1(r.title);
+    const int width = TitleFitWidth(metrics, title, r.width);
+    EXPECT_GE(width, r.width) << r.title;
+    EXPECT_GE(width - kTitleBarRoom, metrics.horizontalAdvance(title)) << r.title;
+    // No wider than needed.
+    if (width > r.width) {
+      EXPECT_EQ(width - kTitleBarRoom, metrics.horizontalAdvance(title)) << r.title;
+    }
+  }
+  EXPECT_EQ(TitleFitWidth(metrics, QStringLiteral("Setup Data"), 600), 600);
 }
 
 // Every dialog the menu opens, as it is on the screen.

@@ -108,6 +108,11 @@ TEST(FormDialogMessageBox, RefusalShowsOneModalBox) {
   QObject::connect(&closer, &QTimer::timeout, [&] {
     if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
       shown << box->windowTitle() + "|" + box->text();
+      // A dialog over its dialog, with a title and a close button only.
+      EXPECT_EQ(box->parentWidget(), &dialog);
+      EXPECT_EQ(box->windowType(), Qt::Dialog);
+      EXPECT_FALSE(box->windowFlags() &
+                   (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
       box->accept();
     }
   });
@@ -120,6 +125,40 @@ TEST(FormDialogMessageBox, RefusalShowsOneModalBox) {
   EXPECT_EQ(shown, QStringList{"Kelvora Win|Please enter a number."});
   EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == latitude; }));
   EXPECT_EQ(latitude->selectedText(), "29.42");
+}
+
+// Alt with a letter is a command, never typing: one that names nothing in
+// the dialog leaves the field as it was; a button's mnemonic still presses
+// the button; the letter alone, or with Shift, is typed.
+TEST(FormDialogKeys, AltLetterTypesNothing) {
+  struct Row {
+    const char* name;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    const char* text;  // the grid field afterwards
+    bool closes;
+  } rows[] = {
+      {"alt_x_names_nothing", Qt::Key_X, Qt::AltModifier, "EL29", false},
+      {"alt_shift_q_names_nothing", Qt::Key_Q, Qt::AltModifier | Qt::ShiftModifier, "EL29", false},
+      {"letter_alone_is_typed", Qt::Key_X, Qt::NoModifier, "EL29X", false},
+      {"shifted_letter_is_typed", Qt::Key_Q, Qt::ShiftModifier, "EL29Q", false},
+      // The field acts as the button takes the focus: EL29 becomes EL29MM.
+      {"alt_s_presses_save_and_exit", Qt::Key_S, Qt::AltModifier, "EL29MM", true},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    QTemporaryDir folder;
+    TrackerModel model;
+    SetupDialog dialog(model, folder.path());
+    ShowActive(dialog);
+    auto* grid = Child<QLineEdit>(dialog, "edit1040");
+    TypeInto(grid, "EL29");
+    QTest::keyClick(grid, r.key, r.modifiers);
+    // A mnemonic clicks its button a moment later, as a pressed button shows.
+    EXPECT_EQ(QTest::qWaitFor([&] { return !dialog.isVisible(); }, r.closes ? 2000 : 200),
+              r.closes);
+    EXPECT_EQ(grid->text(), QString::fromLatin1(r.text));
+  }
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST_F(SetupDialogTest, TemplateTextsSizeAndTabOrder) {
   // 107 x 111 units at 1.5 and 1.625 pixels per unit: 160 x 180 pixels.
   EXPECT_EQ(dialog->size(), QSize(160, 180));
   EXPECT_EQ(Child<QPushButton>(*dialog, "button1068")->text(), "&Save and  Exit");
-  EXPECT_FALSE(Child<QPushButton>(*dialog, "button1068")->isDefault());
+  EXPECT_TRUE(Child<QPushButton>(*dialog, "button1068")->isDefault());
   EXPECT_EQ(Child<QRadioButton>(*dialog, "radio1112")->text(), "Show dist. in Miles");
   EXPECT_EQ(Child<QRadioButton>(*dialog, "radio1113")->text(), "Show dist. in Km.");
   QStringList labels;
@@ -178,27 +178,29 @@ INSTANTIATE_TEST_SUITE_P(
                       96.8, "EM12OV", "32.9", "96.8"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Enter in a field runs that field's step before the dialog closes, with its
-// refusal when the value is bad (the dialog then stays open).
+// Enter in a field runs that field's step, then does all that "&Save and
+// Exit" does: the home (the sun's observer too) and the GMT offset taken
+// over and the file written. A bad value or one past the limits the file is
+// read with is refused and the dialog stays open, writing nothing.
 struct EnterCase {
   const char* name;
   const char* field;
   const char* typed;
   bool closes;
   double latitude;
+  int gmtOffset;
   const char* locator;
   const char* message;
 };
 
 class SetupEnter : public SetupDialogTest, public ::testing::WithParamInterface<EnterCase> {};
 
-TEST_P(SetupEnter, FieldActsBeforeTheDialogCloses) {
+TEST_P(SetupEnter, DoesWhatSaveAndExitDoes) {
   const EnterCase& c = GetParam();
   Open();
   TypeInto(Edit(c.field), c.typed);
   QTest::keyClick(Edit(c.field), Qt::Key_Return);
   EXPECT_EQ(dialog->isVisible(), !c.closes);
-  EXPECT_DOUBLE_EQ(model.home.latitude, c.latitude);
   EXPECT_EQ(model.home.locator, c.locator);
   if (*c.message == '\0') {
     EXPECT_TRUE(recorder.messages.empty());
@@ -207,16 +209,64 @@ TEST_P(SetupEnter, FieldActsBeforeTheDialogCloses) {
     EXPECT_EQ(recorder.messages[0].text, c.message);
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == Edit(c.field); }));
   }
+  EXPECT_EQ(QFile::exists(folder.filePath("Dorvakin.dat")), c.closes);
+  if (!c.closes) return;
+  EXPECT_DOUBLE_EQ(model.home.latitude, c.latitude);
+  EXPECT_DOUBLE_EQ(model.home.sunLatitude, c.latitude);
+  EXPECT_EQ(model.home.gmtOffsetHours, c.gmtOffset);
+  const auto record = ReadRecord(folder.filePath("Dorvakin.dat"));
+  EXPECT_DOUBLE_EQ(record[0], c.latitude);
+  EXPECT_DOUBLE_EQ(record[2], c.gmtOffset);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Fields, SetupEnter,
     ::testing::Values(
-        EnterCase{"latitude_40_taken", "edit1000", "40", true, 40.0, "EN20HA", ""},
-        EnterCase{"grid_fn42_taken", "edit1040", "FN42", true, 42.52, "FN42MM", ""},
-        EnterCase{"bad_latitude_refused_and_stays", "edit1000", "north", false, 29.42, "EL29HK",
-                  "Please enter a number."}),
+        EnterCase{"latitude_40_saved", "edit1000", "40", true, 40.0, 0, "EN20HA", ""},
+        EnterCase{"grid_fn42_saved", "edit1040", "FN42", true, 42.52, 0, "FN42MM", ""},
+        EnterCase{"gmt_offset_6_saved", "edit1008", "6", true, 29.42, 6, "EL29HK", ""},
+        EnterCase{"gmt_offset_limit_saved", "edit1008", "-14", true, 29.42, -14, "EL29HK", ""},
+        EnterCase{"bad_latitude_refused_and_stays", "edit1000", "north", false, 0, 0, "EL29HK",
+                  "Please enter a number."},
+        EnterCase{"latitude_95_refused", "edit1000", "95", false, 0, 0, "EL29HK",
+                  "Please enter a number between -90 and 90."},
+        EnterCase{"longitude_181_refused", "edit1001", "-181", false, 0, 0, "EL29HK",
+                  "Please enter a number between -180 and 180."},
+        EnterCase{"gmt_offset_20_refused", "edit1008", "20", false, 0, 0, "EL29HK",
+                  "Please enter an integer between -14 and 14."}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Leaving without saving, by Escape or by the close box, changes nothing:
+// not the position the fields moved, nor the unit, nor the record.
+class SetupLeave : public SetupDialogTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SetupLeave, PutsEverythingBack) {
+  const HomeStation home = model.home;
+  const StationSettings settings = model.settings;
+  Open();
+  TypeInto(Edit("edit1000"), "52.5");
+  TypeInto(Edit("edit1001"), "-13.4");
+  TypeInto(Edit("edit1008"), "-1");
+  QTest::mouseClick(Child<QRadioButton>(*dialog, "radio1113"), Qt::LeftButton);
+  ASSERT_DOUBLE_EQ(model.home.latitude, 52.5);  // the window follows the fields meanwhile
+  if (GetParam()) {
+    QTest::keyClick(Child<QRadioButton>(*dialog, "radio1113"), Qt::Key_Escape);
+  } else {
+    dialog->close();
+  }
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(model.home.latitude, home.latitude);
+  EXPECT_EQ(model.home.longitude, home.longitude);
+  EXPECT_EQ(model.home.locator, home.locator);
+  EXPECT_EQ(model.home.gmtOffsetHours, home.gmtOffsetHours);
+  EXPECT_EQ(model.home.distanceUnit, home.distanceUnit);
+  EXPECT_EQ(model.settings.latitude, settings.latitude);
+  EXPECT_EQ(model.settings.longitude, settings.longitude);
+  EXPECT_FALSE(QFile::exists(folder.filePath("Dorvakin.dat")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, SetupLeave, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "escape" : "close_box"; });
 
 TEST_F(SetupDialogTest, FieldsUpperCaseAsTyped) {
   Open();
@@ -234,20 +284,6 @@ TEST_F(SetupDialogTest, EmptyGridChangesNothing) {
   EXPECT_EQ(model.home.locator, "EL29HK");
   EXPECT_DOUBLE_EQ(model.home.latitude, 29.42);
   EXPECT_DOUBLE_EQ(model.home.longitude, 95.36);
-}
-
-TEST_F(SetupDialogTest, KmThenEscapeKeepsKilometres) {
-  Open();
-  QTest::mouseClick(Child<QRadioButton>(*dialog, "radio1113"), Qt::LeftButton);
-  EXPECT_TRUE(Child<QRadioButton>(*dialog, "radio1113")->isChecked());
-  EXPECT_FALSE(Child<QRadioButton>(*dialog, "radio1112")->isChecked());
-  QTest::keyClick(dialog.get(), Qt::Key_Escape);
-  EXPECT_EQ(dialog->result(), QDialog::Rejected);
-  EXPECT_FALSE(dialog->isVisible());
-  EXPECT_EQ(model.home.distanceUnit, 0);
-  // Only "&Save and  Exit" writes the unit into the record.
-  EXPECT_DOUBLE_EQ(model.settings.distanceUnit, 0.0);
-  EXPECT_FALSE(QFile::exists(folder.filePath("Dorvakin.dat")));
 }
 
 TEST_F(SetupDialogTest, UnitButtonKeepsATypedGmtOffset) {

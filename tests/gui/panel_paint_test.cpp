@@ -45,11 +45,11 @@ class PanelPaintTest : public ::testing::Test {
 
   // The panel without map pictures, over a plain background, so every
   // non-background pixel comes from the drawing itself.
-  QImage PaintBare(bool stepCaptionShown = false) {
+  QImage PaintBare() {
     QImage image(kClientWidth, kClientHeight, QImage::Format_RGB32);
     image.fill(kBackground);
     QPainter painter(&image);
-    PaintPanel(painter, model, resources, PanelPictures{}, QPalette(), stepCaptionShown);
+    PaintPanel(painter, model, resources, PanelPictures{}, QPalette());
     return image;
   }
 
@@ -306,7 +306,7 @@ int CountNear(const QImage& image, const QRect& area, const QColor& colour) {
   return count;
 }
 
-TEST_F(PanelPaintTest, PhaseWordOnGreyBackgroundUnlessCaptionShown) {
+TEST_F(PanelPaintTest, PhaseWordOnGreyBackground) {
   const QRect wordArea(217, 56, 80, 16);
   const QRgb wordBackground = qRgb(195, 195, 195);
 
@@ -327,20 +327,13 @@ TEST_F(PanelPaintTest, PhaseWordOnGreyBackgroundUnlessCaptionShown) {
   model.tracking.phaseIndex = 40;  // no word at all
   image = PaintBare();
   EXPECT_EQ(CountColour(image, QRect(217, 57, 80, 12), wordBackground), 0);
-
-  model.tracking.phaseIndex = 1;  // caption shown: the word is left out
-  image = PaintBare(true);
-  EXPECT_EQ(CountColour(image, QRect(217, 57, 80, 12), wordBackground), 0);
-  EXPECT_EQ(PixelAt(image, 240, 43), kYellow);  // the picture is still drawn
 }
 
-TEST_F(PanelPaintTest, StepButtonsPaintedUnlessCaptionShown) {
-  const QImage withButtons = PaintBare(false);
-  const QImage withoutButtons = PaintBare(true);
+TEST_F(PanelPaintTest, StepButtonsPainted) {
+  const QImage withButtons = PaintBare();
   for (const int left : {16, 40, 64, 88, 108, 126, 156, 184}) {
     const QRect frame(left, 58, 8, 8);
     EXPECT_EQ(CountColour(withButtons, frame, kBackground), 0) << left;
-    EXPECT_EQ(CountColour(withoutButtons, frame, kBackground), 64) << left;
     // Nothing outside the 8 x 8 frame.
     EXPECT_EQ(PixelAt(withButtons, left + 8, 62), kBackground) << left;
     EXPECT_EQ(PixelAt(withButtons, left + 3, 66), kBackground) << left;

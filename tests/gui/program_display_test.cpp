@@ -106,20 +106,37 @@ TEST(ProgramDisplay, RunScriptFallsBackToTheTerminalReadout) {
   EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
 }
 
-// With a platform that opens (the offscreen one) the window program starts
-// and keeps running; it is stopped by its own process id.
+// With a platform that opens (the offscreen one), chosen by the environment
+// or by Qt's own -platform option, the window program starts and keeps
+// running, whatever DISPLAY says; it is stopped by its own process id.
 TEST(ProgramDisplay, OpenableDisplayStartsTheWindow) {
-  QTemporaryDir runtime;
-  QProcessEnvironment env = NoDisplayEnvironment(runtime, QString(), QString());
-  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  QProcess process;
-  process.setProcessEnvironment(env);
-  process.setWorkingDirectory(runtime.path());
-  process.start(QStringLiteral(KELVORA_GUI_PATH), {});
-  ASSERT_TRUE(process.waitForStarted(5000));
-  EXPECT_FALSE(process.waitForFinished(2000)) << process.readAllStandardError().toStdString();
-  process.kill();
-  process.waitForFinished(5000);
+  struct Row {
+    const char* name;
+    const char* platformVariable;
+    const char* display;
+    QStringList arguments;
+  } rows[] = {
+      {"platform_variable", "offscreen", "", {}},
+      {"platform_option_without_display", "", "", {"-platform", "offscreen"}},
+      {"platform_option_with_stale_display", "", ":97", {"-platform", "offscreen"}},
+  };
+  for (const Row& r : rows) {
+    QTemporaryDir runtime;
+    QProcessEnvironment env =
+        NoDisplayEnvironment(runtime, QString::fromUtf8(r.display), QString());
+    if (*r.platformVariable != '\0') {
+      env.insert(QStringLiteral("QT_QPA_PLATFORM"), QString::fromUtf8(r.platformVariable));
+    }
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(runtime.path());
+    process.start(QStringLiteral(KELVORA_GUI_PATH), r.arguments);
+    ASSERT_TRUE(process.waitForStarted(5000)) << r.name;
+    EXPECT_FALSE(process.waitForFinished(2000))
+        << r.name << ": " << process.readAllStandardError().toStdString();
+    process.kill();
+    process.waitForFinished(5000);
+  }
 }
 
 }  // namespace

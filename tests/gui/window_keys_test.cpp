@@ -4,10 +4,15 @@
 #include <QClipboard>
 #include <QFile>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QProxyStyle>
 #include <QSignalSpy>
 
 #include <cstring>
+#include <functional>
+#include <limits>
 
 #include "astro/rise_set.h"
 #include "gui_test_support.h"
@@ -196,6 +201,99 @@ TEST_F(WindowTest, AltKeysBelongToTheMenuBar) {
   Press(Qt::Key_D, Qt::AltModifier);
   EXPECT_EQ(model.tracking.timeOffset, 0);
   EXPECT_EQ(BoxText(1006), QStringLiteral("Mon Jan 15 12:00:00 2024"));  // no refresh
+}
+
+// At the end of the offset's range a step or a jump that cannot be taken
+// says so on the status line, until the status timer's next turn, instead of
+// doing nothing in silence.
+TEST_F(WindowTest, StepsPastTheOffsetLimitSaySoOnTheStatusLine) {
+  auto* status = dialog->findChild<QLabel*>(
+      QStringLiteral("static%1").arg(ControlIdOf(TextId::kStatusLine)));
+  ASSERT_NE(status, nullptr);
+  struct Row {
+    const char* name;
+    Qt::Key key;
+    std::int32_t offsetBefore;
+    const char* note;  // nullptr: the step is taken, no note
+  } rows[] = {
+      {"day_step_well_inside", Qt::Key_D, 0, nullptr},
+      {"year_step_at_the_end", Qt::Key_Y, std::numeric_limits<std::int32_t>::max() - 60,
+       kTimeLimitNote},
+      {"up_jump_at_the_end", Qt::Key_Up, std::numeric_limits<std::int32_t>::max() - 60,
+       kNoCrossingNote},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    dialog->HandleTimer(kStatusTimerId);
+    Settle();
+    model.tracking.timeOffset = r.offsetBefore;
+    Press(r.key);
+    Release(r.key);
+    if (r.note == nullptr) {
+      EXPECT_EQ(model.tracking.timeOffset, r.offsetBefore + 86400);
+      EXPECT_FALSE(status->text().contains(QStringLiteral("limit")));
+      continue;
+    }
+    EXPECT_EQ(status->text(), QString::fromLatin1(r.note));
+    EXPECT_GE(status->contentsRect().width(), status->fontMetrics().horizontalAdvance(status->text()));
+    dialog->HandleTimer(kStatusTimerId);
+    EXPECT_FALSE(status->text().contains(QStringLiteral("limit")));
+  }
+}
+
+// A menu closed with Esc, or Alt tapped alone, leaves the menu bar holding
+// the keyboard with no menu open: the next step key still steps the time
+// and opens no menu by its letter (H is also Help's mnemonic).
+TEST_F(WindowTest, StepKeysAfterTheMenuBarWasLeftIdle) {
+  // Walking the bar from the keyboard is the style's choice; the styles of
+  // most desktops allow it, so the bar gets a style that does.
+  class AltKeyNavigation : public QProxyStyle {
+   public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+      if (hint == SH_MenuBar_AltKeyNavigation) return 1;
+      return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+  };
+  AltKeyNavigation style;
+  dialog->findChild<QMenuBar*>()->setStyle(&style);
+  dialog->show();
+  dialog->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+  struct Row {
+    const char* name;
+    std::function<void()> leaveIdle;
+  } rows[] = {
+      {"view_menu_closed_with_escape",
+       [&] {
+         QTest::keyClick(KeyTarget(), Qt::Key_V, Qt::AltModifier);
+         ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }));
+         QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+       }},
+      {"alt_tapped",
+       [&] {
+         QTest::keyPress(KeyTarget(), Qt::Key_Alt, Qt::AltModifier);
+         QTest::keyRelease(KeyTarget(), Qt::Key_Alt, Qt::AltModifier);
+       }},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    dialog->setFocus();
+    model.tracking.timeOffset = 0;
+    Settle();
+    r.leaveIdle();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    // The offscreen platform does not hand the activation back by itself.
+    dialog->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    Press(Qt::Key_H);
+    Release(Qt::Key_H);
+    EXPECT_EQ(model.tracking.timeOffset, 3600);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  }
+  dialog->findChild<QMenuBar*>()->setStyle(nullptr);
 }
 
 TEST_F(WindowTest, AnyOtherKeyRefreshes) {

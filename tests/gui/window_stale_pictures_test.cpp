@@ -2,6 +2,9 @@
 // from the window's backing store without repainting anything: it must match
 // a fresh painting of the state the program holds. (A grab would repaint the
 // whole window and hide every stale picture.)
+#include <functional>
+
+#include "panel_test_support.h"
 #include "screen_test_support.h"
 
 namespace kelvora::gui::test {
@@ -70,6 +73,116 @@ TEST_F(ScreenTest, PhasePictureFollowsFiveDaySteps) {
   Click(Qt::Key_Escape);
   EXPECT_EQ(model.tracking.phaseIndex, phaseBefore);
   EXPECT_EQ(StalePixels(OnScreen(), kPhaseArea), 0);
+}
+
+// The phase word is the panel's whatever the step buttons' captions do: it
+// stays after a click on a step button (the pointer still over it, its
+// caption up) and after a full repaint under a caption, and once the pointer
+// has moved off, the buttons and the word are all there.
+TEST_F(ScreenTest, PhaseWordStaysThroughStepClicksAndCaptions) {
+  PanelWidget& panel = *dialog->Panel();
+  struct Row {
+    const char* name;
+    std::function<void()> act;
+  } rows[] = {
+      {"day_button_clicked",
+       [&] {
+         testing::Move(panel, 92, 62);
+         testing::Press(panel, 92, 62, Qt::LeftButton);
+         testing::Release(panel, 92, 62, Qt::LeftButton);
+       }},
+      {"full_repaint_under_a_caption",
+       [&] {
+         testing::Move(panel, 20, 62);
+         Flush();
+         dialog->update();
+         panel.update();
+       }},
+  };
+  ShowAndSettle();
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    r.act();
+    ASSERT_TRUE(panel.OverlayState().stepCaptionShown);
+    EXPECT_EQ(StalePixels(OnScreen(), kPhaseArea), 0);
+    testing::Move(panel, 300, 120);
+    testing::Move(panel, 300, 120);
+    const QImage screen = OnScreen();
+    EXPECT_EQ(StalePixels(screen, kPhaseArea), 0);
+    EXPECT_EQ(StalePixels(screen, QRect(0, 55, 300, 18)), 0);  // the button row
+  }
+  SaveWindow(QStringLiteral("window_after_step_button_clicks.png"));
+}
+
+// A caption belongs to the pointer over its button: leaving the row for a
+// value box (which takes the moves over it for itself) or leaving the window
+// takes it away, from the screen too.
+TEST_F(ScreenTest, CaptionsGoWhenThePointerLeavesForABoxOrTheWindow) {
+  PanelWidget& panel = *dialog->Panel();
+  QWidget* box = dialog->ValueBox(1006);
+  ASSERT_NE(box, nullptr);
+  struct Row {
+    const char* name;
+    std::function<void()> leave;
+  } rows[] = {
+      {"into_a_value_box", [&] { QTest::mouseMove(box, box->rect().center()); }},
+      {"out_of_the_window",
+       [&] {
+         QEvent leave(QEvent::Leave);
+         QCoreApplication::sendEvent(&panel, &leave);
+       }},
+  };
+  ShowAndSettle();
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    QTest::mouseMove(&panel, QPoint(92, 62));
+    testing::Move(panel, 92, 62);
+    Flush();
+    ASSERT_TRUE(panel.OverlayState().stepCaptionShown);
+    r.leave();
+    EXPECT_FALSE(panel.OverlayState().stepCaptionShown);
+    for (const bool flag : panel.OverlayState().captionFlags) EXPECT_FALSE(flag);
+    EXPECT_EQ(StalePixels(OnScreen(), QRect(0, 55, 300, 18)), 0);
+  }
+}
+
+// A second station's cross placed in the map's bottom rows reaches below
+// the map; moving or removing the station takes all of it away.
+TEST_F(ScreenTest, CrossInTheBottomRowsLeavesNoStubs) {
+  PanelWidget& panel = *dialog->Panel();
+  struct Row {
+    const char* name;
+    std::function<void()> change;
+  } rows[] = {
+      {"moved",
+       [&] {
+         testing::Press(panel, 100, 300, Qt::LeftButton);
+         testing::Release(panel, 100, 300, Qt::LeftButton);
+       }},
+      {"removed",
+       [&] {
+         testing::Press(panel, 200, 300, Qt::RightButton);
+         testing::Release(panel, 200, 300, Qt::RightButton);
+       }},
+  };
+  ShowAndSettle();
+  const QRect belowTheMap(0, 470, 431, 12);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    testing::Press(panel, 200, 474, Qt::LeftButton);
+    testing::Release(panel, 200, 474, Qt::LeftButton);
+    Flush();
+    ASSERT_TRUE(model.station2.HasLocator());
+    r.change();
+    Flush();
+    const QImage screen = OnScreen();
+    EXPECT_EQ(StalePixels(screen, belowTheMap), 0);
+    int red = 0;
+    for (int y = belowTheMap.top(); y <= belowTheMap.bottom(); ++y) {
+      for (int x = 195; x <= 205; ++x) red += screen.pixelColor(x, y) == QColor(255, 0, 0);
+    }
+    EXPECT_EQ(red, 0);
+  }
 }
 
 TEST_F(ScreenTest, MinimiseAndRestoreShowTheCurrentState) {

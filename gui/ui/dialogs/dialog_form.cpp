@@ -63,6 +63,10 @@ QString RangeMessage(double minimum, double maximum) {
       .arg(FormatFieldNumber(minimum), FormatFieldNumber(maximum));
 }
 
+QString IntegerRangeMessage(int minimum, int maximum) {
+  return QStringLiteral("Please enter an integer between %1 and %2.").arg(minimum).arg(maximum);
+}
+
 std::optional<double> ParseFieldNumber(const QString& text) {
   const std::string s = WithDecimalPoint(TrimmedFieldText(text));
   if (s.empty()) return std::nullopt;
@@ -113,6 +117,10 @@ FormDialog::FormDialog(QWidget* parent, const QString& title, int widthUnits, in
   setFixedSize(DialogRect(kSansSerifDialogScale, 0, 0, widthUnits, heightUnits).size());
   messageHook_ = [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
     QMessageBox box(icon, caption, text, QMessageBox::Ok, this);
+    // A title and a close button, as the dialogs have: no minimise or
+    // maximise for a message that waits for its OK.
+    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     box.exec();
   };
 }
@@ -132,6 +140,7 @@ QLineEdit* FormDialog::AddEdit(int id, int x, int y, int width, int height, bool
   edit->setObjectName(QStringLiteral("edit%1").arg(id));
   edit->setGeometry(DialogRect(kSansSerifDialogScale, x, y, width, height));
   if (upperCase) edit->setValidator(new UpperCaseValidator(edit));
+  edit->installEventFilter(this);  // Alt+letter is no typing (eventFilter)
   return edit;
 }
 
@@ -195,6 +204,20 @@ bool FormDialog::PullInteger(QLineEdit* edit, int& value) {
   return true;
 }
 
+bool FormDialog::PullInteger(QLineEdit* edit, int& value, int minimum, int maximum) {
+  const auto number = ParseFieldInteger(edit->text());
+  if (!number) {
+    Refuse(edit, QString::fromLatin1(kEnterIntegerMessage));
+    return false;
+  }
+  if (*number < minimum || *number > maximum) {
+    Refuse(edit, IntegerRangeMessage(minimum, maximum));
+    return false;
+  }
+  value = *number;
+  return true;
+}
+
 void FormDialog::ShowMessage(QMessageBox::Icon icon, const QString& text) {
   if (messageHook_) messageHook_(icon, QString::fromLatin1(kProgramName), text);
 }
@@ -216,6 +239,13 @@ void FormDialog::Refuse(QLineEdit* edit, const QString& message) {
 }
 
 bool FormDialog::eventFilter(QObject* watched, QEvent* event) {
+  // Alt+letter is a command (a button's mnemonic, the menu's keys); one that
+  // names nothing here must not type its letter into the field. AltGr comes
+  // without the Alt modifier and still types.
+  if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) != nullptr) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers().testFlag(Qt::AltModifier) && !key->text().isEmpty()) return true;
+  }
   if (event->type() == QEvent::FocusOut) {
     const auto reason = static_cast<QFocusEvent*>(event)->reason();
     // A context menu over the field does not take the field's focus away.

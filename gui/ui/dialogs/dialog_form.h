@@ -22,6 +22,7 @@ namespace kelvora::gui {
 inline constexpr const char* kEnterNumberMessage = "Please enter a number.";
 inline constexpr const char* kEnterIntegerMessage = "Please enter an integer.";
 QString RangeMessage(double minimum, double maximum);
+QString IntegerRangeMessage(int minimum, int maximum);
 
 // A field read back as one decimal number with nothing but blanks around it;
 // nothing when it holds anything else (an empty text, "12abc", "inf"). A
@@ -57,7 +58,7 @@ class FormDialog : public QDialog {
   QLabel* AddLabel(const QString& text, int x, int y, int width, int height,
                    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop);
   // An edit control; upperCase makes it upper-case what is typed, keeping
-  // the cursor where it was.
+  // the cursor where it was. Alt with a letter types nothing into it.
   QLineEdit* AddEdit(int id, int x, int y, int width, int height, bool upperCase);
   QPushButton* AddButton(int id, const QString& text, int x, int y, int width, int height);
   QRadioButton* AddRadio(int id, const QString& text, int x, int y, int width, int height);
@@ -73,8 +74,13 @@ class FormDialog : public QDialog {
   bool PullNumber(QLineEdit* edit, double& value);
   bool PullNumber(QLineEdit* edit, double& value, double minimum, double maximum);
   bool PullInteger(QLineEdit* edit, int& value);
+  bool PullInteger(QLineEdit* edit, int& value, int minimum, int maximum);
 
   void ShowMessage(QMessageBox::Icon icon, const QString& text);
+
+  // Runs the kill-focus step of the field that has the focus, as its losing
+  // the focus would; false when that step refused the field's value.
+  bool RunFocusedFieldStep();
 
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -83,9 +89,6 @@ class FormDialog : public QDialog {
 
  private:
   void Refuse(QLineEdit* edit, const QString& message);
-  // Runs the kill-focus step of the field that has the focus, as its losing
-  // the focus would; false when that step refused the field's value.
-  bool RunFocusedFieldStep();
 
   std::map<QObject*, std::function<void()>> killFocusHandlers_;
   MessageHook messageHook_;

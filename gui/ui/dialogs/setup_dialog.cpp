@@ -20,6 +20,8 @@ SetupDialog::SetupDialog(TrackerModel& model, const QString& settingsFolder, QWi
     : FormDialog(parent, QStringLiteral("Setup Data"), 107, 111, /*closeBox=*/true),
       model_(model),
       settingsFolder_(settingsFolder),
+      openedHome_(model.home),
+      openedSettings_(model.settings),
       longitude_(model.home.longitude),
       gmtOffset_(model.home.gmtOffsetHours),
       latitude_(model.home.latitude),
@@ -37,6 +39,8 @@ SetupDialog::SetupDialog(TrackerModel& model, const QString& settingsFolder, QWi
   milesButton_ = AddRadio(kSetupMilesId, QStringLiteral("Show dist. in Miles"), 5, 66, 79, 9);
   kmButton_ = AddRadio(kSetupKmId, QStringLiteral("Show dist. in Km."), 5, 76, 75, 9);
   saveButton_ = AddButton(kSetupSaveId, QStringLiteral("&Save and  Exit"), 17, 94, 67, 14);
+  // Enter saves, as the button does: the dialog's only way to keep a change.
+  saveButton_->setDefault(true);
 
   setTabOrder(latitudeEdit_, longitudeEdit_);
   setTabOrder(longitudeEdit_, gmtOffsetEdit_);
@@ -64,9 +68,16 @@ SetupDialog::SetupDialog(TrackerModel& model, const QString& settingsFolder, QWi
 }
 
 bool SetupDialog::Pull() {
-  if (!PullNumber(longitudeEdit_, longitude_)) return false;
-  if (!PullInteger(gmtOffsetEdit_, gmtOffset_)) return false;
-  if (!PullNumber(latitudeEdit_, latitude_)) return false;
+  // The limits the settings file is read with, so a saved home always loads.
+  if (!PullNumber(longitudeEdit_, longitude_, -kLongitudeLimitDegrees, kLongitudeLimitDegrees)) {
+    return false;
+  }
+  if (!PullInteger(gmtOffsetEdit_, gmtOffset_, -kGmtOffsetLimitHours, kGmtOffsetLimitHours)) {
+    return false;
+  }
+  if (!PullNumber(latitudeEdit_, latitude_, -kLatitudeLimitDegrees, kLatitudeLimitDegrees)) {
+    return false;
+  }
   grid_ = gridEdit_->text().left(kGridMaxLength);
   kmState_ = kmButton_->isChecked() ? kSelected : kNotSelected;
   milesState_ = milesButton_->isChecked() ? kSelected : kNotSelected;
@@ -131,24 +142,29 @@ void SetupDialog::KmClicked() {
   PushUnitButtons();
 }
 
-void SetupDialog::SaveAndExitClicked() {
-  // A refused field has been handed back to the user: nothing is stored or
-  // written until it holds a number.
-  if (!Pull()) return;
+void SetupDialog::SaveAndExitClicked() { accept(); }
+
+void SetupDialog::accept() {
+  // The field being typed in acts first, however the button was reached
+  // (Enter, its mnemonic Alt+S, a click). A refused field has been handed
+  // back to the user: nothing is stored or written until it holds a number
+  // within its limits.
+  if (!RunFocusedFieldStep() || !Pull()) return;
   const WriteResult result = SaveHomeSettings(LocalPath(settingsFolder_), latitude_, longitude_,
                                               gmtOffset_, model_.settings, model_.home);
   if (!result) {
-    // The values are already in memory; the dialog stays open so that the
-    // user can try again (or keep them for this run).
+    // The values are in memory; the dialog stays open so that the user can
+    // try again (or leave it, which puts the old values back).
     ShowMessage(QMessageBox::Warning, QString::fromStdString(result.reason()));
     return;
   }
-  accept();
+  FormDialog::accept();
 }
 
-void SetupDialog::accept() {
-  if (!Pull()) return;
-  FormDialog::accept();
+void SetupDialog::reject() {
+  model_.home = openedHome_;
+  model_.settings = openedSettings_;
+  FormDialog::reject();
 }
 
 }  // namespace kelvora::gui

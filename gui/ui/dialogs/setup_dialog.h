@@ -1,5 +1,8 @@
 // "Setup Data": the home station's position, GMT offset, locator and
-// distance unit.
+// distance unit. Fields take effect on the home station as they are left, so
+// the window shows the new place at once; "&Save and  Exit" (the default
+// button, also reached with Enter) keeps them and writes "Dorvakin.dat",
+// while Escape or the close box puts everything back as it was.
 #pragma once
 
 #include <QString>
@@ -20,7 +23,12 @@ class SetupDialog : public FormDialog {
   // settingsFolder is where "Dorvakin.dat" is written.
   SetupDialog(TrackerModel& model, const QString& settingsFolder, QWidget* parent = nullptr);
 
+  // Takes every field over and writes the settings file; stays open when a
+  // field is refused or the file cannot be written.
   void accept() override;
+  // Puts the home station and the settings record back as they were when
+  // the dialog opened.
+  void reject() override;
 
  private:
   // Radio states of the exchange: 0 selected, -1 not selected.
@@ -41,6 +49,8 @@ class SetupDialog : public FormDialog {
 
   TrackerModel& model_;
   QString settingsFolder_;
+  const HomeStation openedHome_;
+  const StationSettings openedSettings_;
 
   double longitude_;
   int gmtOffset_;

@@ -1,0 +1,76 @@
+#!/bin/sh
+# Opens the window program's dialogs and message boxes under a real X server
+# with a window manager and saves a screenshot of each, for a person to look
+# at the title bars: a title that fits, no minimise or maximise button on a
+# dialog, a close button only where the dialog has one.
+#
+#   tools/wm_screenshots.sh [KELVORA_BINARY] [OUTPUT_FOLDER] [WINDOW_MANAGER...]
+#
+# Defaults: build/gui/kelvora, build/wm-screenshots, "openbox fluxbox". Each
+# window manager runs on its own Xvfb display in a scratch folder (so no
+# settings file of the user is touched). Needs Xvfb, xdotool and ImageMagick's
+# import; a window manager that is not installed is skipped with a note.
+# Everything started here is stopped by its process id.
+set -eu
+
+binary=$(realpath "${1:-build/gui/kelvora}")
+out=$(realpath -m "${2:-build/wm-screenshots}")
+shift 2 2>/dev/null || shift $#
+managers=${*:-openbox fluxbox}
+mkdir -p "$out"
+
+display_number=91
+for manager in $managers; do
+  if ! command -v "$manager" >/dev/null 2>&1; then
+    echo "wm_screenshots: $manager is not installed; skipped" >&2
+    continue
+  fi
+  display=":$display_number"
+  display_number=$((display_number + 1))
+  scratch=$(mktemp -d)
+  Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  # Wait until the server answers.
+  for _ in $(seq 50); do
+    DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  DISPLAY=$display "$manager" >/dev/null 2>&1 &
+  wm=$!
+  sleep 1.5
+  (cd "$scratch" && DISPLAY=$display QT_QPA_PLATFORM=xcb "$binary") >/dev/null 2>&1 &
+  program=$!
+  window=""
+  for _ in $(seq 50); do
+    window=$(DISPLAY=$display xdotool search --name '^Kelvora Win$' 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && break
+    sleep 0.2
+  done
+  if [ -z "$window" ]; then
+    echo "wm_screenshots: the window did not appear under $manager" >&2
+  else
+    shoot() {  # name, keys to open it, keys to close it
+      DISPLAY=$display xdotool windowactivate --sync "$window" >/dev/null 2>&1 || true
+      sleep 0.3
+      # shellcheck disable=SC2086
+      [ -z "$2" ] || DISPLAY=$display xdotool key --delay 150 $2
+      sleep 1
+      DISPLAY=$display import -window root "$out/${manager}_$1.png"
+      # shellcheck disable=SC2086
+      [ -z "$3" ] || DISPLAY=$display xdotool key --delay 150 $3
+      sleep 0.5
+    }
+    shoot main_window "" ""
+    shoot setup "alt+f p" "Escape"
+    shoot station2 "alt+s 2" "Escape"
+    shoot eme_dir "alt+s e" "Escape"
+    shoot star_data "alt+f t o" "Escape"
+    shoot about "alt+h a" "Escape"
+    # A refused value: the message box stands over the setup dialog.
+    shoot message_box "alt+f p ctrl+a n o Tab" "Return Escape"
+  fi
+  kill "$program" "$wm" "$xvfb" 2>/dev/null || true
+  wait "$program" "$wm" "$xvfb" 2>/dev/null || true
+  rm -rf "$scratch"
+done
+echo "wm_screenshots: screenshots in $out"
