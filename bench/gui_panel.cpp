@@ -59,7 +59,7 @@ void BM_PaintWholePanel(benchmark::State& state) {
   for (auto _ : state) {
     QPainter painter(&image);
     painter.fillRect(image.rect(), palette.color(QPalette::Window));
-    PaintPanel(painter, model, resources, pictures, palette, false);
+    PaintPanel(painter, model, resources, pictures, palette);
     painter.end();
     benchmark::DoNotOptimize(image.constBits());
   }

@@ -501,8 +501,8 @@ void PlanWindow::RunJob(const std::shared_ptr<Job>& job) {
 bool PlanWindow::StartWorkList() {
   if (worker_ != nullptr) return false;
   auto directory = LoadStationDirectory(LocalPath(directoryFile_));
-  if (const auto* message = std::get_if<std::string>(&directory)) {
-    ShowStatus(Message(*message), true);
+  if (!directory) {
+    ShowStatus(Message(directory.reason()), true);
     return false;
   }
   const auto start = StartUtc();
@@ -517,11 +517,11 @@ bool PlanWindow::StartWorkList() {
                       std::get<std::int64_t>(start),
                       hours_->value(),
                       frequency_->value() * kHzPerMhz};
-  if (const auto message = CheckWorkListRequest(*job->workRequest)) {
-    ShowStatus(Message(*message), true);
+  if (const Status checked = CheckWorkListRequest(*job->workRequest); !checked) {
+    ShowStatus(Message(checked.reason()), true);
     return false;
   }
-  job->stations = std::move(std::get<StationDirectory>(directory).stations);
+  job->stations = std::move(directory->stations);
   job->context = PlanExportContext{PositionToLocator(model_.home.latitude, model_.home.longitude),
                                    "", model_.home.gmtOffsetHours, job->workRequest->frequencyHz};
   SaveInputs();

@@ -438,10 +438,11 @@ TEST_F(PlanWindowTest, WhoCanIWorkListsSortsExportsAndPlansAStation) {
   EXPECT_EQ(window->Tabs()->currentIndex(), PlanWindow::kWorkListTab);
 
   // The same list as the command line's, from the same core function.
-  const auto directory = std::get<StationDirectory>(
-      LoadStationDirectory(std::filesystem::path(KELVORA_RESOURCE_DIR "/EME.DTA")));
+  const auto directory =
+      LoadStationDirectory(std::filesystem::path(KELVORA_RESOURCE_DIR "/EME.DTA"));
+  ASSERT_TRUE(directory) << directory.reason();
   const WorkList expected = WhoCanIWork(
-      WorkListRequest{{29.42, 95.36, 10.0}, 10.0, k20261208, 24, 144e6}, directory.stations);
+      WorkListRequest{{29.42, 95.36, 10.0}, 10.0, k20261208, 24, 144e6}, directory->stations);
   QTableView* view = window->WorkTable();
   QAbstractItemModel* table = view->model();
   ASSERT_EQ(table->rowCount(), static_cast<int>(expected.rows.size()));
