@@ -33,6 +33,7 @@
 #include "astro/map_projection.h"
 #include "precise_commands.h"
 #include "rotator_command.h"
+#include "station_command.h"
 #include "plan_command.h"
 #include "astro/moon.h"
 #include "astro/rise_set.h"
@@ -620,6 +621,7 @@ int Main(int argc, char** argv) {
 
   const auto preciseCommands = RegisterPreciseCommands(app, action);
   AddRotatorCommand(app, action);
+  AddStationCommand(app, action);
   const RadioCommands radio(app, action);
   AddPlanCommand(app, action);
 

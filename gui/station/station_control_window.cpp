@@ -1,6 +1,8 @@
 #include "station/station_control_window.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QSettings>
@@ -9,6 +11,7 @@
 
 #include "station/radio_panel.h"
 #include "station/rotator_panel.h"
+#include "station/rotator_settings.h"
 #include "station/station_settings.h"
 
 namespace kelvora::gui {
@@ -18,16 +21,30 @@ StationControlWindow::StationControlWindow(TrackerModel& model,
                                            std::unique_ptr<QSettings> settings)
     : QWidget(parent, Qt::Window),
       settings_(settings ? std::move(settings) : OpenStationSettings()),
-      context_{model, std::move(utcNow), *settings_} {
+      service_(std::make_unique<StationService>(model, LoadStationConfig(*settings_, &problems_))),
+      context_{model, std::move(utcNow), *settings_, *service_, problems_} {
   setObjectName(QStringLiteral("stationControl"));
   setWindowTitle(QStringLiteral("Station control"));
   panels_ = new QHBoxLayout(this);
   rotator_ = new RotatorPanel(context_, this);
   AddPanel(rotator_);
   AddPanel(new RadioPanel(context_, this));
+  qApp->installEventFilter(this);
+}
+
+bool StationControlWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F8 && key->modifiers() == Qt::NoModifier) {
+      if (!key->isAutoRepeat()) rotator_->Stop();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 StationControlWindow::~StationControlWindow() {
+  qApp->removeEventFilter(this);
   // The panels go first: they may still talk to their devices (a rotator is
   // stopped on exit) while the context and the settings they use exist.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));

@@ -205,7 +205,15 @@ void DopplerController::Release() {
   held_ = false;
 }
 
+int DopplerController::RoundingStep(std::int64_t sent, std::int64_t held) {
+  for (const int raster : kRigStepsHz) {
+    if (raster > 1 && held % raster == 0 && std::llabs(held - sent) < raster) return raster;
+  }
+  return 0;
+}
+
 void DopplerController::Forget() {
+  previousHeard_.reset();
   splitOn_ = false;
   lastReceive_.reset();
   lastTransmit_.reset();
@@ -254,16 +262,30 @@ RadioStep DopplerController::Step(const MoonRangeRates& now, const MoonRangeRate
       }
       reanchor_ = false;
     } else if (lastReceive_ &&
-               std::fabs(heard - static_cast<double>(*lastReceive_)) > settings_.stepHz) {
-      // The operator tuned: the dial follows the hand and correction goes on
-      // from there.
-      const double moved = heard - static_cast<double>(*lastReceive_);
-      if (IsRadioFrequency(dial + moved)) {
-        step.operatorTunedHz = moved;
-        settings_.dialHz = dial + moved;
-        lastReceive_ = WholeHertz(heard);
+               std::fabs(heard - static_cast<double>(*lastReceive_)) > EffectiveStep()) {
+      const std::int64_t sent = *lastReceive_;
+      const std::int64_t held = WholeHertz(heard);
+      if (const int rounding = RoundingStep(sent, held)) {
+        // The rig keeps its own raster: what it holds is the frequency sent,
+        // rounded. Learn the raster instead of taking it for the hand.
+        learnedStepHz_ = std::max(learnedStepHz_, rounding);
+        lastReceive_ = held;
+      } else if (previousHeard_ && std::fabs(heard - *previousHeard_) <= EffectiveStep()) {
+        // The rig said yes but stayed where it was: not the operator.
+        step.rigDidNotFollow = true;
+        lastReceive_ = held;
+      } else {
+        // The operator tuned: the dial follows the hand and correction goes
+        // on from there.
+        const double moved = heard - static_cast<double>(sent);
+        if (IsRadioFrequency(dial + moved)) {
+          step.operatorTunedHz = moved;
+          settings_.dialHz = dial + moved;
+          lastReceive_ = held;
+        }
       }
     }
+    previousHeard_ = heard;
   }
   const double wantedReceive = settings_.dialHz + receiveShift;
   const double wantedTransmit = settings_.dialHz + transmitShift;
@@ -282,8 +304,8 @@ RadioStep DopplerController::Step(const MoonRangeRates& now, const MoonRangeRate
   const std::int64_t tx = WholeHertz(wantedTransmit);
   // While the rig transmits only its transmit frequency is moved; the
   // receive side follows when it listens again.
-  if (listening && MovedByStep(rx, lastReceive_, settings_.stepHz)) step.receiveHz = rx;
-  if (MovedByStep(tx, lastTransmit_, settings_.stepHz)) step.transmitHz = tx;
+  if (listening && MovedByStep(rx, lastReceive_, EffectiveStep())) step.receiveHz = rx;
+  if (MovedByStep(tx, lastTransmit_, EffectiveStep())) step.transmitHz = tx;
   return step;
 }
 

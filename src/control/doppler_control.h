@@ -8,6 +8,7 @@
 // receding).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -139,6 +140,7 @@ struct RadioStep {
   std::optional<std::int64_t> receiveHz;   // F
   std::optional<std::int64_t> transmitHz;  // I
   double operatorTunedHz = 0.0;            // how far the operator moved the dial this period
+  bool rigDidNotFollow = false;            // the rig accepted F but still holds the old frequency
   std::optional<RadioFrequencies> wanted;  // what the method asks for now (transmit with offset)
 };
 
@@ -175,6 +177,10 @@ class DopplerController {
                  const RigReadback& readback);
 
   void SplitAccepted() { splitOn_ = true; }
+  bool SplitOn() const { return splitOn_; }
+  // The tuning step in force: the set one, or the rig's own raster learned
+  // from its read-backs when that is coarser.
+  int EffectiveStep() const { return std::max(settings_.stepHz, learnedStepHz_); }
   void ReceiveAccepted(std::int64_t hz) { lastReceive_ = hz; }
   void TransmitAccepted(std::int64_t hz) { lastTransmit_ = hz; }
   // After a reconnection: the rig's state is unknown, so everything is sent
@@ -188,6 +194,11 @@ class DopplerController {
   bool splitOn_ = false;
   std::optional<std::int64_t> lastReceive_;
   std::optional<std::int64_t> lastTransmit_;
+  std::optional<double> previousHeard_;  // the read-back of the period before
+  int learnedStepHz_ = 1;
+  // The raster (a step of kRigStepsHz above 1 Hz) that turns `sent` into
+  // `held`, or 0 when rounding does not explain the difference.
+  static int RoundingStep(std::int64_t sent, std::int64_t held);
 };
 
 // Seconds ahead of now at which `forTransmit` is taken.

@@ -117,6 +117,7 @@ void RadioSession::OnReply(const HamlibReply& reply) {
       // is taken as receiving.
       readback_.ptt = ok ? (reply.values.at(0) != 0.0 ? Ptt::Transmitting : Ptt::Receiving)
                          : Ptt::Unknown;
+      if (transmitting_) readback_.ptt = *transmitting_ ? Ptt::Transmitting : Ptt::Receiving;
       report_.ptt = readback_.ptt;
       report_.pttReported = ok;
       Decide();
@@ -148,10 +149,16 @@ void RadioSession::Decide() {
   report_.state = step.state;
   report_.wanted = step.wanted;
   if (step.operatorTunedHz != 0.0) report_.lastTunedHz = step.operatorTunedHz;
+  if (step.rigDidNotFollow) periodFault_ = kRigDidNotFollow;
   queue_.clear();
   if (step.enableSplit) queue_.push_back({Command::EnableSplit, 0});
   if (step.receiveHz) queue_.push_back({Command::SetReceive, *step.receiveHz});
   if (step.transmitHz) queue_.push_back({Command::SetTransmit, *step.transmitHz});
+}
+
+bool RadioSession::RestoreSplit() {
+  if (!control_.SplitOn()) return false;
+  return client_.Submit({"S 0 VFOA", 0, true}, RequestPriority::Urgent) == SubmitResult::Accepted;
 }
 
 void RadioSession::SendNext() {
