@@ -206,6 +206,8 @@ void DopplerController::Release() {
 }
 
 int DopplerController::RoundingStep(std::int64_t sent, std::int64_t held) {
+  // The finest raster that explains it; a coarser one shows itself in a
+  // later read-back, and the learned step only ever grows.
   for (const int raster : kRigStepsHz) {
     if (raster > 1 && held % raster == 0 && std::llabs(held - sent) < raster) return raster;
   }
