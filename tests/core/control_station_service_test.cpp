@@ -13,7 +13,9 @@
 #include <fstream>
 #include <thread>
 
+#include "astro/map_projection.h"
 #include "astro/moon.h"
+#include "astro/sun.h"
 #include "control/station_config.h"
 #include "control/station_service.h"
 #include "hamlib_test_support.h"
@@ -184,6 +186,28 @@ TEST(StationServiceFaults, NoConnectionMeansNothingIsKnown) {
   EXPECT_FALSE(model.tracking.antenna.shown);
   service.Stop();
   EXPECT_EQ(service.RotatorPeriod(k2024Mar1).status, "stop pending");
+}
+
+TEST(StationServiceMark, AntennaOnTheSunIsMarkedOnTheSunsSkyMapPoint) {
+  // The sun's own sky-map mark (from its right ascension and declination)
+  // is the independent reference for the direction's conversion.
+  struct Row {
+    const char* name;
+    ControlSite site;
+    std::int64_t utc;
+  };
+  const Row rows[] = {{"houston_morning", {29.42, 95.36}, k2024Mar1 + 15 * 3600},
+                      {"sydney_noon", {-33.87, -151.21}, k2024Mar1 + 2 * 3600 + 200 * 86400},
+                      {"tromso_summer_night", {69.65, -18.96}, k2024Mar1 + 23 * 3600 + 110 * 86400}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const SunFix sun = SunPosition(row.site.latitude, row.site.longitude, row.utc, TimeBase{});
+    const AntennaMark mark = AntennaMarkFor({sun.azimuth, sun.elevation}, row.site, row.utc);
+    ASSERT_TRUE(mark.shown);
+    const SkyMapPoint p = SkyMapPlacement(mark.rightAscension, mark.declination);
+    EXPECT_NEAR(p.column, sun.skyColumn, 2.0);
+    EXPECT_NEAR(p.row, sun.skyRow, 2.0);
+  }
 }
 
 TEST(StationConfigFile, ReadsTheWindowsIniWithOneSetOfLimits) {
