@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "panel/panel_widget.h"
 #include "station/rotator_settings.h"
 #include "station/station_control_window.h"
 #include "station/status_label.h"
@@ -302,7 +303,17 @@ void RotatorPanel::Park() {
 }
 
 void RotatorPanel::RunPeriod() {
+  const AntennaMark before = context_.model.tracking.antenna;
   context_.service.RotatorPeriod(context_.utcNow());
+  const AntennaMark& now = context_.model.tracking.antenna;
+  // The main window's maps draw the antenna from the shared record: once a
+  // period, a moved mark is painted anew there.
+  if (before.shown != now.shown || before.azimuth != now.azimuth ||
+      before.elevation != now.elevation) {
+    if (QWidget* owner = window()->parentWidget()) {
+      if (auto* maps = owner->findChild<PanelWidget*>()) maps->update();
+    }
+  }
   ShowReport();
 }
 

@@ -160,6 +160,8 @@ const char* RadioStateText(RadioState state) {
       return "no DX station";
     case RadioState::OutOfRange:
       return "frequency out of range";
+    case RadioState::NotConnected:
+      return "not connected";
   }
   return "off";
 }

@@ -130,6 +130,7 @@ enum class RadioState {
   Transmitting,  // rig keyed and unable to change: nothing sent until it receives
   NoDx,          // full correction without a DX station
   OutOfRange,    // a frequency would be NaN or outside 0 < f < 300 GHz
+  NotConnected,  // rigctld is away: nothing is known of the rig
 };
 const char* RadioStateText(RadioState state);
 

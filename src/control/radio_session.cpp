@@ -40,6 +40,13 @@ bool RadioSession::StartPeriod(const PeriodRates& rates) {
     control_.Forget();
     Decide();
     queue_.clear();
+    // Whatever the method would do, nothing reaches the rig now, and what
+    // it last read back belongs to the connection that is gone.
+    if (report_.state != RadioState::Off) report_.state = RadioState::NotConnected;
+    report_.heardHz.reset();
+    report_.sentReceiveHz.reset();
+    report_.sentTransmitHz.reset();
+    report_.ptt = Ptt::Unknown;
     return true;
   }
   periodFault_.clear();
