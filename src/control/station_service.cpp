@@ -55,10 +55,8 @@ std::optional<RotatorTarget> StationService::BuildTarget(std::string* why) const
     }
     case TargetChoice::Fixed: break;
   }
-  RotatorTarget fixed;
-  fixed.kind = TargetKind::Fixed;
-  fixed.fixed = r.fixedTarget;
-  std::string text = "azel:" + std::to_string(r.fixedTarget.azimuth) + "," +
+  // Through the same check as a typed target.
+  const std::string text = "azel:" + std::to_string(r.fixedTarget.azimuth) + "," +
                      std::to_string(r.fixedTarget.elevation);
   return ParseTargetText(text, why);
 }
