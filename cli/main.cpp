@@ -35,6 +35,7 @@
 #include "astro/map_projection.h"
 #include "precise_commands.h"
 #include "rotator_command.h"
+#include "station_command.h"
 #include "plan_command.h"
 #include "astro/moon.h"
 #include "astro/rise_set.h"
@@ -625,6 +626,7 @@ int Main(int argc, char** argv) {
 
   const auto preciseCommands = RegisterPreciseCommands(app, action);
   AddRotatorCommand(app, action);
+  AddStationCommand(app, action);
   const RadioCommands radio(app, action);
   AddPlanCommand(app, action);
   AddWsjtxCommand(app, action);

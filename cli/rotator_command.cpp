@@ -148,6 +148,7 @@ void PrintReport(std::int64_t utc, const std::string& localText, const RotatorRe
                  {"time", UtcText(utc) + "Z"},
                  {"target", r.targetName},
                  {"targetDirection", DirectionJson(r.target)},
+                 {"airless", DirectionJson(r.airless)},
                  {"commanded", DirectionJson(r.commanded)},
                  {"reported", DirectionJson(r.reported)},
                  {"pointingErrorDeg", r.pointingError ? json(*r.pointingError) : json(nullptr)},
@@ -172,11 +173,13 @@ void PrintReport(std::int64_t utc, const std::string& localText, const RotatorRe
   std::cout.flush();
 }
 
-// Sleeps `seconds`, cut short by Ctrl+C.
-void SleepPeriod(double seconds) {
+// Sleeps `seconds`, cut short by Ctrl+C, collecting the rotator's replies
+// (the period's move follows its position reading).
+void SleepPeriod(double seconds, RotatorSession& session) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   while (!gStopRequested && std::chrono::steady_clock::now() < until) {
     std::this_thread::sleep_for(20ms);
+    session.Poll();
   }
 }
 
@@ -231,16 +234,24 @@ int RunTrack(const RotatorOptions& o) {
          std::chrono::steady_clock::now() < connectBy && !gStopRequested) {
     std::this_thread::sleep_for(10ms);
   }
+  bool everConnected = false;
   for (std::int64_t n = 0; !gStopRequested && (!o.count || n < *o.count); ++n) {
-    if (n > 0) SleepPeriod(o.period);
+    if (n > 0) SleepPeriod(o.period, session);
     if (gStopRequested) break;
     const std::int64_t utc = utcNow();
-    PrintReport(utc, HomeLocalText(utc, gmt), session.Period(utc), o.json);
+    const RotatorReport& report = session.Period(utc);
+    everConnected = everConnected || report.link.state == LinkState::Connected;
+    PrintReport(utc, HomeLocalText(utc, gmt), report, o.json);
   }
   if (gStopRequested) {
     const bool stopped = session.StopAndWait(1s);
     std::cerr << "kelvora-cli: " << (stopped ? "rotator stopped" : "could not send stop to rotctld")
               << '\n';
+  }
+  if (!everConnected) {
+    std::cerr << "kelvora-cli: rotctld at " << endpoint.host << ":" << endpoint.port
+              << ": never connected\n";
+    return kExitNotFound;
   }
   return 0;
 }

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "panel/gdi_draw.h"
 #include "panel/panel_widget.h"
 #include "panel/step_buttons.h"
+#include "astro/time_helpers.h"
 #include "tick/tick.h"
 
 // The pictures live in the gui library's resources, which a static library
@@ -158,6 +160,16 @@ void PaintEarthOverlay(QPainter& painter, const TrackerModel& model,
   if (model.station2.HasLocator()) {
     PaintStation2Cross(painter, resources, tracking.station2Marker.x, tracking.station2Marker.y);
   }
+  if (tracking.antenna.shown) {
+    // The antenna's bearing: a short line from home, north up.
+    constexpr double kBearingLength = 14.0;
+    const double az = tracking.antenna.azimuth * kDegToRad;
+    const int x = tracking.homeMarker.x;
+    const int y = tracking.homeMarker.y;
+    GdiLine(painter, kAntennaMarkColour, x, y,
+            x + static_cast<int>(std::lround(kBearingLength * std::sin(az))),
+            y - static_cast<int>(std::lround(kBearingLength * std::cos(az))));
+  }
 }
 
 void PaintStation2Cross(QPainter& painter, const DrawingResources& resources, int x, int y) {
@@ -186,6 +198,17 @@ void PaintSkyOverlay(QPainter& painter, const TrackerModel& model,
     GdiLine(painter, kWhite, x, y - 8, x, y + 8);
     GdiLine(painter, kWhite, x - 4, y - 4, x + 4, y + 4);
     GdiLine(painter, kWhite, x + 4, y - 4, x - 4, y + 4);
+  }
+  if (tracking.antenna.shown) {
+    // The antenna's direction: a small square.
+    const SkyMapPoint p =
+        SkyMapPlacement(tracking.antenna.rightAscension, tracking.antenna.declination);
+    const int x = static_cast<int>(p.column);
+    const int y = static_cast<int>(p.row);
+    GdiLine(painter, kAntennaMarkColour, x - 4, y - 4, x + 4, y - 4);
+    GdiLine(painter, kAntennaMarkColour, x + 4, y - 4, x + 4, y + 4);
+    GdiLine(painter, kAntennaMarkColour, x + 4, y + 4, x - 4, y + 4);
+    GdiLine(painter, kAntennaMarkColour, x - 4, y + 4, x - 4, y - 4);
   }
 }
 

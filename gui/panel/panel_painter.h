@@ -55,5 +55,8 @@ std::vector<TextSlot> PhaseWordSlots();
 
 // Background behind the phase word and the pointer texts.
 inline const QColor kPanelTextBackground{195, 195, 195};
+// The antenna's mark while station control runs: a colour no other part of
+// the window uses.
+inline const QColor kAntennaMarkColour{255, 0, 255};
 
 }  // namespace kelvora::gui

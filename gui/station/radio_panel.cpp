@@ -16,7 +16,8 @@
 #include "app/clock.h"
 #include "astro/time_helpers.h"
 #include "control/radio_texts.h"
-#include "wsjtx/wsjtx_follower.h"
+#include "station/rotator_settings.h"
+#include "station/status_label.h"
 
 namespace kelvora::gui {
 
@@ -24,19 +25,6 @@ namespace {
 
 constexpr int kPeriodMs = 1000;
 constexpr int kPollMs = 50;
-
-// Setting keys, in the "radio" group of the station-control store.
-constexpr const char* kGroup = "radio";
-constexpr const char* kHostKey = "host";
-constexpr const char* kPortKey = "port";
-constexpr const char* kDialKey = "dialHz";
-constexpr const char* kMethodKey = "method";
-constexpr const char* kStepKey = "stepHz";
-constexpr const char* kOffsetKey = "transmitOffsetHz";
-constexpr const char* kFixedKey = "fixedDuringTransmit";
-constexpr const char* kTransmissionKey = "transmissionSeconds";
-
-constexpr const char* kDefaultHost = "127.0.0.1";
 
 constexpr std::array<DopplerMethod, 4> kMethods = {
     DopplerMethod::Off, DopplerMethod::OwnEcho, DopplerMethod::OnTheMoon, DopplerMethod::FullToDx};
@@ -51,19 +39,23 @@ QString HertzString(double hz) { return QString::fromStdString(HertzText(hz)); }
 
 }  // namespace
 
-RadioPanel::RadioPanel(const TrackerModel& model, QSettings& settings, RadioPanelOptions options,
-                       QWidget* parent)
+RadioPanel::RadioPanel(TrackerModel& model, QSettings& settings, StationService* service,
+                       RadioPanelOptions options, QWidget* parent)
     : QGroupBox(QStringLiteral("Radio (rigctld)"), parent),
-      model_(model),
       store_(settings),
-      options_(std::move(options)) {
+      options_(std::move(options)),
+      service_(service) {
   if (!options_.utcNow) {
     options_.utcNow = [&model] {
       return TimeBase{model.home.gmtOffsetHours, 0}.Adjust(ClockValue());
     };
   }
+  if (service_ == nullptr) {
+    ownService_ = std::make_unique<StationService>(model, LoadStationConfig(store_, nullptr),
+                                                   options_.timing);
+    service_ = ownService_.get();
+  }
   BuildWidgets();
-  LoadSettings();
   ShowSettings();
 
   periodTimer_ = new QTimer(this);
@@ -72,13 +64,20 @@ RadioPanel::RadioPanel(const TrackerModel& model, QSettings& settings, RadioPane
   pollTimer_ = new QTimer(this);
   pollTimer_->setInterval(kPollMs);
   connect(pollTimer_, &QTimer::timeout, this, &RadioPanel::PollSession);
-  if (options_.startTimers) periodTimer_->start();
+  if (options_.startTimers) {
+    periodTimer_->start();
+    pollTimer_->start();
+  }
   RunPeriod();
 }
 
+RadioPanel::RadioPanel(TrackerModel& model, QSettings& settings, RadioPanelOptions options,
+                       QWidget* parent)
+    : RadioPanel(model, settings, nullptr, std::move(options), parent) {}
+
 RadioPanel::RadioPanel(StationContext& context, QWidget* parent)
-    : RadioPanel(context.model, context.settings, RadioPanelOptions{context.utcNow, true, {}},
-                 parent) {}
+    : RadioPanel(context.model, context.settings, &context.service,
+                 RadioPanelOptions{context.utcNow, true, {}}, parent) {}
 
 RadioPanel::~RadioPanel() = default;
 
@@ -140,20 +139,20 @@ void RadioPanel::BuildWidgets() {
     label(kFieldTitles[static_cast<std::size_t>(field)], row, 0);
     texts_[static_cast<std::size_t>(field)] = new QLabel(this);
     texts_[static_cast<std::size_t>(field)]->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    texts_[static_cast<std::size_t>(field)]->setTextFormat(Qt::PlainText);
+    // What a rig sends never widens the window.
+    texts_[static_cast<std::size_t>(field)]->setSizePolicy(QSizePolicy::Ignored,
+                                                           QSizePolicy::Preferred);
     grid->addWidget(texts_[static_cast<std::size_t>(field)], row, 1, 1, 4);
   }
   message_ = new QLabel(this);
   message_->setStyleSheet(QStringLiteral("color: #b00000"));
+  message_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   grid->addWidget(message_, row, 0, 1, 5);
 
   connect(track_, &QPushButton::toggled, this, &RadioPanel::StartTracking);
   connect(hold_, &QPushButton::toggled, this, [this](bool on) {
-    if (!session_) return;
-    if (on) {
-      session_->control().Hold();
-    } else {
-      session_->control().Release();
-    }
+    service_->HoldRadio(on);
     Refresh();
   });
   connect(band_, &QComboBox::activated, this, [this](int index) {
@@ -168,91 +167,87 @@ void RadioPanel::BuildWidgets() {
   connect(step_, &QComboBox::activated, this, &RadioPanel::OtherSettingEdited);
   connect(fixedDuringTx_, &QCheckBox::toggled, this, &RadioPanel::OtherSettingEdited);
   connect(transmission_, &QSpinBox::valueChanged, this, &RadioPanel::OtherSettingEdited);
-  connect(host_, &QLineEdit::editingFinished, this, &RadioPanel::SaveSettings);
-  connect(port_, &QSpinBox::valueChanged, this, &RadioPanel::SaveSettings);
+  connect(host_, &QLineEdit::editingFinished, this, &RadioPanel::EndpointEdited);
+  connect(port_, &QSpinBox::valueChanged, this, &RadioPanel::EndpointEdited);
 }
 
-// Stored values that are missing or out of range give the defaults.
-void RadioPanel::LoadSettings() {
-  store_.beginGroup(QString::fromLatin1(kGroup));
-  const RadioControlSettings defaults;
-  bool ok = false;
-  const double dial = store_.value(kDialKey).toDouble(&ok);
-  settings_.dialHz = ok && IsRadioFrequency(dial) ? dial : defaults.dialHz;
-  const auto method =
-      ParseDopplerMethod(store_.value(kMethodKey).toString().toStdString());
-  settings_.method = method ? *method : defaults.method;
-  const int step = store_.value(kStepKey).toInt(&ok);
-  settings_.stepHz = ok && IsRigStep(step) ? step : defaults.stepHz;
-  const double offset = store_.value(kOffsetKey).toDouble(&ok);
-  settings_.transmitOffsetHz =
-      ok && std::isfinite(offset) && std::fabs(offset) < kHighestRadioHz ? offset : 0.0;
-  settings_.changesWhileTransmitting = !store_.value(kFixedKey, false).toBool();
-  const int seconds = store_.value(kTransmissionKey).toInt(&ok);
-  settings_.transmissionSeconds = ok && seconds >= 1 && seconds <= 3600
-                                      ? seconds
-                                      : defaults.transmissionSeconds;
-  QString host = store_.value(kHostKey).toString().trimmed();
-  host_->setText(host.isEmpty() ? QString::fromLatin1(kDefaultHost) : host);
-  const int port = store_.value(kPortKey).toInt(&ok);
-  const QSignalBlocker block(port_);
-  port_->setValue(ok && port >= 1 && port <= 65535 ? port : kDefaultRigctldPort);
-  store_.endGroup();
+void RadioPanel::SaveSettings() { SaveStationConfig(store_, service_->Config()); }
+
+bool RadioPanel::ApplyConfig(const StationConfig& config) {
+  if (const auto problem = service_->Apply(config)) {
+    ownMessage_ = QString::fromStdString(*problem);
+    message_->setText(ownMessage_);
+    return false;
+  }
+  ownMessage_.clear();
+  message_->clear();
+  SaveSettings();
+  return true;
 }
 
-void RadioPanel::SaveSettings() {
-  store_.beginGroup(QString::fromLatin1(kGroup));
-  store_.setValue(kHostKey, host_->text().trimmed());
-  store_.setValue(kPortKey, port_->value());
-  store_.setValue(kDialKey, settings_.dialHz);
-  store_.setValue(kMethodKey, QString::fromLatin1(DopplerMethodName(settings_.method)));
-  store_.setValue(kStepKey, settings_.stepHz);
-  store_.setValue(kOffsetKey, settings_.transmitOffsetHz);
-  store_.setValue(kFixedKey, !settings_.changesWhileTransmitting);
-  store_.setValue(kTransmissionKey, settings_.transmissionSeconds);
-  store_.endGroup();
+void RadioPanel::EndpointEdited() {
+  StationConfig config = service_->Config();
+  config.radio.host = host_->text().trimmed().toStdString();
+  config.radio.port = port_->value();
+  // A new host or port takes effect at once: the service reconnects.
+  ApplyConfig(config);
+  Refresh();
 }
 
 void RadioPanel::ShowSettings() {
+  const RadioControlSettings& shown = service_->Config().radio.control;
   const QSignalBlocker blockFixed(fixedDuringTx_);
   const QSignalBlocker blockTransmission(transmission_);
-  dial_->setText(HertzString(settings_.dialHz));
-  const int band = band_->findData(QVariant::fromValue(std::llround(settings_.dialHz)));
+  const QSignalBlocker blockPort(port_);
+  host_->setText(QString::fromStdString(service_->Config().radio.host));
+  port_->setValue(service_->Config().radio.port);
+  shownDialHz_ = shown.dialHz;
+  dial_->setText(HertzString(shown.dialHz));
+  const int band = band_->findData(QVariant::fromValue(std::llround(shown.dialHz)));
   band_->setCurrentIndex(band >= 0 ? band : 0);
   for (std::size_t i = 0; i < kMethods.size(); ++i) {
-    if (kMethods[i] == settings_.method) method_->setCurrentIndex(static_cast<int>(i));
+    if (kMethods[i] == shown.method) method_->setCurrentIndex(static_cast<int>(i));
   }
-  step_->setCurrentIndex(step_->findData(settings_.stepHz));
-  offset_->setText(QString::number(settings_.transmitOffsetHz, 'f', 0));
-  fixedDuringTx_->setChecked(!settings_.changesWhileTransmitting);
-  transmission_->setValue(settings_.transmissionSeconds);
-  transmission_->setEnabled(!settings_.changesWhileTransmitting);
+  step_->setCurrentIndex(step_->findData(shown.stepHz));
+  offset_->setText(QString::number(shown.transmitOffsetHz, 'f', 0));
+  fixedDuringTx_->setChecked(!shown.changesWhileTransmitting);
+  transmission_->setValue(shown.transmissionSeconds);
+  transmission_->setEnabled(!shown.changesWhileTransmitting);
 }
 
 void RadioPanel::StartTracking(bool on) {
-  if (!on) {
-    pollTimer_->stop();
-    session_.reset();
-    const QSignalBlocker block(hold_);
-    hold_->setChecked(false);
-    hold_->setEnabled(false);
-    Refresh();
-    return;
-  }
-  const QString host = host_->text().trimmed();
-  if (host.isEmpty()) {
+  if (on && host_->text().trimmed().isEmpty()) {
     message_->setText(QStringLiteral("rigctld: enter the host the daemon runs on"));
     const QSignalBlocker block(track_);
     track_->setChecked(false);
     return;
   }
-  SaveSettings();
-  session_ = std::make_unique<RadioSession>(host.toStdString(), port_->value(), settings_,
-                                            options_.timing);
-  FollowTransmit(followedTransmit_, followedPeriod_);
-  hold_->setEnabled(true);
-  if (options_.startTimers) pollTimer_->start();
-  RunPeriod();
+  if (on) EndpointEdited();
+  service_->TrackRadio(on);
+  if (!on) {
+    const QSignalBlocker block(hold_);
+    hold_->setChecked(false);
+  }
+  hold_->setEnabled(on);
+  if (on) {
+    RunPeriod();
+  } else {
+    Refresh();
+  }
+}
+
+void RadioPanel::FollowTransmit(std::optional<bool> transmitting,
+                                std::optional<int> periodSeconds) {
+  service_->SetTransmitting(transmitting);
+  service_->SetTransmitPeriod(periodSeconds);
+}
+
+void RadioPanel::FollowDial(double hz) {
+  if (!IsRadioFrequency(hz)) return;
+  message_->clear();
+  StationConfig config = service_->Config();
+  config.radio.control.dialHz = hz;
+  ApplyToSession(config);
 }
 
 void RadioPanel::FollowTransmit(std::optional<bool> transmitting,
@@ -282,8 +277,9 @@ void RadioPanel::DialEdited() {
     return;
   }
   message_->clear();
-  settings_.dialHz = *hz;
-  ApplyToSession();
+  StationConfig config = service_->Config();
+  config.radio.control.dialHz = *hz;
+  ApplyToSession(config);
 }
 
 void RadioPanel::OffsetEdited() {
@@ -296,73 +292,54 @@ void RadioPanel::OffsetEdited() {
     return;
   }
   message_->clear();
-  settings_.transmitOffsetHz = hz;
-  ApplyToSession();
+  StationConfig config = service_->Config();
+  config.radio.control.transmitOffsetHz = hz;
+  ApplyToSession(config);
 }
 
 void RadioPanel::OtherSettingEdited() {
-  settings_.method = kMethods.at(static_cast<std::size_t>(std::max(0, method_->currentIndex())));
-  settings_.stepHz = step_->currentData().toInt();
-  settings_.changesWhileTransmitting = !fixedDuringTx_->isChecked();
-  settings_.transmissionSeconds = transmission_->value();
-  ApplyToSession();
+  StationConfig config = service_->Config();
+  RadioControlSettings& k = config.radio.control;
+  k.method = kMethods.at(static_cast<std::size_t>(std::max(0, method_->currentIndex())));
+  k.stepHz = step_->currentData().toInt();
+  k.changesWhileTransmitting = !fixedDuringTx_->isChecked();
+  k.transmissionSeconds = transmission_->value();
+  ApplyToSession(config);
 }
 
-void RadioPanel::ApplyToSession() {
-  if (session_) {
-    DopplerController& control = session_->control();
-    control.SetDial(settings_.dialHz);
-    control.SetMethod(settings_.method);
-    control.SetStep(settings_.stepHz);
-    control.SetTransmitOffset(settings_.transmitOffsetHz);
-    control.SetChangesWhileTransmitting(settings_.changesWhileTransmitting);
-    control.SetTransmissionSeconds(settings_.transmissionSeconds);
-  }
-  SaveSettings();
+void RadioPanel::ApplyToSession(const StationConfig& config) {
+  ApplyConfig(config);
   ShowSettings();
   RunPeriod();
 }
 
 void RadioPanel::RunPeriod() {
-  const std::int64_t utc = options_.utcNow();
-  const RadioSite home{model_.home.latitude, model_.home.longitude};
-  std::optional<RadioSite> dx;
-  if (model_.station2.IsSet()) dx = RadioSite{model_.station2.latitude, model_.station2.longitude};
-  figures_ = DopplerFiguresAt(home, dx, utc, settings_.dialHz);
-  if (session_) {
-    // With WSJT-X's periods known, a rig that cannot change while it
-    // transmits gets the transmit side for the middle of the next period.
-    const RadioControlSettings& now = session_->control().settings();
-    const auto rates = followedPeriod_ && !now.changesWhileTransmitting
-                           ? wsjtx::RatesForTransmitPeriods(home, dx, utc, *followedPeriod_)
-                           : RatesForPeriod(now, home, dx, utc);
-    if (rates) session_->StartPeriod(*rates);
-  }
+  service_->RadioPeriod(options_.utcNow());
   PollSession();
 }
 
 void RadioPanel::PollSession() {
-  if (session_) {
-    session_->Poll();
-    // The operator's hand moved the dial: show and keep where it went.
-    const double dial = session_->control().dialHz();
-    if (dial != settings_.dialHz) {
-      settings_.dialHz = dial;
-      SaveSettings();
-      ShowSettings();
-    }
+  service_->Poll();
+  // The operator's hand moved the dial: show and keep where it went.
+  if (service_->Config().radio.control.dialHz != shownDialHz_) {
+    SaveSettings();
+    ShowSettings();
   }
   Refresh();
 }
 
 void RadioPanel::Refresh() {
+  const RadioSession* session = service_->Radio();
   const RadioTexts t = MakeRadioTexts(
-      figures_, session_ ? std::optional<RadioReport>(session_->report()) : std::nullopt);
+      service_->Figures(), session ? std::optional<RadioReport>(session->report()) : std::nullopt);
   const std::array<const std::string*, kFieldCount> values = {
       &t.echo, &t.dx, &t.figures, &t.wanted, &t.sent, &t.heard, &t.tuned, &t.state, &t.link};
   for (std::size_t i = 0; i < values.size(); ++i) {
-    const QString text = QString::fromStdString(*values[i]);
-    if (texts_[i]->text() != text) texts_[i]->setText(text);
+    const QString text = EscapedText(*values[i]);
+    if (texts_[i]->text() != text) {
+      texts_[i]->setText(text);
+      texts_[i]->setToolTip(text);
+    }
   }
 }
 

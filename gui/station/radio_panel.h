@@ -1,7 +1,8 @@
 // The Radio panel of the Station control window: the dial frequency, the way
 // of working, the Doppler figures, the frequencies wanted, sent and read back,
-// the connection, and Track / Hold. The radio is driven by a RadioSession
-// (core); this widget only carries its settings and shows its report.
+// the connection, and Track / Hold. The radio is driven by the station
+// service (core); this widget shows its record and report and sends it
+// commands.
 #pragma once
 
 #include <QGroupBox>
@@ -15,6 +16,7 @@
 #include "control/doppler_control.h"
 #include "control/hamlib_client.h"
 #include "control/radio_session.h"
+#include "control/station_service.h"
 #include "state/records.h"
 #include "station/station_control_window.h"
 
@@ -46,9 +48,9 @@ class RadioPanel : public QGroupBox {
   // Texts shown, in the order of their rows.
   enum Field { kEcho, kDx, kFigures, kWanted, kSent, kHeard, kTuned, kState, kLink, kFieldCount };
 
-  // `settings` is the station-control store; the panel keeps its values in
-  // the "radio" group and must not outlive it.
-  RadioPanel(const TrackerModel& model, QSettings& settings, RadioPanelOptions options,
+  // On its own: a station service of its own over `settings`, the
+  // station-control store (its "radio" group), which it must not outlive.
+  RadioPanel(TrackerModel& model, QSettings& settings, RadioPanelOptions options,
              QWidget* parent = nullptr);
   // In the Station control window: its records, UTC now and settings store.
   explicit RadioPanel(StationContext& context, QWidget* parent = nullptr);
@@ -66,9 +68,9 @@ class RadioPanel : public QGroupBox {
   void FollowTransmit(std::optional<bool> transmitting, std::optional<int> periodSeconds);
   void FollowDial(double hz);
 
-  bool Tracking() const { return session_ != nullptr; }
-  const RadioSession* Session() const { return session_.get(); }
-  RadioControlSettings ControlSettings() const { return settings_; }
+  bool Tracking() const { return service_->RadioTracking(); }
+  const RadioSession* Session() const { return service_->Radio(); }
+  RadioControlSettings ControlSettings() const { return service_->Config().radio.control; }
 
   QLabel* Text(Field field) const { return texts_[field]; }
   QLabel* Message() const { return message_; }
@@ -85,25 +87,27 @@ class RadioPanel : public QGroupBox {
   QPushButton* HoldButton() const { return hold_; }
 
  private:
+  RadioPanel(TrackerModel& model, QSettings& settings, StationService* service,
+             RadioPanelOptions options, QWidget* parent);
   void BuildWidgets();
-  void LoadSettings();
   void SaveSettings();
+  void EndpointEdited();
+  // Applies a changed record to the service; false (with the message shown)
+  // when it refuses it.
+  bool ApplyConfig(const StationConfig& config);
   void ShowSettings();
   void StartTracking(bool on);
   void DialEdited();
   void OffsetEdited();
   void OtherSettingEdited();
-  void ApplyToSession();
+  void ApplyToSession(const StationConfig& config);
   void Refresh();
 
-  const TrackerModel& model_;
   QSettings& store_;
   RadioPanelOptions options_;
-  RadioControlSettings settings_;
-  std::unique_ptr<RadioSession> session_;
-  std::optional<DopplerFigures> figures_;
-  std::optional<bool> followedTransmit_;
-  std::optional<int> followedPeriod_;
+  std::unique_ptr<StationService> ownService_;
+  StationService* service_ = nullptr;
+  double shownDialHz_ = 0.0;
 
   QLineEdit* host_ = nullptr;
   QSpinBox* port_ = nullptr;
@@ -118,6 +122,7 @@ class RadioPanel : public QGroupBox {
   QPushButton* hold_ = nullptr;
   std::array<QLabel*, kFieldCount> texts_{};
   QLabel* message_ = nullptr;
+  QString ownMessage_;
   QTimer* periodTimer_ = nullptr;
   QTimer* pollTimer_ = nullptr;
 };

@@ -15,7 +15,10 @@
 #include <chrono>
 #include <cmath>
 
+#include "panel/panel_widget.h"
+#include "station/rotator_settings.h"
 #include "station/station_control_window.h"
+#include "station/status_label.h"
 
 namespace kelvora::gui {
 namespace {
@@ -33,12 +36,15 @@ QDoubleSpinBox* Degrees(double low, double high, int decimals, const char* name,
   return box;
 }
 
-QLabel* Value(const char* name, QWidget* parent) {
-  auto* label = new QLabel(QStringLiteral("-"), parent);
+StatusLabel* Value(const char* name, QWidget* parent) {
+  auto* label = new StatusLabel(parent);
   label->setObjectName(QLatin1String(name));
-  label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  label->SetFullText(QStringLiteral("-"));
   return label;
 }
+
+// How often the replies are collected between periods.
+constexpr int kPollMs = 50;
 
 QString Direction(const std::optional<AzEl>& d) {
   if (!d) return QStringLiteral("-");
@@ -52,24 +58,33 @@ QString Direction(const std::optional<AzEl>& d) {
 RotatorPanel::RotatorPanel(StationContext& context, QWidget* parent)
     : QGroupBox(QStringLiteral("Rotator (rotctld)"), parent), context_(context) {
   setObjectName(QStringLiteral("rotatorPanel"));
-  QStringList problems;
-  config_ = LoadRotatorConfig(context_.settings, &problems);
-  if (!problems.isEmpty()) note_ = QStringLiteral("settings: ") + problems.join(QStringLiteral("; "));
+  if (!context_.problems.isEmpty()) {
+    note_ = QStringLiteral("settings: ") + context_.problems.join(QStringLiteral("; "));
+  }
   BuildFields();
   ShowConfig();
   timer_ = new QTimer(this);
   connect(timer_, &QTimer::timeout, this, &RotatorPanel::RunPeriod);
-  StartSession();
+  pollTimer_ = new QTimer(this);
+  connect(pollTimer_, &QTimer::timeout, this, &RotatorPanel::PollService);
+  pollTimer_->start(kPollMs);
+  StartTimer();
   ShowReport();
 }
 
 RotatorPanel::~RotatorPanel() {
   timer_->stop();
-  if (session_ && config_.stopOnExit &&
-      session_->Report().link.state == LinkState::Connected) {
-    session_->StopAndWait(kStopOnExitWait);
+  pollTimer_->stop();
+  StationService& service = context_.service;
+  if (service.Config().rotator.stopOnExit &&
+      service.Rotator().link.state == LinkState::Connected) {
+    service.StopAndWait(kStopOnExitWait);
   }
 }
+
+const RotatorConfig& RotatorPanel::Config() const { return context_.service.Config().rotator; }
+
+const RotatorReport& RotatorPanel::LastReport() const { return context_.service.Rotator(); }
 
 void RotatorPanel::BuildFields() {
   auto* layout = new QVBoxLayout(this);
@@ -114,6 +129,15 @@ void RotatorPanel::BuildFields() {
   minElevation_ = Degrees(kLowestMinimumElevation, kHighestMinimumElevation, 1,
                           "rotatorMinElevation", this);
   form->addRow(QStringLiteral("Minimum elevation"), minElevation_);
+  stallSeconds_ = new QDoubleSpinBox(this);
+  stallSeconds_->setObjectName(QStringLiteral("rotatorStallSeconds"));
+  stallSeconds_->setRange(kShortestStallSeconds, kLongestStallSeconds);
+  stallSeconds_->setDecimals(0);
+  stallSeconds_->setSuffix(QStringLiteral(" s"));
+  form->addRow(QStringLiteral("Stalled after"), stallSeconds_);
+  refraction_ = new QCheckBox(QStringLiteral("Point at the refracted direction"), this);
+  refraction_->setObjectName(QStringLiteral("rotatorRefraction"));
+  form->addRow(QString(), refraction_);
 
   target_ = new QComboBox(this);
   target_->setObjectName(QStringLiteral("rotatorTarget"));
@@ -174,7 +198,6 @@ void RotatorPanel::BuildFields() {
   status_ = Value("rotatorStatus", this);
   state->addRow(QStringLiteral("Status"), status_);
   problem_ = Value("rotatorProblem", this);
-  problem_->setWordWrap(true);
   problem_->setStyleSheet(QStringLiteral("color: rgb(192, 0, 0)"));
   state->addRow(QStringLiteral("Last error"), problem_);
 
@@ -182,10 +205,10 @@ void RotatorPanel::BuildFields() {
   layout->addLayout(buttons);
   auto* track = new QPushButton(QStringLiteral("&Track"), this);
   track->setObjectName(QStringLiteral("rotatorTrack"));
-  // F8: no key of the main window; active whenever this window is.
+  // F8 stops the rotator from every window of the program (the Station
+  // control window's key filter).
   auto* stop = new QPushButton(QStringLiteral("Stop (F8)"), this);
   stop->setObjectName(QStringLiteral("rotatorStop"));
-  stop->setShortcut(QKeySequence(Qt::Key_F8));
   auto* parkButton = new QPushButton(QStringLiteral("&Park"), this);
   parkButton->setObjectName(QStringLiteral("rotatorParkButton"));
   buttons->addWidget(track);
@@ -197,31 +220,34 @@ void RotatorPanel::BuildFields() {
 }
 
 void RotatorPanel::ShowConfig() {
-  host_->setText(config_.host);
-  port_->setValue(config_.port);
-  period_->setValue(config_.periodSeconds);
-  threshold_->setValue(config_.setup.thresholdDegrees);
-  azRange_->setCurrentIndex(static_cast<int>(config_.setup.azimuthRange));
-  elRange_->setCurrentIndex(static_cast<int>(config_.setup.elevationRange));
-  azOffset_->setValue(config_.setup.azimuthOffset);
-  elOffset_->setValue(config_.setup.elevationOffset);
-  minElevation_->setValue(config_.setup.minimumElevation);
-  target_->setCurrentIndex(static_cast<int>(config_.target));
-  fixedAz_->setValue(config_.fixedTarget.azimuth);
-  fixedEl_->setValue(config_.fixedTarget.elevation);
-  park_->setCurrentIndex(config_.parkWithController ? 1 : 0);
-  parkAz_->setValue(config_.parkPosition.azimuth);
-  parkEl_->setValue(config_.parkPosition.elevation);
-  stopOnExit_->setChecked(config_.stopOnExit);
-  fixedAz_->setEnabled(config_.target == TargetChoice::Fixed);
-  fixedEl_->setEnabled(config_.target == TargetChoice::Fixed);
-  parkAz_->setEnabled(!config_.parkWithController);
-  parkEl_->setEnabled(!config_.parkWithController);
+  const RotatorConfig& config = Config();
+  host_->setText(QString::fromStdString(config.host));
+  port_->setValue(config.port);
+  period_->setValue(config.periodSeconds);
+  threshold_->setValue(config.setup.thresholdDegrees);
+  azRange_->setCurrentIndex(static_cast<int>(config.setup.azimuthRange));
+  elRange_->setCurrentIndex(static_cast<int>(config.setup.elevationRange));
+  azOffset_->setValue(config.setup.azimuthOffset);
+  elOffset_->setValue(config.setup.elevationOffset);
+  minElevation_->setValue(config.setup.minimumElevation);
+  stallSeconds_->setValue(config.setup.stallSeconds);
+  refraction_->setChecked(config.setup.refraction);
+  target_->setCurrentIndex(static_cast<int>(config.target));
+  fixedAz_->setValue(config.fixedTarget.azimuth);
+  fixedEl_->setValue(config.fixedTarget.elevation);
+  park_->setCurrentIndex(config.parkWithController ? 1 : 0);
+  parkAz_->setValue(config.parkPosition.azimuth);
+  parkEl_->setValue(config.parkPosition.elevation);
+  stopOnExit_->setChecked(config.stopOnExit);
+  fixedAz_->setEnabled(config.target == TargetChoice::Fixed);
+  fixedEl_->setEnabled(config.target == TargetChoice::Fixed);
+  parkAz_->setEnabled(!config.parkWithController);
+  parkEl_->setEnabled(!config.parkWithController);
 }
 
 RotatorConfig RotatorPanel::ReadFields() const {
   RotatorConfig c;
-  c.host = host_->text().trimmed();
+  c.host = host_->text().trimmed().toStdString();
   c.port = port_->value();
   c.periodSeconds = period_->value();
   c.setup.thresholdDegrees = threshold_->value();
@@ -230,6 +256,8 @@ RotatorConfig RotatorPanel::ReadFields() const {
   c.setup.azimuthOffset = azOffset_->value();
   c.setup.elevationOffset = elOffset_->value();
   c.setup.minimumElevation = minElevation_->value();
+  c.setup.stallSeconds = stallSeconds_->value();
+  c.setup.refraction = refraction_->isChecked();
   c.target = static_cast<TargetChoice>(target_->currentIndex());
   c.fixedTarget = {fixedAz_->value(), fixedEl_->value()};
   c.parkWithController = park_->currentIndex() == 1;
@@ -238,106 +266,59 @@ RotatorConfig RotatorPanel::ReadFields() const {
   return c;
 }
 
-ControlSite RotatorPanel::Site() const {
-  return {context_.model.home.latitude, context_.model.home.longitude};
-}
-
-std::optional<RotatorTarget> RotatorPanel::BuildTarget(QString* why) const {
-  switch (config_.target) {
-    case TargetChoice::Moon: return RotatorTarget{};
-    case TargetChoice::Sun: {
-      RotatorTarget sun;
-      sun.kind = TargetKind::Sun;
-      sun.name = "Sun";
-      return sun;
-    }
-    case TargetChoice::Source: {
-      // The source menu's choice at this moment.
-      const TrackingState& t = context_.model.tracking;
-      std::string reason;
-      auto source = SourceTarget(t.trackedSource, t.userStarRa, t.userStarDec, &reason);
-      if (!source && why) *why = QString::fromStdString(reason);
-      return source;
-    }
-    case TargetChoice::Fixed: break;
-  }
-  std::string reason;
-  const QString text = QStringLiteral("azel:%1,%2")
-                           .arg(config_.fixedTarget.azimuth, 0, 'f', 2)
-                           .arg(config_.fixedTarget.elevation, 0, 'f', 2);
-  auto fixed = ParseTargetText(text.toStdString(), &reason);
-  if (!fixed && why) *why = QString::fromStdString(reason);
-  return fixed;
-}
-
-void RotatorPanel::StartSession() {
-  QString why;
-  RotatorTarget target = BuildTarget(&why).value_or(RotatorTarget{});
-  if (!why.isEmpty()) Note(QStringLiteral("target: ") + why);
-  const bool wasTracking = session_ && session_->Report().tracking;
-  session_ = std::make_unique<RotatorSession>(
-      HostPort{config_.host.toStdString(), config_.port}, config_.setup, std::move(target), Site());
-  if (wasTracking) session_->Track();
-  timer_->start(static_cast<int>(std::lround(config_.periodSeconds * 1000)));
+void RotatorPanel::StartTimer() {
+  timer_->start(static_cast<int>(std::lround(Config().periodSeconds * 1000)));
 }
 
 void RotatorPanel::Apply() {
-  const RotatorConfig fields = ReadFields();
-  const auto hostPort = ParseHostPort(fields.host.toStdString(), fields.port);
-  if (!hostPort || hostPort->port != fields.port) {
-    Note(QStringLiteral("settings: host \"%1\" is not a host name or address").arg(fields.host));
-    return;
-  }
-  if (const auto problem = CheckSetup(fields.setup)) {
+  StationConfig config = context_.service.Config();
+  config.rotator = ReadFields();
+  if (const auto problem = context_.service.Apply(config)) {
     Note(QStringLiteral("settings: ") + QString::fromStdString(*problem));
     return;
   }
-  const bool reconnect = fields.host != config_.host || fields.port != config_.port;
-  config_ = fields;
-  SaveRotatorConfig(context_.settings, config_);
+  SaveStationConfig(context_.settings, context_.service.Config());
   note_.clear();
-  if (reconnect) {
-    StartSession();
-  } else {
-    QString why;
-    const auto target = BuildTarget(&why);
-    if (target) session_->SetTarget(*target);
-    if (!why.isEmpty()) Note(QStringLiteral("target: ") + why);
-    session_->SetSetup(config_.setup);
-    timer_->start(static_cast<int>(std::lround(config_.periodSeconds * 1000)));
-  }
+  StartTimer();
   RunPeriod();
 }
 
 void RotatorPanel::Track() {
-  QString why;
-  const auto target = BuildTarget(&why);
-  if (!target) {
-    Note(QStringLiteral("target: ") + why);
+  if (const auto why = context_.service.Track()) {
+    Note(QString::fromStdString(*why));
     return;
   }
   note_.clear();
-  session_->SetTarget(*target);
-  session_->Track();
   RunPeriod();
 }
 
 void RotatorPanel::Stop() {
-  if (session_->Stop() != SubmitResult::Accepted) Note(QStringLiteral("stop: rotator not connected"));
+  context_.service.Stop();
   RunPeriod();
 }
 
 void RotatorPanel::Park() {
-  std::optional<AzEl> position;
-  if (!config_.parkWithController) position = config_.parkPosition;
-  const SubmitResult result = session_->Park(position);
-  if (result == SubmitResult::NotConnected) Note(QStringLiteral("park: rotator not connected"));
-  if (result == SubmitResult::Invalid) Note(QStringLiteral("park: position outside the limits"));
+  if (const auto why = context_.service.Park()) Note(QString::fromStdString(*why));
   RunPeriod();
 }
 
 void RotatorPanel::RunPeriod() {
-  report_ = session_->Period(context_.utcNow());
+  const AntennaMark before = context_.model.tracking.antenna;
+  context_.service.RotatorPeriod(context_.utcNow());
+  const AntennaMark& now = context_.model.tracking.antenna;
+  // The main window's maps draw the antenna from the shared record: once a
+  // period, a moved mark is painted anew there.
+  if (before.shown != now.shown || before.azimuth != now.azimuth ||
+      before.elevation != now.elevation) {
+    if (QWidget* owner = window()->parentWidget()) {
+      if (auto* maps = owner->findChild<PanelWidget*>()) maps->update();
+    }
+  }
+  ShowReport();
+}
+
+void RotatorPanel::PollService() {
+  context_.service.Poll();
   ShowReport();
 }
 
@@ -347,22 +328,27 @@ void RotatorPanel::Note(const QString& text) {
 }
 
 void RotatorPanel::ShowReport() {
-  const RotatorReport& r = report_;
-  link_->setText(r.link.text.empty() ? QStringLiteral("-") : QString::fromStdString(r.link.text));
-  targetText_->setText(QString::fromStdString(r.targetName) + QStringLiteral("  ") +
-                       Direction(r.target));
-  commanded_->setText(Direction(r.commanded));
-  reported_->setText(Direction(r.reported));
-  error_->setText(r.pointingError ? QStringLiteral("%1°").arg(*r.pointingError, 0, 'f', 1)
-                                  : QStringLiteral("-"));
-  plan_->setText(r.plan.empty() ? QStringLiteral("-") : QString::fromStdString(r.plan));
-  status_->setText(r.status.empty() ? QStringLiteral("-") : QString::fromStdString(r.status));
+  const RotatorReport& r = LastReport();
+  const bool connected = r.link.state == LinkState::Connected;
+  link_->SetFullText(r.link.text.empty() ? QStringLiteral("-") : EscapedText(r.link.text));
+  targetText_->SetFullText(EscapedText(r.targetName) + QStringLiteral("  ") + Direction(r.target));
+  commanded_->SetFullText(Direction(r.commanded));
+  reported_->SetFullText(connected ? Direction(r.reported) : QStringLiteral("unknown"));
+  error_->SetFullText(r.pointingError ? QStringLiteral("%1°").arg(*r.pointingError, 0, 'f', 1)
+                                      : (connected ? QStringLiteral("-") : QStringLiteral("unknown")));
+  plan_->SetFullText(r.plan.empty() ? QStringLiteral("-") : EscapedText(r.plan));
+  status_->SetFullText(r.status.empty() ? QStringLiteral("-") : EscapedText(r.status));
   QString problem = note_;
+  const std::string& own = context_.service.RotatorNote();
+  if (!own.empty() && !problem.contains(QString::fromStdString(own))) {
+    if (!problem.isEmpty()) problem += QStringLiteral("; ");
+    problem += EscapedText(own);
+  }
   if (!r.lastError.empty()) {
     if (!problem.isEmpty()) problem += QStringLiteral("; ");
-    problem += QString::fromStdString(r.lastError);
+    problem += EscapedText(r.lastError);
   }
-  problem_->setText(problem.isEmpty() ? QStringLiteral("-") : problem);
+  problem_->SetFullText(problem.isEmpty() ? QStringLiteral("-") : problem);
 }
 
 }  // namespace kelvora::gui

@@ -1,16 +1,16 @@
 // The rotator's panel of the Station control window: its settings, the
 // state of the link and of the tracking (target, commanded, reported,
-// pointing error, planned wrap), and Track / Stop / Park. A timer advances
-// the rotator session once a period; the network work happens on the
-// client's own thread, never in this one.
+// pointing error, planned wrap), and Track / Stop / Park. It shows the
+// station service's report and sends it commands; a timer starts the
+// service's rotator period, another collects the replies. The network work
+// happens on the clients' own threads, never in this one.
 #pragma once
 
 #include <QGroupBox>
 
 #include <memory>
 
-#include "control/rotator_session.h"
-#include "station/rotator_settings.h"
+#include "control/station_service.h"
 
 class QCheckBox;
 class QComboBox;
@@ -24,6 +24,7 @@ class QTimer;
 namespace kelvora::gui {
 
 struct StationContext;
+class StatusLabel;
 
 class RotatorPanel : public QGroupBox {
   Q_OBJECT
@@ -39,26 +40,24 @@ class RotatorPanel : public QGroupBox {
   // One period now (the timer calls it too).
   void RunPeriod();
 
-  const RotatorConfig& Config() const { return config_; }
-  const RotatorReport& LastReport() const { return report_; }
+  const RotatorConfig& Config() const;
+  const RotatorReport& LastReport() const;
   QTimer* PeriodTimer() const { return timer_; }
+  // Takes the replies that came in and shows the report (the poll timer).
+  void PollService();
 
  private:
   void BuildFields();
   void ShowConfig();
   RotatorConfig ReadFields() const;
-  std::optional<RotatorTarget> BuildTarget(QString* why) const;
-  ControlSite Site() const;
-  void StartSession();
+  void StartTimer();
   void ShowReport();
   void Note(const QString& text);
 
   StationContext& context_;
-  RotatorConfig config_;
-  std::unique_ptr<RotatorSession> session_;
-  RotatorReport report_;
-  QString note_;  // a problem of our own (settings, target), shown with the link's errors
+  QString note_;  // a problem of the settings, shown with the link's errors
   QTimer* timer_ = nullptr;
+  QTimer* pollTimer_ = nullptr;
 
   QLineEdit* host_ = nullptr;
   QSpinBox* port_ = nullptr;
@@ -69,6 +68,8 @@ class RotatorPanel : public QGroupBox {
   QDoubleSpinBox* azOffset_ = nullptr;
   QDoubleSpinBox* elOffset_ = nullptr;
   QDoubleSpinBox* minElevation_ = nullptr;
+  QDoubleSpinBox* stallSeconds_ = nullptr;
+  QCheckBox* refraction_ = nullptr;
   QComboBox* target_ = nullptr;
   QDoubleSpinBox* fixedAz_ = nullptr;
   QDoubleSpinBox* fixedEl_ = nullptr;
@@ -77,14 +78,14 @@ class RotatorPanel : public QGroupBox {
   QDoubleSpinBox* parkEl_ = nullptr;
   QCheckBox* stopOnExit_ = nullptr;
 
-  QLabel* link_ = nullptr;
-  QLabel* targetText_ = nullptr;
-  QLabel* commanded_ = nullptr;
-  QLabel* reported_ = nullptr;
-  QLabel* error_ = nullptr;
-  QLabel* plan_ = nullptr;
-  QLabel* status_ = nullptr;
-  QLabel* problem_ = nullptr;
+  StatusLabel* link_ = nullptr;
+  StatusLabel* targetText_ = nullptr;
+  StatusLabel* commanded_ = nullptr;
+  StatusLabel* reported_ = nullptr;
+  StatusLabel* error_ = nullptr;
+  StatusLabel* plan_ = nullptr;
+  StatusLabel* status_ = nullptr;
+  StatusLabel* problem_ = nullptr;
 };
 
 }  // namespace kelvora::gui

@@ -1,38 +1,18 @@
-// The rotator's settings as the window keeps them, read from and written to
-// the station-control store under "rotator/".
+// The station-control record (rotator and radio) in the window's QSettings
+// store: read into the core's value map and checked there, so the window
+// and the command line share one set of limits.
 #pragma once
 
 #include <QSettings>
-#include <QString>
 #include <QStringList>
 
-#include <optional>
-
-#include "control/rotator_client.h"
-#include "control/rotator_rules.h"
+#include "control/station_config.h"
 
 namespace kelvora::gui {
 
-enum class TargetChoice { Moon, Sun, Source, Fixed };
-
-struct RotatorConfig {
-  QString host = QStringLiteral("127.0.0.1");
-  int port = kDefaultRotctldPort;
-  double periodSeconds = 1.0;
-  RotatorSetup setup;
-  bool parkWithController = true;  // K; else a move to parkPosition
-  AzEl parkPosition{0, 0};         // true direction, degrees
-  bool stopOnExit = true;
-  TargetChoice target = TargetChoice::Moon;
-  AzEl fixedTarget{180, 30};       // true direction, degrees
-};
-
-inline constexpr double kShortestPeriodSeconds = 0.2;
-inline constexpr double kLongestPeriodSeconds = 60.0;
-
-// Reads what is stored; a value that is missing takes its default, a value
-// that is stored but unusable takes its default and is named in *problems.
-RotatorConfig LoadRotatorConfig(QSettings& settings, QStringList* problems);
-void SaveRotatorConfig(QSettings& settings, const RotatorConfig& config);
+// Reads what is stored; unusable values take their defaults and are named
+// in *problems.
+StationConfig LoadStationConfig(QSettings& settings, QStringList* problems);
+void SaveStationConfig(QSettings& settings, const StationConfig& config);
 
 }  // namespace kelvora::gui

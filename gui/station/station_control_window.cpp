@@ -1,7 +1,9 @@
 #include "station/station_control_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QSettings>
@@ -11,6 +13,7 @@
 #include "common/screen_fit.h"
 #include "station/radio_panel.h"
 #include "station/rotator_panel.h"
+#include "station/rotator_settings.h"
 #include "station/station_settings.h"
 #include "ui/program.h"
 #include "wsjtx/wsjtx_link.h"
@@ -23,7 +26,8 @@ StationControlWindow::StationControlWindow(TrackerModel& model,
                                            std::unique_ptr<QSettings> settings)
     : QWidget(parent, Qt::Window),
       settings_(settings ? std::move(settings) : OpenStationSettings()),
-      context_{model, std::move(utcNow), *settings_} {
+      service_(std::make_unique<StationService>(model, LoadStationConfig(*settings_, &problems_))),
+      context_{model, std::move(utcNow), *settings_, *service_, problems_} {
   setObjectName(QStringLiteral("stationControl"));
   setWindowTitle(QStringLiteral("Station control"));
   panels_ = new QHBoxLayout(this);
@@ -39,9 +43,22 @@ StationControlWindow::StationControlWindow(TrackerModel& model,
          radio->FollowTransmit(tx, period);
        }},
       DirectoryFileIn(QDir::currentPath()), this));
+  qApp->installEventFilter(this);
+}
+
+bool StationControlWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F8 && key->modifiers() == Qt::NoModifier) {
+      if (!key->isAutoRepeat()) rotator_->Stop();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 StationControlWindow::~StationControlWindow() {
+  qApp->removeEventFilter(this);
   // The panels go first: they may still talk to their devices (a rotator is
   // stopped on exit) while the context and the settings they use exist.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));

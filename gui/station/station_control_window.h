@@ -3,12 +3,14 @@
 // with AddPanel). Opened from the main window's Station menu.
 #pragma once
 
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 
+#include "control/station_service.h"
 #include "state/records.h"
 
 class QAction;
@@ -22,11 +24,15 @@ class RotatorPanel;
 
 // What every panel may use: the shared records (home station, second
 // station, tracked source), the UTC now (live time: the antenna follows the
-// real sky, not the stepped display) and the settings store.
+// real sky, not the stepped display), the settings store, the station
+// service the panels show and command, and what was wrong with the stored
+// settings.
 struct StationContext {
   TrackerModel& model;
   std::function<std::int64_t()> utcNow;
   QSettings& settings;
+  StationService& service;
+  QStringList problems;
 };
 
 class StationControlWindow : public QWidget {
@@ -42,9 +48,17 @@ class StationControlWindow : public QWidget {
 
   RotatorPanel* Rotator() const { return rotator_; }
   StationContext& Context() { return context_; }
+  StationService& Service() { return *service_; }
+
+ protected:
+  // F8 stops the rotator from every window of the program while this one
+  // exists: the window watches the application's keys.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   std::unique_ptr<QSettings> settings_;
+  QStringList problems_;
+  std::unique_ptr<StationService> service_;
   StationContext context_;
   QHBoxLayout* panels_ = nullptr;
   RotatorPanel* rotator_ = nullptr;

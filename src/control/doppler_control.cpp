@@ -168,6 +168,8 @@ const char* RadioStateText(RadioState state) {
       return "no DX station";
     case RadioState::OutOfRange:
       return "frequency out of range";
+    case RadioState::NotConnected:
+      return "not connected";
   }
   return "off";
 }
@@ -213,7 +215,17 @@ void DopplerController::Release() {
   held_ = false;
 }
 
+int DopplerController::RoundingStep(std::int64_t sent, std::int64_t held) {
+  // The finest raster that explains it; a coarser one shows itself in a
+  // later read-back, and the learned step only ever grows.
+  for (const int raster : kRigStepsHz) {
+    if (raster > 1 && held % raster == 0 && std::llabs(held - sent) < raster) return raster;
+  }
+  return 0;
+}
+
 void DopplerController::Forget() {
+  previousHeard_.reset();
   splitOn_ = false;
   lastReceive_.reset();
   lastTransmit_.reset();
@@ -262,16 +274,30 @@ RadioStep DopplerController::Step(const MoonRangeRates& now, const MoonRangeRate
       }
       reanchor_ = false;
     } else if (lastReceive_ &&
-               std::fabs(heard - static_cast<double>(*lastReceive_)) > settings_.stepHz) {
-      // The operator tuned: the dial follows the hand and correction goes on
-      // from there.
-      const double moved = heard - static_cast<double>(*lastReceive_);
-      if (IsRadioFrequency(dial + moved)) {
-        step.operatorTunedHz = moved;
-        settings_.dialHz = dial + moved;
-        lastReceive_ = WholeHertz(heard);
+               std::fabs(heard - static_cast<double>(*lastReceive_)) > EffectiveStep()) {
+      const std::int64_t sent = *lastReceive_;
+      const std::int64_t held = WholeHertz(heard);
+      if (const int rounding = RoundingStep(sent, held)) {
+        // The rig keeps its own raster: what it holds is the frequency sent,
+        // rounded. Learn the raster instead of taking it for the hand.
+        learnedStepHz_ = std::max(learnedStepHz_, rounding);
+        lastReceive_ = held;
+      } else if (previousHeard_ && std::fabs(heard - *previousHeard_) <= EffectiveStep()) {
+        // The rig said yes but stayed where it was: not the operator.
+        step.rigDidNotFollow = true;
+        lastReceive_ = held;
+      } else {
+        // The operator tuned: the dial follows the hand and correction goes
+        // on from there.
+        const double moved = heard - static_cast<double>(sent);
+        if (IsRadioFrequency(dial + moved)) {
+          step.operatorTunedHz = moved;
+          settings_.dialHz = dial + moved;
+          lastReceive_ = held;
+        }
       }
     }
+    previousHeard_ = heard;
   }
   const double wantedReceive = settings_.dialHz + receiveShift;
   const double wantedTransmit = settings_.dialHz + transmitShift;
@@ -290,13 +316,27 @@ RadioStep DopplerController::Step(const MoonRangeRates& now, const MoonRangeRate
   const std::int64_t tx = WholeHertz(wantedTransmit);
   // While the rig transmits only its transmit frequency is moved; the
   // receive side follows when it listens again.
-  if (listening && MovedByStep(rx, lastReceive_, settings_.stepHz)) step.receiveHz = rx;
-  if (MovedByStep(tx, lastTransmit_, settings_.stepHz)) step.transmitHz = tx;
+  if (listening && MovedByStep(rx, lastReceive_, EffectiveStep())) step.receiveHz = rx;
+  if (MovedByStep(tx, lastTransmit_, EffectiveStep())) step.transmitHz = tx;
   return step;
 }
 
 int TransmitLeadSeconds(const RadioControlSettings& settings) {
   return settings.changesWhileTransmitting ? 0 : settings.transmissionSeconds / 2;
+}
+
+std::optional<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
+                                                   const std::optional<RadioSite>& dx,
+                                                   std::int64_t utc, int periodSeconds) {
+  if (periodSeconds <= 0) return std::nullopt;
+  const std::int64_t period = periodSeconds;
+  // Periods start on whole multiples of their length, counted in UTC.
+  const std::int64_t start = utc - ((utc % period) + period) % period;
+  const std::int64_t nextMiddle = start + period + period / 2;
+  const std::optional<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc);
+  const std::optional<MoonRangeRates> later = MoonRangeRatesAt(home, dx, nextMiddle);
+  if (!now || !later) return std::nullopt;
+  return PeriodRates{*now, *later};
 }
 
 }  // namespace kelvora

@@ -8,6 +8,7 @@
 // receding).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -129,6 +130,7 @@ enum class RadioState {
   Transmitting,  // rig keyed and unable to change: nothing sent until it receives
   NoDx,          // full correction without a DX station
   OutOfRange,    // a frequency would be NaN or outside 0 < f < 300 GHz
+  NotConnected,  // rigctld is away: nothing is known of the rig
 };
 const char* RadioStateText(RadioState state);
 
@@ -139,6 +141,7 @@ struct RadioStep {
   std::optional<std::int64_t> receiveHz;   // F
   std::optional<std::int64_t> transmitHz;  // I
   double operatorTunedHz = 0.0;            // how far the operator moved the dial this period
+  bool rigDidNotFollow = false;            // the rig accepted F but still holds the old frequency
   std::optional<RadioFrequencies> wanted;  // what the method asks for now (transmit with offset)
 };
 
@@ -175,6 +178,10 @@ class DopplerController {
                  const RigReadback& readback);
 
   void SplitAccepted() { splitOn_ = true; }
+  bool SplitOn() const { return splitOn_; }
+  // The tuning step in force: the set one, or the rig's own raster learned
+  // from its read-backs when that is coarser.
+  int EffectiveStep() const { return std::max(settings_.stepHz, learnedStepHz_); }
   void ReceiveAccepted(std::int64_t hz) { lastReceive_ = hz; }
   void TransmitAccepted(std::int64_t hz) { lastTransmit_ = hz; }
   // After a reconnection: the rig's state is unknown, so everything is sent
@@ -188,9 +195,23 @@ class DopplerController {
   bool splitOn_ = false;
   std::optional<std::int64_t> lastReceive_;
   std::optional<std::int64_t> lastTransmit_;
+  std::optional<double> previousHeard_;  // the read-back of the period before
+  int learnedStepHz_ = 1;
+  // The raster (a step of kRigStepsHz above 1 Hz) that turns `sent` into
+  // `held`, or 0 when rounding does not explain the difference.
+  static int RoundingStep(std::int64_t sent, std::int64_t held);
 };
 
 // Seconds ahead of now at which `forTransmit` is taken.
 int TransmitLeadSeconds(const RadioControlSettings& settings);
+
+// The radio's rates when the transmit periods are known (from the digital-mode
+// program): receive now, and the
+// transmit side for the middle of the next period, which is the next
+// transmission while this one receives (the single correction of a rig that
+// cannot change while transmitting).
+std::optional<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
+                                                   const std::optional<RadioSite>& dx,
+                                                   std::int64_t utc, int periodSeconds);
 
 }  // namespace kelvora

@@ -173,8 +173,11 @@ void HamlibClient::Run() {
       const bool ok = Connect();
       lock.lock();
       if (ok) {
+        // The failures count on until the daemon gives a protocol answer: one
+        // that accepts connections but answers garbage backs off like one
+        // that refuses them.
         state_ = LinkState::Connected;
-        failures_ = 0;
+        answered_ = false;
         reason_.clear();
       } else {
         state_ = LinkState::NotConnected;
@@ -199,6 +202,10 @@ void HamlibClient::Run() {
     HamlibReply reply = Exchange(pending);
     lock.lock();
     inFlight_ = false;
+    if (reply.outcome == ReplyOutcome::Ok || reply.outcome == ReplyOutcome::Refused) {
+      answered_ = true;
+      failures_ = 0;
+    }
     lock.unlock();
     Deliver(std::move(reply));
   }
@@ -268,10 +275,14 @@ void HamlibClient::Disconnect(const std::string& why) {
   std::lock_guard lock(mutex_);
   state_ = LinkState::NotConnected;
   reason_ = why;
-  // A lost connection is retried after the first back-off step; failed
-  // attempts from then on lengthen it.
-  failures_ = 0;
-  nextAttempt_ = Clock::now() + timing_.backoffUnit;
+  // A connection that served answers is retried after the first back-off
+  // step; one that never did counts as one more failed attempt.
+  if (answered_) {
+    failures_ = 0;
+  } else {
+    ++failures_;
+  }
+  nextAttempt_ = Clock::now() + timing_.backoffUnit * ReconnectDelay(failures_).count() / 1000;
 }
 
 void HamlibClient::CheckIdleConnection() {

@@ -55,7 +55,7 @@ struct LinkStatus {
   LinkState state = LinkState::NotConnected;
   std::string text;    // "not connected (connection refused), retry in 4 s", "connected to ..."
   std::string reason;  // why it is not connected ("Connection refused"), else empty
-  int failures = 0;    // failed connection attempts in a row
+  int failures = 0;    // failed attempts in a row (connections that never answered count)
 };
 
 // Invalid is for wrappers that refuse a command before it reaches the client
@@ -125,6 +125,7 @@ class HamlibClient {
   LinkState state_ = LinkState::Connecting;  // the first attempt starts at once
   std::string reason_;  // why the last attempt or connection failed
   int failures_ = 0;
+  bool answered_ = false;  // the current connection gave a protocol answer
   std::chrono::steady_clock::time_point nextAttempt_{};
   std::uint64_t nextId_ = 1;
 

@@ -40,6 +40,13 @@ bool RadioSession::StartPeriod(const PeriodRates& rates) {
     control_.Forget();
     Decide();
     queue_.clear();
+    // Whatever the method would do, nothing reaches the rig now, and what
+    // it last read back belongs to the connection that is gone.
+    if (report_.state != RadioState::Off) report_.state = RadioState::NotConnected;
+    report_.heardHz.reset();
+    report_.sentReceiveHz.reset();
+    report_.sentTransmitHz.reset();
+    report_.ptt = Ptt::Unknown;
     return true;
   }
   periodFault_.clear();
@@ -109,8 +116,8 @@ void RadioSession::OnReply(const HamlibReply& reply) {
       } else {
         periodFault_ = "f: " + reply.text;
       }
-      if (transmitState_) {
-        readback_.ptt = report_.ptt = *transmitState_;
+      if (transmitting_) {
+        readback_.ptt = report_.ptt = *transmitting_ ? Ptt::Transmitting : Ptt::Receiving;
         report_.pttReported = true;
         Decide();
         phase_ = Phase::Sending;
@@ -125,6 +132,7 @@ void RadioSession::OnReply(const HamlibReply& reply) {
       // is taken as receiving.
       readback_.ptt = ok ? (reply.values.at(0) != 0.0 ? Ptt::Transmitting : Ptt::Receiving)
                          : Ptt::Unknown;
+      if (transmitting_) readback_.ptt = *transmitting_ ? Ptt::Transmitting : Ptt::Receiving;
       report_.ptt = readback_.ptt;
       report_.pttReported = ok;
       Decide();
@@ -156,10 +164,16 @@ void RadioSession::Decide() {
   report_.state = step.state;
   report_.wanted = step.wanted;
   if (step.operatorTunedHz != 0.0) report_.lastTunedHz = step.operatorTunedHz;
+  if (step.rigDidNotFollow) periodFault_ = kRigDidNotFollow;
   queue_.clear();
   if (step.enableSplit) queue_.push_back({Command::EnableSplit, 0});
   if (step.receiveHz) queue_.push_back({Command::SetReceive, *step.receiveHz});
   if (step.transmitHz) queue_.push_back({Command::SetTransmit, *step.transmitHz});
+}
+
+bool RadioSession::RestoreSplit() {
+  if (!control_.SplitOn()) return false;
+  return client_.Submit({"S 0 VFOA", 0, true}, RequestPriority::Urgent) == SubmitResult::Accepted;
 }
 
 void RadioSession::SendNext() {

@@ -65,9 +65,13 @@ class RadioSession {
   void Poll();
   bool Busy() const { return phase_ != Phase::Idle; }
 
-  // The transmit state as another program knows it (WSJT-X): while set, the
-  // periods take it instead of asking the rig (`t`).
-  void SetTransmitState(std::optional<Ptt> ptt) { transmitState_ = ptt; }
+  // What another program (the digital-mode link) says about transmitting;
+  // it takes the place of the rig's PTT read-back while set.
+  void SetTransmitting(std::optional<bool> transmitting) { transmitting_ = transmitting; }
+  // When tracking ends: split goes back off if this session turned it on.
+  // True when the command went out; the session should live until Idle.
+  bool RestoreSplit();
+  bool Idle() const { return client_.Idle(); }
 
  private:
   enum class Phase { Idle, ReadingFrequency, ReadingPtt, Sending };
@@ -93,7 +97,9 @@ class RadioSession {
   PeriodRates rates_{};
   RigReadback readback_;
   std::string periodFault_;  // the refusal met in this period, shown when it ends
-  std::optional<Ptt> transmitState_;
+  std::optional<bool> transmitting_;
 };
+
+inline constexpr const char* kRigDidNotFollow = "the rig did not follow";
 
 }  // namespace kelvora

@@ -8,6 +8,8 @@ namespace {
 
 constexpr double kFullTurn = 360.0;
 constexpr double kHalfTurn = 180.0;
+// Full precision: sky angles here are compared with tenths of a degree.
+constexpr double kRadiansPerDegree = 3.14159265358979323846 / 180.0;
 
 bool Finite(AzEl a) { return std::isfinite(a.azimuth) && std::isfinite(a.elevation); }
 
@@ -47,11 +49,25 @@ std::optional<std::string> CheckSetup(const RotatorSetup& setup) {
   if (!within(setup.minimumElevation, kLowestMinimumElevation, kHighestMinimumElevation)) {
     return "minimum elevation must be between -5 and 60 degrees";
   }
+  if (!within(setup.stallSeconds, kShortestStallSeconds, kLongestStallSeconds)) {
+    return "stall time must be between 1 and 600 seconds";
+  }
   if (!within(setup.azimuthOffset, -kLargestOffsetDegrees, kLargestOffsetDegrees) ||
       !within(setup.elevationOffset, -kLargestOffsetDegrees, kLargestOffsetDegrees)) {
     return "calibration offsets must be between -30 and 30 degrees";
   }
   return std::nullopt;
+}
+
+double SkySeparation(AzEl a, AzEl b) {
+  constexpr double kDeg = kRadiansPerDegree;
+  const double az1 = a.azimuth * kDeg, el1 = a.elevation * kDeg;
+  const double az2 = b.azimuth * kDeg, el2 = b.elevation * kDeg;
+  // The haversine form keeps small angles exact, where the cosine form
+  // loses them to rounding.
+  const double s = std::sin((el2 - el1) / 2), t = std::sin((az2 - az1) / 2);
+  const double h = s * s + std::cos(el1) * std::cos(el2) * t * t;
+  return 2 * std::asin(std::sqrt(std::clamp(h, 0.0, 1.0))) / kDeg;
 }
 
 double AzimuthDifference(double a, double b) {
@@ -98,11 +114,14 @@ ControlDecision ControlStep(const RotatorSetup& setup, const ControlInput& input
     decision.reason = ControlReason::WaitingForRise;
     decision.aim = *input.waitDirection;
   } else {
-    // Aim where the target will be once its faster axis has moved half a
-    // deadband: the target then passes from half a deadband before the
-    // command to half a deadband beyond it before the next move.
-    const double fastest = std::max(std::fabs(target.ratePerSecond.azimuth),
-                                     std::fabs(target.ratePerSecond.elevation));
+    // Aim where the target will be once it has moved half a deadband on
+    // the sky: the target then passes from half a deadband before the
+    // command to beyond it before the next move. Near the zenith a fast
+    // azimuth is a slow motion on the sky.
+    constexpr double kDeg = kRadiansPerDegree;
+    const double fastest =
+        std::hypot(target.ratePerSecond.azimuth * std::cos(target.position.elevation * kDeg),
+                   target.ratePerSecond.elevation);
     const double halfBand = setup.thresholdDegrees / 2;
     decision.leadSeconds = fastest * kMaxLeadSeconds > halfBand ? halfBand / fastest : kMaxLeadSeconds;
     if (fastest == 0) decision.leadSeconds = 0;
@@ -144,10 +163,17 @@ ControlDecision ControlStep(const RotatorSetup& setup, const ControlInput& input
     return decision;
   }
 
-  const bool inside = input.lastCommand &&
-                      std::fabs(azimuth - input.lastCommand->azimuth) < setup.thresholdDegrees &&
-                      std::fabs(elevation - input.lastCommand->elevation) < setup.thresholdDegrees;
-  decision.action = inside ? ControlAction::Hold : ControlAction::Send;
+  // Where the antenna should be now: the target, or the rise direction.
+  const AzEl wanted = decision.reason == ControlReason::WaitingForRise ? decision.aim
+                                                                       : target.position;
+  const bool onTarget =
+      input.reported && SkySeparation(*input.reported, wanted) <= setup.thresholdDegrees;
+  // A move on its way to a command that is still good is left to finish.
+  const bool underWay =
+      input.approaching && input.lastCommand &&
+      SkySeparation(FromRotatorFrame(setup, *input.lastCommand), decision.aim) <=
+          setup.thresholdDegrees;
+  decision.action = onTarget || underWay ? ControlAction::Hold : ControlAction::Send;
   return decision;
 }
 

@@ -37,6 +37,12 @@ inline constexpr double kLowestMinimumElevation = -5.0;
 inline constexpr double kHighestMinimumElevation = 60.0;
 // Calibration offsets a user may set, degrees.
 inline constexpr double kLargestOffsetDegrees = 30.0;
+// Stall detection: the movement that counts, degrees on the sky, and how
+// long a commanded rotator may stand still before it counts as stalled.
+inline constexpr double kStallDegrees = 0.2;
+inline constexpr double kDefaultStallSeconds = 10.0;
+inline constexpr double kShortestStallSeconds = 1.0;
+inline constexpr double kLongestStallSeconds = 600.0;
 
 struct RotatorSetup {
   double thresholdDegrees = kDefaultThresholdDegrees;
@@ -47,6 +53,12 @@ struct RotatorSetup {
   double azimuthOffset = 0;
   double elevationOffset = 0;
   double minimumElevation = 0;  // below it the antenna waits for the next rise
+  // A rotator that was told to move but whose reading has not changed by
+  // more than kStallDegrees for this long is reported stalled.
+  double stallSeconds = kDefaultStallSeconds;
+  // Point at the refracted (apparent) direction, as the radio waves arrive,
+  // rather than the airless one.
+  bool refraction = true;
 };
 
 // Empty when the setup is usable, else what is wrong with it, one line.
@@ -65,7 +77,13 @@ struct ControlInput {
   // the last command, else the lowest turn inside the limits.
   std::optional<double> referenceAzimuth;
   bool flipped = false;  // the plan uses the back side of a flip-over mount
-  std::optional<AzEl> lastCommand;  // rotator frame
+  std::optional<AzEl> lastCommand;  // rotator frame, the last move the rotator accepted
+  // The rotator's last reading, as a true direction. The deadband is the
+  // angle on the sky between it and the target: a hand move, a stall or a
+  // refused move shows there, never in the commands sent.
+  std::optional<AzEl> reported;
+  // The readings draw nearer to lastCommand: the rotator is on its way.
+  bool approaching = false;
   // True direction to wait at while the target is below the minimum
   // elevation (the azimuth of its next rise); empty when no rise was found.
   std::optional<AzEl> waitDirection;
@@ -73,7 +91,7 @@ struct ControlInput {
 
 enum class ControlAction { Hold, Send, Refuse };
 enum class ControlReason {
-  Tracking,       // following the target (Hold: inside the deadband)
+  Tracking,       // following the target (Hold: on target, or on its way)
   WaitingForRise, // below the minimum elevation: waiting at the rise azimuth
   NoRise,         // below the minimum elevation and no rise ahead
   NotFinite,      // the target or the result is not a number
@@ -98,6 +116,9 @@ AzEl ToRotatorFrame(const RotatorSetup& setup, AzEl direction, bool flipped);
 // azimuth in (0, 360]); the reading's turn and flip are taken from the
 // elevation (above 90 is the back side).
 AzEl FromRotatorFrame(const RotatorSetup& setup, AzEl reading);
+
+// Angle on the sky between two directions, degrees.
+double SkySeparation(AzEl a, AzEl b);
 
 // The turn of `azimuth` (plus a whole number of 360s) nearest to `reference`.
 double NearestTurn(double azimuth, double reference);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "astro/time_helpers.h"
+#include "precise/precise.h"
 
 namespace kelvora {
 namespace {
@@ -25,6 +26,15 @@ std::string Format(const char* format, Args... args) {
   return text.data();
 }
 
+// The apparent direction of a target: raised by the standard refraction.
+TargetFunction Refracted(TargetFunction airless) {
+  return [airless = std::move(airless)](std::int64_t utc) -> std::optional<AzEl> {
+    auto d = airless(utc);
+    if (d) d->elevation += precise::StandardRefractionDeg(d->elevation);
+    return d;
+  };
+}
+
 }  // namespace
 
 std::string UtcClockText(std::int64_t utc) {
@@ -39,8 +49,13 @@ RotatorTracker::RotatorTracker(RotatorSetup setup, RotatorTarget target, Control
     : setup_(setup),
       target_(std::move(target)),
       site_(site),
-      direction_(MakeTargetFunction(target_, site)),
-      planDirection_(MakeTargetFunction(target_, site, Figures::Standard)) {}
+      airless_(MakeTargetFunction(target_, site)),
+      // A fixed direction is where the antenna should point, as it stands.
+      direction_(setup.refraction && target_.kind != TargetKind::Fixed ? Refracted(airless_)
+                                                                       : airless_),
+      planDirection_(setup.refraction && target_.kind != TargetKind::Fixed
+                         ? Refracted(MakeTargetFunction(target_, site, Figures::Standard))
+                         : MakeTargetFunction(target_, site, Figures::Standard)) {}
 
 void RotatorTracker::PlanPass(std::int64_t from, std::optional<AzEl> reported) {
   std::optional<double> current;
@@ -53,8 +68,10 @@ void RotatorTracker::PlanPass(std::int64_t from, std::optional<AzEl> reported) {
   plan_ = PlanWrap(pass, setup_, current);
 }
 
-TrackerStep RotatorTracker::Step(std::int64_t utc, std::optional<AzEl> reported) {
+TrackerStep RotatorTracker::Step(std::int64_t utc, std::optional<AzEl> reported,
+                                 bool approaching) {
   TrackerStep step;
+  step.airless = airless_(utc);
   step.target = direction_(utc);
   const auto ahead = direction_(utc + kRateBaseSeconds);
   ControlInput input;
@@ -69,6 +86,8 @@ TrackerStep RotatorTracker::Step(std::int64_t utc, std::optional<AzEl> reported)
       AzimuthDifference(ahead->azimuth, step.target->azimuth) / kRateBaseSeconds,
       (ahead->elevation - step.target->elevation) / kRateBaseSeconds};
   input.lastCommand = lastCommand_;
+  if (reported) input.reported = FromRotatorFrame(setup_, *reported);
+  input.approaching = approaching;
 
   const bool up = step.target->elevation >= setup_.minimumElevation;
   if (up) {
@@ -98,8 +117,7 @@ TrackerStep RotatorTracker::Step(std::int64_t utc, std::optional<AzEl> reported)
 
   switch (step.decision.reason) {
     case ControlReason::Tracking:
-      step.status = step.decision.action == ControlAction::Hold ? "tracking, inside deadband"
-                                                                : "tracking";
+      step.status = "tracking";
       break;
     case ControlReason::WaitingForRise:
       step.status = "waiting for " + target_.name + " to rise at " + UtcClockText(*rise_) + " UTC";

@@ -15,7 +15,10 @@
 namespace kelvora {
 
 struct TrackerStep {
-  std::optional<AzEl> target;  // true direction now; empty when undefined
+  // The direction pointed at now (refracted unless the setup says not),
+  // true azimuth and elevation; empty when undefined.
+  std::optional<AzEl> target;
+  std::optional<AzEl> airless;  // the same without refraction
   ControlDecision decision;
   std::optional<std::int64_t> riseUtc;  // while waiting: when the target comes up
   std::string status;                   // "tracking", "waiting for rise at 04:12 UTC", ...
@@ -25,8 +28,12 @@ class RotatorTracker {
  public:
   RotatorTracker(RotatorSetup setup, RotatorTarget target, ControlSite site);
 
-  // One period. reported is the rotator's last reading (rotator frame).
-  TrackerStep Step(std::int64_t utc, std::optional<AzEl> reported);
+  // One period. reported is the rotator's last reading (rotator frame);
+  // approaching says the readings draw nearer to the last command.
+  TrackerStep Step(std::int64_t utc, std::optional<AzEl> reported, bool approaching = false);
+  // The direction pointed at (see TrackerStep::target) at utc.
+  std::optional<AzEl> Direction(std::int64_t utc) const { return direction_(utc); }
+  std::optional<AzEl> Airless(std::int64_t utc) const { return airless_(utc); }
   // The last Send decision went out (the client accepted it).
   void Commanded(AzEl command) { lastCommand_ = command; }
   // A command failed or the link dropped: send afresh next period.
@@ -45,6 +52,7 @@ class RotatorTracker {
   RotatorSetup setup_;
   RotatorTarget target_;
   ControlSite site_;
+  TargetFunction airless_;        // the accurate figures, no refraction
   TargetFunction direction_;      // pointing: the accurate figures
   TargetFunction planDirection_;  // pass sampling for the wrap plan: the standard ones
   std::optional<AzEl> lastCommand_;

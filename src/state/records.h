@@ -78,6 +78,16 @@ struct LastWholeDegrees {
   int phaseMapBitmap = 0;
 };
 
+// Where station control last read the antenna pointing, for the maps to
+// mark while it runs: the true direction and the same as a point of the sky.
+struct AntennaMark {
+  bool shown = false;
+  double azimuth = 0.0;         // degrees, from north through east
+  double elevation = 0.0;       // degrees
+  double rightAscension = 0.0;  // hours, of date
+  double declination = 0.0;     // degrees
+};
+
 struct TrackingState {
   std::int32_t timeOffset = 0;  // seconds added to the clock; 0 is live time
   bool stepPending = false;     // a keyboard step waits for the step timer
@@ -121,6 +131,7 @@ struct TrackingState {
 
   LastWholeDegrees last;
   int statusCounter = 0;
+  AntennaMark antenna;
 };
 
 struct ViewMode {

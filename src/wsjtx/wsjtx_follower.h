@@ -89,12 +89,5 @@ struct DxMoon {
 };
 std::optional<DxMoon> DxMoonFigures(const RadioSite& home, const Status& status, std::int64_t utc);
 
-// The radio's rates when WSJT-X's periods are known: receive now, and the
-// transmit side for the middle of the next period, which is the next
-// transmission while this one receives (the single correction of a rig that
-// cannot change while transmitting).
-std::optional<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
-                                                   const std::optional<RadioSite>& dx,
-                                                   std::int64_t utc, int periodSeconds);
 
 }  // namespace kelvora::wsjtx

@@ -59,13 +59,14 @@ TEST_F(RotatorCli, TrackReachesAFixedDirection) {
   ASSERT_EQ(lines.size(), 10u);
   const json first = json::parse(lines.front());
   EXPECT_EQ(first["state"], "connected");
-  EXPECT_EQ(first["commanded"]["azimuthDeg"], 10.0);
   const json last = json::parse(lines.back());
+  // Commanded: the move rotctld accepted, once the first reading was in.
+  EXPECT_EQ(last["commanded"]["azimuthDeg"], 10.0);
   ASSERT_TRUE(last["reported"].is_object()) << lines.back();
   EXPECT_NEAR(last["reported"]["azimuthDeg"].get<double>(), 10.0, 1.0);
   EXPECT_NEAR(last["reported"]["elevationDeg"].get<double>(), 5.0, 1.0);
   EXPECT_LT(last["pointingErrorDeg"].get<double>(), 1.0);
-  EXPECT_EQ(last["status"], "tracking, inside deadband");
+  EXPECT_EQ(last["status"], "on target");
   EXPECT_TRUE(run.err.empty()) << run.err;
 }
 
@@ -137,6 +138,44 @@ TEST_F(RotatorCli, RefusalsAreOneLine) {
                              ": not connected (Connection refused)\n");
     }
   }
+}
+
+TEST_F(RotatorCli, TrackingThatNeverConnectedFails) {
+  // Exit 1 from `rotator track` and `station track` alike when no daemon
+  // ever answered: a service manager must see it failed.
+  const std::string nobody = "127.0.0.1:" + std::to_string(kelvora::testing::FreeLoopbackPort());
+  const std::vector<std::string> commands[] = {
+      {"rotator", "track", "--rotctld", nobody, "--count", "2", "--period", "0.2"},
+      {"station", "track", "--rotctld", nobody, "--rigctld", nobody, "--count", "2",
+       "--settings", "/dev/null"},
+  };
+  for (const auto& args : commands) {
+    SCOPED_TRACE(args[0]);
+    const Finished run = Run(args);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find("never connected"), std::string::npos) << run.err;
+  }
+}
+
+TEST_F(RotatorCli, StationTrackRunsTheServiceAndStopsOnSigterm) {
+  kelvora::testing::HamlibDaemon rotctld("rotctld", kelvora::testing::FreeLoopbackPort());
+  kelvora::testing::HamlibDaemon rigctld("rigctld", kelvora::testing::FreeLoopbackPort());
+  const pid_t pid = Start({"station", "track", "--rotctld", Endpoint(rotctld), "--rigctld",
+                           Endpoint(rigctld), "--freq", "1296000000", "--method", "echo",
+                           "--target", "azel:40,30", "--settings", "/dev/null", "--json"});
+  std::this_thread::sleep_for(3s);
+  ASSERT_EQ(::kill(pid, SIGTERM), 0);
+  const Finished run = Wait(pid);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("rotator stopped"), std::string::npos) << run.err;
+  const auto lines = Lines(run.out);
+  ASSERT_GE(lines.size(), 2u);
+  const json last = json::parse(lines.back());
+  // A fixed direction is pointed at as it is: airless and commanded agree.
+  EXPECT_EQ(last["rotator"]["airless"], last["rotator"]["commanded"]);
+  EXPECT_EQ(last["rotator"]["commanded"]["azimuthDeg"], 40.0);
+  EXPECT_TRUE(last["rotator"]["reported"].is_object()) << lines.back();
+  EXPECT_EQ(last["radio"]["state"], "tracking") << lines.back();
 }
 
 }  // namespace

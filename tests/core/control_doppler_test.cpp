@@ -229,6 +229,47 @@ TEST(DopplerController, OperatorTuningMovesTheDialAndIsKept) {
   EXPECT_EQ(rounded.operatorTunedHz, 0.0);
 }
 
+TEST(DopplerController, ARigThatAcknowledgesButStaysOrRoundsIsNotTheOperator) {
+  // Own echo at 1296 MHz, 1 ppm receding: receive f - 2592 Hz, step 10 Hz.
+  const MoonRangeRates r = Rates(kOnePpm);
+  {
+    SCOPED_TRACE("stays_at_145_MHz");
+    DopplerController control(Settings(DopplerMethod::OwnEcho));
+    Accept(control, control.Step(r, r, Heard(145'000'000)));
+    // It said RPRT 0 to F but still holds 145 MHz, period after period.
+    for (int period = 0; period < 3; ++period) {
+      const RadioStep step = control.Step(r, r, Heard(145'000'000));
+      EXPECT_TRUE(step.rigDidNotFollow);
+      EXPECT_EQ(step.operatorTunedHz, 0.0);
+      EXPECT_DOUBLE_EQ(control.dialHz(), kF);
+      EXPECT_EQ(step.receiveHz, std::optional<std::int64_t>(1'295'997'408));
+      Accept(control, step);
+    }
+  }
+  {
+    SCOPED_TRACE("rounds_to_100_Hz");
+    // The echo drifts 10 Hz a period; the rig holds each F rounded to its
+    // 100 Hz raster. Never the operator, and the raster is learned.
+    DopplerController control(Settings(DopplerMethod::OwnEcho));
+    std::int64_t held = 145'000'000;
+    for (int period = 0; period < 30; ++period) {
+      SCOPED_TRACE(period);
+      const MoonRangeRates drift = Rates(kOnePpm - period * 5 * kSpeedOfLightMps / kF);
+      const RadioStep step = control.Step(drift, drift, Heard(held));
+      EXPECT_EQ(step.operatorTunedHz, 0.0);
+      EXPECT_FALSE(step.rigDidNotFollow);
+      EXPECT_DOUBLE_EQ(control.dialHz(), kF);
+      Accept(control, step);
+      if (step.receiveHz) held = (*step.receiveHz + 50) / 100 * 100;
+    }
+    EXPECT_EQ(control.EffectiveStep(), 100);
+    // A real turn of the dial is still the operator's.
+    const MoonRangeRates last = Rates(kOnePpm - 30 * 5 * kSpeedOfLightMps / kF);
+    const RadioStep tuned = control.Step(last, last, Heard(held + 1000));
+    EXPECT_NEAR(tuned.operatorTunedHz, 1000.0, 100.0);
+  }
+}
+
 TEST(DopplerController, RefusedCommandIsNeitherTuningNorForgotten) {
   DopplerController control(Settings(DopplerMethod::OwnEcho));
   const MoonRangeRates r = Rates(kOnePpm);

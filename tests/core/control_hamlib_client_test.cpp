@@ -115,6 +115,25 @@ TEST(HamlibClientFaults, RefusedConnectionBacksOffWithoutReplies) {
   EXPECT_LE(client.Status().failures, 6);
 }
 
+TEST(HamlibClientFaults, DaemonAnsweringGarbageBacksOffLikeARefusal) {
+  // It accepts every connection and answers every line with garbage. With
+  // the back-off (50, 100, 200, 400, 800 ms scaled) 1.2 s hold at most five
+  // connections; a client retrying after a fixed first step would make
+  // about twenty.
+  ScriptedServer server([](const std::string&) { return ScriptStep{"\x01garbage\n", 0ms}; });
+  HamlibClient client("127.0.0.1", server.Port(), kQuick);
+  const auto until = std::chrono::steady_clock::now() + 1200ms;
+  while (std::chrono::steady_clock::now() < until) {
+    client.Submit(kReadPosition);
+    while (client.TakeReply()) {
+    }
+    std::this_thread::sleep_for(5ms);
+  }
+  EXPECT_GE(server.Connections(), 3);
+  EXPECT_LE(server.Connections(), 6);
+  EXPECT_GE(client.Status().failures, 3);
+}
+
 TEST(HamlibClientFaults, EachMisbehaviourGivesItsOutcome) {
   struct Row {
     const char* name;

@@ -10,6 +10,7 @@
 
 #include "control/hamlib_client.h"
 #include "control/radio_session.h"
+#include "control/station_service.h"
 #include "hamlib_test_support.h"
 #include "precise/precise.h"
 
@@ -141,6 +142,9 @@ TEST(RadioRigctld, ResendsEverythingAfterTheDaemonRestarts) {
   EXPECT_FALSE(session.Busy());
   ASSERT_TRUE(session.report().wanted);
   EXPECT_DOUBLE_EQ(session.report().wanted->receiveHz, kF - 2592);
+  // ... but nothing of the rig is claimed: not "tracking", no read-back.
+  EXPECT_EQ(session.report().state, RadioState::NotConnected);
+  EXPECT_FALSE(session.report().heardHz || session.report().sentReceiveHz);
 
   daemon.Start();  // back at 145 MHz, split off
   ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
@@ -265,11 +269,11 @@ TEST(RadioFaults, TransmitStateFromOutsideReplacesThePttQuery) {
   RadioControlSettings s = Settings(DopplerMethod::OnTheMoon);
   s.changesWhileTransmitting = false;
   RadioSession session("127.0.0.1", server.Port(), s, kBrief);
-  session.SetTransmitState(Ptt::Transmitting);
+  session.SetTransmitting(true);
   ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
   EXPECT_EQ(session.report().state, RadioState::Transmitting);
   EXPECT_EQ(server.Received(), (std::vector<std::string>{"f"}));
-  session.SetTransmitState(Ptt::Receiving);
+  session.SetTransmitting(false);
   ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
   EXPECT_EQ(session.report().state, RadioState::Tracking);
   EXPECT_EQ(session.report().sentReceiveHz, std::optional<std::int64_t>(1'295'998'704));
@@ -291,6 +295,36 @@ TEST(RadioPeriod, TransmitRatesForTheMiddleOfTheTransmission) {
   EXPECT_EQ(live->now.homeMps, live->forTransmit.homeMps);
   EXPECT_FALSE(RatesForPeriod(fixed, home, std::nullopt, -3'000'000'000LL));
   EXPECT_EQ(FrequencyCommandText('F', 10'368'000'123), "F 10368000123");
+}
+
+TEST(RadioRigctld, SplitIsPutBackWhenTrackingEnds) {
+  HamlibDaemon daemon("rigctld", testing::FreeLoopbackPort());
+  TrackerModel model;
+  StationConfig config;
+  config.radio.port = daemon.Port();
+  config.radio.control = Settings(DopplerMethod::OwnEcho);
+  StationService service(model, config, kBrief);
+  service.TrackRadio(true);
+  HamlibClient knob("127.0.0.1", daemon.Port(), kBrief);
+  const auto split = [&] {
+    const auto reply = Ask(knob, {"s", 2, false});
+    return reply ? reply->lines.at(0) : std::string("?");
+  };
+  ASSERT_EQ(split(), "0");
+  ASSERT_TRUE(Eventually([&] {
+    service.RadioPeriod(1709251200);
+    for (int i = 0; i < 20; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      service.Poll();
+    }
+    return service.Radio()->report().sentReceiveHz.has_value();
+  }));
+  EXPECT_EQ(split(), "1");
+  service.TrackRadio(false);
+  EXPECT_TRUE(Eventually([&] {
+    service.Poll();
+    return split() == "0";
+  }));
 }
 
 }  // namespace

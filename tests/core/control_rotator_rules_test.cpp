@@ -39,20 +39,21 @@ TEST(RotatorRules, LeadAheadIsHalfADeadbandOnTheFasterAxis) {
 }
 
 TEST(RotatorRules, BeamStraddlesTheTargetBetweenMoves) {
-  // A target crossing north at 0.01 deg/s in azimuth, stepped each second:
-  // after the first move the pointing error stays within half a deadband,
-  // and moves come once per deadband of travel.
+  // A target crossing north at 0.01 deg/s in azimuth, stepped each second,
+  // a rotator that arrives at once: the pointing error on the sky never
+  // exceeds the deadband, and a move comes once per band and a half of
+  // travel (half a band of lead, then a whole band behind).
   for (const double threshold : {0.1, 1.0, 10.0}) {
     SCOPED_TRACE(threshold);
     RotatorSetup setup;
     setup.thresholdDegrees = threshold;
     setup.azimuthRange = AzimuthRange::From0To450;
     ControlInput input;
-    input.referenceAzimuth = 355.0;
     int moves = 0;
     double worst = 0;
     const double rate = 0.01;
-    const int seconds = static_cast<int>(3 * threshold / rate);
+    const double skyRate = rate * std::cos(40.0 * 3.14159265358979 / 180.0);
+    const int seconds = static_cast<int>(3 * threshold / skyRate);
     for (int t = 0; t <= seconds; ++t) {
       const double az = std::fmod(355.0 + rate * t, 360.0);
       input.target = {{az, 40.0}, {rate, 0}};
@@ -60,13 +61,14 @@ TEST(RotatorRules, BeamStraddlesTheTargetBetweenMoves) {
       const ControlDecision d = ControlStep(setup, input);
       if (d.action == ControlAction::Send) {
         input.lastCommand = d.command;
+        input.reported = FromRotatorFrame(setup, d.command);
         ++moves;
       }
-      worst = std::max(worst, std::fabs(355.0 + rate * t - input.lastCommand->azimuth));
+      worst = std::max(worst, SkySeparation(*input.reported, {az, 40.0}));
     }
-    EXPECT_LE(worst, threshold / 2 + rate + 1e-9);
-    EXPECT_GE(moves, 3);
-    EXPECT_LE(moves, 4);
+    EXPECT_LE(worst, threshold + skyRate + 1e-9);
+    EXPECT_GE(moves, 2);
+    EXPECT_LE(moves, 3);
   }
 }
 
@@ -106,16 +108,40 @@ TEST(RotatorRules, LimitsTurnsAndClamps) {
   }
 }
 
-TEST(RotatorRules, DeadbandHoldsSmallMoves) {
-  RotatorSetup setup;
-  setup.thresholdDegrees = 2.0;
-  ControlInput input = Still(100.0, 20.0);
-  input.lastCommand = AzEl{101.9, 21.9};
-  EXPECT_EQ(ControlStep(setup, input).action, ControlAction::Hold);
-  input.lastCommand = AzEl{102.0, 20.0};
-  EXPECT_EQ(ControlStep(setup, input).action, ControlAction::Send);
-  input.lastCommand = AzEl{100.0, 17.9};
-  EXPECT_EQ(ControlStep(setup, input).action, ControlAction::Send);
+TEST(RotatorRules, DeadbandIsTheSkyAngleToTheReportedPosition) {
+  // Separations worked by hand with the haversine rule: 2 degrees of
+  // azimuth at elevation 20 is 1.88 degrees on the sky, 180 degrees of
+  // azimuth half a degree from the zenith is 1.5.
+  struct Row {
+    const char* name;
+    AzEl target;
+    std::optional<AzEl> reported;
+    std::optional<AzEl> lastCommand;
+    bool approaching;
+    ControlAction expected;
+  };
+  const Row rows[] = {
+      {"no_reading_yet", {100, 20}, {}, AzEl{100, 20}, false, ControlAction::Send},
+      {"azimuth_degrees_are_not_sky", {100, 20}, AzEl{102, 20}, {}, false, ControlAction::Hold},
+      {"elevation_off", {100, 20}, AzEl{100, 17.9}, AzEl{100, 20}, false, ControlAction::Send},
+      {"near_zenith_across", {0.5, 89.5}, AzEl{180.5, 89.0}, {}, false, ControlAction::Hold},
+      {"on_its_way", {100, 20}, AzEl{60, 10}, AzEl{100, 20}, true, ControlAction::Hold},
+      {"hand_moved_away", {100, 20}, AzEl{60, 10}, AzEl{100, 20}, false, ControlAction::Send},
+      {"on_its_way_to_a_stale_command", {100, 20}, AzEl{60, 10}, AzEl{90, 20}, true,
+       ControlAction::Send},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    RotatorSetup setup;
+    setup.thresholdDegrees = 2.0;
+    ControlInput input = Still(row.target.azimuth, row.target.elevation);
+    input.reported = row.reported;
+    input.lastCommand = row.lastCommand;
+    input.approaching = row.approaching;
+    EXPECT_EQ(ControlStep(setup, input).action, row.expected);
+  }
+  EXPECT_NEAR(SkySeparation({100, 20}, {102, 20}), 1.879, 0.001);
+  EXPECT_NEAR(SkySeparation({0.5, 89.5}, {180.5, 89.0}), 1.5, 1e-9);
 }
 
 TEST(RotatorRules, CalibrationOffsetsAndTheFlipRoundTrip) {

@@ -92,6 +92,8 @@ class HamlibDaemon {
 
   int Port() const { return port_; }
   bool Running() const { return pid_ > 0; }
+  // For freezing it (SIGSTOP) and thawing it (SIGCONT).
+  pid_t Pid() const { return pid_; }
 
   void Start() {
     if (pid_ > 0) return;

@@ -188,6 +188,40 @@ TEST_F(PanelPaintTest, HomeMarkAlwaysAndSecondStationOnlyWithLocatorText) {
   }
 }
 
+TEST_F(PanelPaintTest, AntennaMarkOnlyWhileStationControlReportsIt) {
+  const QRgb magenta = qRgb(255, 0, 255);
+  const auto count = [&](const QImage& image) {
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) n += PixelAt(image, x, y) == magenta;
+    }
+    return n;
+  };
+  // Earth map: the bearing, a short line from home (180, 420), north up.
+  model.tracking.antenna = {true, 90.0, 20.0, 6.0, 10.0};
+  QImage image = PaintBare();
+  EXPECT_EQ(PixelAt(image, 190, 420), magenta);
+  EXPECT_EQ(PixelAt(image, 180, 410), kBackground);
+  model.tracking.antenna.azimuth = 360.0;
+  image = PaintBare();
+  EXPECT_EQ(PixelAt(image, 180, 410), magenta);
+  // Sky map: a square where the projection puts its direction.
+  model.view.mapBitmap = kSkyMapBitmap;
+  model.view.skyMap = true;
+  image = PaintBare();
+  const SkyMapPoint p = SkyMapPlacement(6.0, 10.0);
+  const int x = static_cast<int>(p.column), y = static_cast<int>(p.row);
+  EXPECT_EQ(PixelAt(image, x - 4, y), magenta);
+  EXPECT_EQ(PixelAt(image, x + 4, y), magenta);
+  EXPECT_EQ(PixelAt(image, x, y), kBackground);
+  // Not running: no trace of it.
+  model.tracking.antenna.shown = false;
+  EXPECT_EQ(count(PaintBare()), 0);
+  model.view.skyMap = false;
+  model.view.mapBitmap = kEarthMapBitmap;
+  EXPECT_EQ(count(PaintBare()), 0);
+}
+
 TEST_F(PanelPaintTest, SkyMapShowsTrackMoonDiscAndSunWithEightPixelArm) {
   model.view.mapBitmap = kSkyMapBitmap;
   model.view.skyMap = true;

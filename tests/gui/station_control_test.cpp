@@ -23,6 +23,7 @@
 #include "gui_test_support.h"
 #include "station/rotator_panel.h"
 #include "station/station_control_window.h"
+#include "station/status_label.h"
 
 namespace kelvora::gui::test {
 namespace {
@@ -43,7 +44,9 @@ bool WaitFor(Predicate done, int milliseconds = 8000) {
   return true;
 }
 
+// The whole text of a status line (shown elided to its width).
 QString Text(QWidget& window, const char* name) {
+  if (auto* status = window.findChild<StatusLabel*>(QLatin1String(name))) return status->FullText();
   auto* label = window.findChild<QLabel*>(QLatin1String(name));
   return label ? label->text() : QStringLiteral("<no %1>").arg(QLatin1String(name));
 }
@@ -110,16 +113,19 @@ TEST_F(StationControl, TracksWithTheRealRotctldAndStopsOnF8) {
   })) << Text(*window, "rotatorLink").toStdString() << " / " << Text(*window, "rotatorProblem").toStdString();
   EXPECT_EQ(Text(*window, "rotatorCommanded"), "az 8.0°  el 4.0°");
   EXPECT_TRUE(Text(*window, "rotatorReported").startsWith("az "));
-  EXPECT_EQ(Text(*window, "rotatorStatus"), "tracking, inside deadband");
+  EXPECT_EQ(Text(*window, "rotatorStatus"), "on target");
   EXPECT_EQ(Text(*window, "rotatorPlan"), "az 8.0 -> 8.0, no unwind");
   EXPECT_TRUE(Text(*window, "rotatorLink").startsWith("connected to 127.0.0.1:"));
 
-  window->activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-  QTest::keyClick(window->windowHandle(), Qt::Key_F8);
-  // A button's shortcut clicks it the way a mouse would, a moment later.
+  // F8 in another window of the program stops the rotator too.
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  QTest::keyClick(&other, Qt::Key_F8);
   EXPECT_TRUE(WaitFor([&] { return !panel->LastReport().tracking; }, 1000));
-  EXPECT_EQ(Text(*window, "rotatorStatus"), "stopped");
+  EXPECT_TRUE(WaitFor([&] { return Text(*window, "rotatorStatus") == "stopped"; }, 2000))
+      << Text(*window, "rotatorStatus").toStdString();
   EXPECT_EQ(Text(*window, "rotatorProblem"), "-");
 }
 
@@ -133,8 +139,11 @@ TEST_F(StationControl, UnreachableRotatorShowsItsStateWithoutMessageBoxes) {
   EXPECT_TRUE(Text(*window, "rotatorLink").startsWith("not connected (Connection refused)"))
       << Text(*window, "rotatorLink").toStdString();
   EXPECT_EQ(Text(*window, "rotatorCommanded"), "-");
+  EXPECT_EQ(Text(*window, "rotatorReported"), "unknown");
+  EXPECT_EQ(Text(*window, "rotatorError"), "unknown");
+  EXPECT_EQ(Text(*window, "rotatorStatus"), "not connected");
   panel->Stop();
-  EXPECT_EQ(Text(*window, "rotatorProblem"), "stop: rotator not connected");
+  EXPECT_EQ(Text(*window, "rotatorStatus"), "stop pending");
   for (QWidget* top : QApplication::topLevelWidgets()) {
     EXPECT_EQ(qobject_cast<QMessageBox*>(top), nullptr);
   }
@@ -161,6 +170,30 @@ TEST_F(StationControl, SlowRotctldNeverHoldsTheWindow) {
   }
   EXPECT_LT(slowest, 50);
   EXPECT_EQ(server.Received().size(), 1u);  // one move, the rest refused while it is out
+}
+
+TEST_F(StationControl, LongOrRawRepliesNeverWidenTheWindow) {
+  // 2000 characters with control bytes where a position should be.
+  std::string reply(2000, 'x');
+  reply[10] = '\x07';
+  reply[20] = '\x1b';
+  ScriptedServer server([&](const std::string&) { return ScriptStep{reply + "\n"}; });
+  auto window = Open({{"rotator/port", server.Port()}, {"rotator/period", 0.2}});
+  window->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+  const int width = window->width();
+  RotatorPanel* panel = window->Rotator();
+  panel->Track();
+  ASSERT_TRUE(WaitFor([&] { return Text(*window, "rotatorProblem").size() > 2000; }))
+      << Text(*window, "rotatorProblem").toStdString();
+  QTest::qWait(100);
+  EXPECT_EQ(window->width(), width);
+  EXPECT_LE(window->sizeHint().width(), width);
+  const auto* problem = window->findChild<StatusLabel*>(QStringLiteral("rotatorProblem"));
+  EXPECT_LT(problem->text().size(), 400);  // elided
+  EXPECT_EQ(problem->toolTip(), problem->FullText());
+  EXPECT_TRUE(problem->FullText().contains(QStringLiteral("\\x07")));
+  EXPECT_FALSE(problem->FullText().contains(QChar(0x1b)));
 }
 
 TEST_F(StationControl, SettingsComeFromTheirStoreAndBadValuesAreNamed) {
