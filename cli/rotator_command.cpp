@@ -61,6 +61,7 @@ struct RotatorOptions {
   std::string home;
   std::optional<int> source;
   std::string star;
+  bool starB1950 = false;
   std::string parkAt;
   bool json = false;
 };
@@ -209,7 +210,10 @@ int RunTrack(const RotatorOptions& o) {
       dec = comma == std::string::npos ? "" : o.star.substr(comma + 1);
       if (!o.source) code = kSourceUserStar;
     }
-    target = SourceTarget(code, ra, dec, &why);
+    target = SourceTarget(code, ra, dec,
+                          o.starB1950 ? precise::CatalogueEpoch::B1950
+                                      : precise::CatalogueEpoch::J2000,
+                          &why);
   } else {
     target = ParseTargetText(o.target, &why);
   }
@@ -347,6 +351,8 @@ void AddRotatorCommand(CLI::App& app, std::function<int()>& action) {
   track->add_option("--source", o->source, "with --target source: source 1-7 of the source menu")
       ->check(CLI::Range(1, 7));
   track->add_option("--star", o->star, "with --target source: user star RA_HOURS,DEC_DEG");
+  track->add_flag("--star-b1950", o->starB1950,
+                  "the --star position is in the B1950 equinox (default J2000)");
   track->add_flag("--json", o->json, "one JSON object per line");
   track->callback([o, &action] { action = [o] { return RunTrack(*o); }; });
 

@@ -155,7 +155,9 @@ QVariant PlanTableModel::headerData(int section, Qt::Orientation orientation, in
                      "frequency"},
       {"Delay", "Path delay, home to moon to the second station, seconds"},
       {"Score", "Quality of the window, 0 to 100; the best is in bold"}};
-  if (role == Qt::DisplayRole) return tr(kHeadings[section].title);
+  // Titles of two words take two lines, so that the columns stay as narrow
+  // as their figures.
+  if (role == Qt::DisplayRole) return tr(kHeadings[section].title).replace(QChar(' '), QChar('\n'));
   if (role == Qt::ToolTipRole) return tr(kHeadings[section].tip);
   return {};
 }

@@ -250,23 +250,6 @@ void RadioPanel::FollowDial(double hz) {
   ApplyToSession(config);
 }
 
-void RadioPanel::FollowTransmit(std::optional<bool> transmitting,
-                                std::optional<int> periodSeconds) {
-  followedTransmit_ = transmitting;
-  followedPeriod_ = periodSeconds;
-  if (!session_) return;
-  session_->SetTransmitState(
-      transmitting ? std::optional<Ptt>(*transmitting ? Ptt::Transmitting : Ptt::Receiving)
-                   : std::nullopt);
-}
-
-void RadioPanel::FollowDial(double hz) {
-  if (!IsRadioFrequency(hz)) return;
-  message_->clear();
-  settings_.dialHz = hz;
-  ApplyToSession();
-}
-
 void RadioPanel::DialEdited() {
   const std::optional<double> hz = ParseDialHz(dial_->text().toStdString());
   if (!hz) {

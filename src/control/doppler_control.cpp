@@ -325,18 +325,5 @@ int TransmitLeadSeconds(const RadioControlSettings& settings) {
   return settings.changesWhileTransmitting ? 0 : settings.transmissionSeconds / 2;
 }
 
-std::optional<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
-                                                   const std::optional<RadioSite>& dx,
-                                                   std::int64_t utc, int periodSeconds) {
-  if (periodSeconds <= 0) return std::nullopt;
-  const std::int64_t period = periodSeconds;
-  // Periods start on whole multiples of their length, counted in UTC.
-  const std::int64_t start = utc - ((utc % period) + period) % period;
-  const std::int64_t nextMiddle = start + period + period / 2;
-  const std::optional<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc);
-  const std::optional<MoonRangeRates> later = MoonRangeRatesAt(home, dx, nextMiddle);
-  if (!now || !later) return std::nullopt;
-  return PeriodRates{*now, *later};
-}
 
 }  // namespace kelvora

@@ -205,13 +205,5 @@ class DopplerController {
 // Seconds ahead of now at which `forTransmit` is taken.
 int TransmitLeadSeconds(const RadioControlSettings& settings);
 
-// The radio's rates when the transmit periods are known (from the digital-mode
-// program): receive now, and the
-// transmit side for the middle of the next period, which is the next
-// transmission while this one receives (the single correction of a rig that
-// cannot change while transmitting).
-std::optional<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
-                                                   const std::optional<RadioSite>& dx,
-                                                   std::int64_t utc, int periodSeconds);
 
 }  // namespace kelvora

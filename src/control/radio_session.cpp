@@ -16,6 +16,20 @@ std::optional<PeriodRates> RatesForPeriod(const RadioControlSettings& settings,
   return PeriodRates{*now, *later};
 }
 
+std::optional<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
+                                                   const std::optional<RadioSite>& dx,
+                                                   std::int64_t utc, int periodSeconds) {
+  if (periodSeconds <= 0) return std::nullopt;
+  const std::int64_t period = periodSeconds;
+  // Periods start on whole multiples of their length, counted in UTC.
+  const std::int64_t start = utc - ((utc % period) + period) % period;
+  const std::int64_t nextMiddle = start + period + period / 2;
+  const std::optional<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc);
+  const std::optional<MoonRangeRates> later = MoonRangeRatesAt(home, dx, nextMiddle);
+  if (!now || !later) return std::nullopt;
+  return PeriodRates{*now, *later};
+}
+
 std::string FrequencyCommandText(char letter, std::int64_t hz) {
   return std::string(1, letter) + " " + std::to_string(hz);
 }

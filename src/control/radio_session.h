@@ -45,6 +45,15 @@ std::optional<PeriodRates> RatesForPeriod(const RadioControlSettings& settings,
                                           const RadioSite& home,
                                           const std::optional<RadioSite>& dx, std::int64_t utc);
 
+// The radio's rates when the transmit periods are known (from the digital-mode
+// program): receive now, and the
+// transmit side for the middle of the next period, which is the next
+// transmission while this one receives (the single correction of a rig that
+// cannot change while transmitting).
+std::optional<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
+                                                   const std::optional<RadioSite>& dx,
+                                                   std::int64_t utc, int periodSeconds);
+
 // "F 1296001234", "I 1296000000": whole hertz.
 std::string FrequencyCommandText(char letter, std::int64_t hz);
 

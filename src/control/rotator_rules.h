@@ -59,6 +59,8 @@ struct RotatorSetup {
   // Point at the refracted (apparent) direction, as the radio waves arrive,
   // rather than the airless one.
   bool refraction = true;
+  // The user's star is typed in the B1950 equinox rather than J2000.
+  bool userStarB1950 = false;
 };
 
 // Empty when the setup is usable, else what is wrong with it, one line.

@@ -25,21 +25,36 @@ std::string DirectionName(AzEl d) {
   return text.data();
 }
 
+// The menu label without its mnemonic marker: "C&entaurus A" -> "Centaurus A".
+std::string MenuName(const char* label) {
+  std::string name;
+  for (const char* c = label; c && *c; ++c) {
+    if (*c != '&') name += *c;
+  }
+  return name;
+}
+
 }  // namespace
 
 std::optional<RotatorTarget> SourceTarget(int sourceCode, const std::string& userStarRa,
-                                          const std::string& userStarDec, std::string* why) {
+                                          const std::string& userStarDec,
+                                          precise::CatalogueEpoch userStarEpoch,
+                                          std::string* why) {
   const RadioSource* source = FindSourceByCode(sourceCode);
-  if (source == nullptr || source->name == nullptr) {
+  if (source == nullptr) {
     if (why) *why = "the chosen source has no position";
     return std::nullopt;
   }
   RotatorTarget target;
   target.kind = TargetKind::Source;
-  target.name = source->name;
-  target.rightAscensionHours = source->rightAscension;
-  target.declinationDegrees = source->declination;
-  if (sourceCode == kSourceUserStar) {
+  target.name = source->name != nullptr ? source->name : MenuName(source->menuText);
+  if (const auto id = precise::RadioSourceFromCode(sourceCode)) {
+    const precise::CataloguePosition p = precise::CatalogueSource(*id);
+    target.rightAscensionHours = p.rightAscensionHours;
+    target.declinationDegrees = p.declinationDeg;
+    target.epoch = p.epoch;
+  } else if (sourceCode == kSourceUserStar) {
+    target.epoch = userStarEpoch;
     const auto ra = ParseStrictNumber(userStarRa);
     const auto dec = ParseStrictNumber(userStarDec);
     if (!ra || !dec || *ra < 0 || *ra >= 24 || *dec < -90 || *dec > 90) {
@@ -107,10 +122,19 @@ TargetFunction MakeTargetFunction(const RotatorTarget& target, ControlSite site,
         return AzEl{fix.azimuth, fix.elevation};
       };
     case TargetKind::Source: {
-      const double dec = target.declinationDegrees;
-      const double ra = target.rightAscensionHours;
-      return [site, dec, ra](std::int64_t utc) -> std::optional<AzEl> {
-        const HorizontalFix fix = SourcePosition(dec, ra, site.latitude, site.longitude, utc, TimeBase{});
+      const precise::CataloguePosition position{target.rightAscensionHours,
+                                                target.declinationDegrees, target.epoch};
+      return [site, preciseSite, accurate, position](std::int64_t utc) -> std::optional<AzEl> {
+        if (accurate) {
+          if (const auto d = precise::SourceDirectionAt(position, preciseSite, utc)) {
+            return AzEl{d->azimuthDeg, d->elevationDeg};
+          }
+        }
+        // Outside the accurate figures' years: the window's own source
+        // figures, which take the position as it stands.
+        const HorizontalFix fix = SourcePosition(position.declinationDeg,
+                                                 position.rightAscensionHours, site.latitude,
+                                                 site.longitude, utc, TimeBase{});
         return AzEl{fix.azimuth, fix.elevation};
       };
     }

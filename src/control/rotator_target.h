@@ -3,6 +3,8 @@
 // direction. Each becomes a TargetFunction of UTC seconds.
 #pragma once
 
+#include "precise/radio_sources.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,6 +23,8 @@ struct RotatorTarget {
   AzEl fixed{0, 0};               // Fixed: true azimuth and elevation, degrees
   double rightAscensionHours = 0;  // Source
   double declinationDegrees = 0;   // Source
+  // Source: the equinox its position is given in (the catalogue's are J2000).
+  precise::CatalogueEpoch epoch = precise::CatalogueEpoch::J2000;
   std::string name = "Moon";       // for status lines: "Moon", "Cygnus A", "az 180.0 el 30.0"
 };
 
@@ -30,10 +34,13 @@ struct ControlSite {
 };
 
 // The tracked entry of the source menu (code 1..7; 7 is the user's star with
-// its typed right ascension in hours and declination in degrees). Empty
-// with the reason in *why when it has no position to point at.
+// its typed right ascension in hours and declination in degrees, in the
+// equinox `userStarEpoch`). Sources 1..6 come from the J2000 catalogue.
+// Empty with the reason in *why when it has no position to point at.
 std::optional<RotatorTarget> SourceTarget(int sourceCode, const std::string& userStarRa,
-                                          const std::string& userStarDec, std::string* why);
+                                          const std::string& userStarDec,
+                                          precise::CatalogueEpoch userStarEpoch,
+                                          std::string* why);
 
 // "moon", "sun", "source" (needs the source's figures from the caller) or
 // "azel:AZ,EL"; empty with the reason in *why for anything else.

@@ -111,6 +111,7 @@ StationConfig StationConfigFromValues(const SettingValues& values,
   s.stallSeconds = rot.Number("stallSeconds", kDefaultStallSeconds, kShortestStallSeconds,
                               kLongestStallSeconds);
   s.refraction = rot.Choice("refraction", 1, 2) == 1;
+  s.userStarB1950 = rot.Choice("userStarB1950", 0, 2) == 1;
   r.parkWithController = rot.Choice("parkWithController", 1, 2) == 1;
   r.parkPosition = {rot.Number("parkAzimuth", 0, 0, 360), rot.Number("parkElevation", 0, 0, 90)};
   r.stopOnExit = rot.Choice("stopOnExit", 1, 2) == 1;
@@ -160,6 +161,7 @@ SettingValues StationConfigValues(const StationConfig& c) {
   v["rotator/minimumElevation"] = Shortest(r.setup.minimumElevation);
   v["rotator/stallSeconds"] = Shortest(r.setup.stallSeconds);
   v["rotator/refraction"] = r.setup.refraction ? "1" : "0";
+  v["rotator/userStarB1950"] = r.setup.userStarB1950 ? "1" : "0";
   v["rotator/parkWithController"] = r.parkWithController ? "1" : "0";
   v["rotator/parkAzimuth"] = Shortest(r.parkPosition.azimuth);
   v["rotator/parkElevation"] = Shortest(r.parkPosition.elevation);

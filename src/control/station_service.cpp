@@ -51,7 +51,10 @@ std::optional<RotatorTarget> StationService::BuildTarget(std::string* why) const
     case TargetChoice::Source: {
       // The source menu's choice at this moment.
       const TrackingState& t = model_.tracking;
-      return SourceTarget(t.trackedSource, t.userStarRa, t.userStarDec, why);
+      return SourceTarget(t.trackedSource, t.userStarRa, t.userStarDec,
+                          config_.rotator.setup.userStarB1950 ? precise::CatalogueEpoch::B1950
+                                                              : precise::CatalogueEpoch::J2000,
+                          why);
     }
     case TargetChoice::Fixed: break;
   }

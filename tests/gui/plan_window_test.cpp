@@ -173,7 +173,7 @@ TEST_F(PlanWindowTest, SpreadAndDelayColumnsShowTheWindowFigures) {
     EXPECT_NEAR(table->index(row, PlanTableModel::kDelay).data(Qt::UserRole).toDouble(), 2.55, 0.2);
   }
   EXPECT_EQ(table->headerData(PlanTableModel::kSpreadMiddle, Qt::Horizontal).toString(),
-            QStringLiteral("Spread mid"));
+            QStringLiteral("Spread\nmid"));
 }
 
 TEST_F(PlanWindowTest, BadInputIsSaidInTheWindow) {
@@ -281,7 +281,7 @@ TEST_F(PlanWindowTest, TypedStartIsTheWholeMomentWithItsSeconds) {
        "yyyy-mm-dd hh:mm:ss)."},
       {"words", "tomorrow", "Start \"tomorrow\" is not a UTC date and time (yyyy-mm-dd hh:mm or "
                             "yyyy-mm-dd hh:mm:ss)."},
-      {"outside_years", "2150-01-01 00:00", "the plan must lie within the years"},
+      {"outside_years", "2150-01-01 00:00", "the plan must start at 1901"},
   };
   window->SetDx(PlanWindow::kByLocator, QStringLiteral("FN42"));
   window->SetDays(1);
