@@ -6,6 +6,7 @@
 #include <QString>
 #include <cmath>
 #include <optional>
+#include <string>
 
 #include "plan/plan_export.h"
 #include "plan/plan_texts.h"
@@ -70,9 +71,7 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
         return std::abs(w.middle.polarityOffset);
       case kDoppler:
         return w.dopplerStartHz;
-      case kSpreadMiddle:
-        return OptionalValue(w.spreadMiddleHz);
-      case kSpreadLargest:
+      case kSpread:
         return OptionalValue(w.spreadLargestHz);
       case kDelay:
         return OptionalValue(w.pathDelayS);
@@ -87,10 +86,18 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
     switch (column) {
       case kStartUtc:
         return Text(ShortTimeText(w.startUtc));
-      case kEndUtc:
-        return Text(ShortTimeText(w.endUtc));
-      case kStartLocal:
-        return Text(ShortTimeText(HomeLocalSeconds(w.startUtc, homeGmtOffsetHours_)));
+      case kEndUtc: {
+        // The start gives the year: the end shows only what differs from it,
+        // the time alone on the same day, so that every column fits.
+        const std::string start = ShortTimeText(w.startUtc);
+        const std::string end = ShortTimeText(w.endUtc);
+        const std::size_t from = start.substr(0, 10) == end.substr(0, 10) ? 11 : 5;
+        return Text(end.size() > from ? end.substr(from) : end);
+      }
+      case kStartLocal: {
+        const std::string local = ShortTimeText(HomeLocalSeconds(w.startUtc, homeGmtOffsetHours_));
+        return Text(local.size() > 5 ? local.substr(5) : local);
+      }
       case kDuration:
         return DurationText(w.DurationSeconds());
       case kBestElevation:
@@ -104,10 +111,10 @@ QVariant PlanTableModel::data(const QModelIndex& index, int role) const {
         return QString::number(w.middle.polarityOffset, 'f', 0) + QChar(0x00b0);
       case kDoppler:
         return QString::number(w.dopplerStartHz, 'f', 0) + QStringLiteral(" Hz");
-      case kSpreadMiddle:
-        return OptionalText(w.spreadMiddleHz, 1, QStringLiteral(" Hz"));
-      case kSpreadLargest:
-        return OptionalText(w.spreadLargestHz, 1, QStringLiteral(" Hz"));
+      case kSpread:
+        // Middle and largest in one column, so that every column fits.
+        return OptionalText(w.spreadMiddleHz, 1, QString()) + QStringLiteral(" / ") +
+               OptionalText(w.spreadLargestHz, 1, QStringLiteral(" Hz"));
       case kDelay:
         return OptionalText(w.pathDelayS, 3, QStringLiteral(" s"));
       case kScore:
@@ -149,10 +156,8 @@ QVariant PlanTableModel::headerData(int section, Qt::Orientation orientation, in
                    "the beam)"},
       {"Polarity", "Polarity offset at the middle of the window, degrees"},
       {"Doppler", "Two-station Doppler at the start, Hz at the planned frequency"},
-      {"Spread mid", "Libration spread of the path at the middle of the window, Hz at the planned "
-                     "frequency"},
-      {"Spread max", "Largest libration spread of the path in the window, Hz at the planned "
-                     "frequency"},
+      {"Spread", "Libration spread of the path at the middle of the window / its largest in the "
+                 "window, Hz at the planned frequency (sorted by the largest)"},
       {"Delay", "Path delay, home to moon to the second station, seconds"},
       {"Score", "Quality of the window, 0 to 100; the best is in bold"}};
   // Titles of two words take two lines, so that the columns stay as narrow

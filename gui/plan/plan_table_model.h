@@ -23,8 +23,7 @@ class PlanTableModel : public QAbstractTableModel {
     kSunSeparation,
     kPolarity,
     kDoppler,
-    kSpreadMiddle,   // the path's libration spread at the window's middle
-    kSpreadLargest,  // its largest in the window
+    kSpread,         // the path's libration spread at the window's middle and its largest
     kDelay,          // the path's delay at the middle
     kScore,
     kColumnCount

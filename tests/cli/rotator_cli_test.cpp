@@ -121,9 +121,9 @@ TEST_F(RotatorCli, RefusalsAreOneLine) {
        "kelvora-cli: error: --rotctld: expected HOST:PORT, got 'host:0'\n"},
       {"period_zero", {"rotator", "track", "--rotctld", nobody, "--period", "0"}, 2,
        "kelvora-cli: error: --period must be between 0.2 and 60 seconds\n"},
-      {"source_without_position", {"rotator", "track", "--rotctld", nobody, "--target", "source",
-                                   "--source", "3"}, 2,
-       "kelvora-cli: error: --target: the chosen source has no position\n"},
+      {"star_without_position", {"rotator", "track", "--rotctld", nobody, "--target", "source",
+                                 "--star", "25,0"}, 2,
+       "kelvora-cli: error: --target: the user star needs RA 0-24 h and Dec -90-90 degrees\n"},
       {"nobody_listening", {"rotator", "stop", "--rotctld", nobody}, 1, nullptr},
   };
   for (const Row& row : rows) {
