@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QLabel>
 
+#include "app/version.h"
 #include "ui/dialog_units.h"
 #include "ui/program.h"
 #include "ui/window_decorations.h"
@@ -36,6 +37,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   const QIcon icon(QString::fromLatin1(kIconPath));
   setWindowIcon(icon);
   setFixedSize(DialogRect(kSansSerifDialogScale, 0, 0, 153, 31).size());
+  setToolTip(QString::fromUtf8(kLicence));
 
   auto* iconLabel = new QLabel(this);
   iconLabel->setObjectName(QStringLiteral("aboutIcon"));
