@@ -14,6 +14,7 @@
 #include "app/settings.h"
 #include "arguments.h"
 #include "exit_status.h"
+#include "icalendar_plugin.h"
 #include "astro/time_helpers.h"
 #include "plan/plan_export.h"
 #include "plan/plan_stations.h"
@@ -223,13 +224,13 @@ int RunPairPlan(const PlanOptions& options) {
   if (options.csv) {
     std::cout << ToCsv(PlanTable(plan, context));
   } else if (options.ics) {
-    const std::optional<std::string> ics =
-        ToICalendar(plan, context, ClockValue() + std::int64_t{home.gmtOffsetHours} * 3600);
-    if (!ics) {
-      std::cerr << "kelvora-cli: the calendar could not be built\n";
-      return kExitNotFound;
+    const std::variant<std::string, ICalendarProblem> ics = WriteICalendarWithPlugin(
+        PlanCalendarEvents(plan, context), ClockValue() + std::int64_t{home.gmtOffsetHours} * 3600);
+    if (const auto* problem = std::get_if<ICalendarProblem>(&ics)) {
+      std::cerr << "kelvora-cli: " << problem->message << "\n";
+      return kExitFailure;
     }
-    std::cout << *ics;
+    std::cout << std::get<std::string>(ics);
   } else if (options.json) {
     json windows = json::array();
     for (const SkedWindow& w : plan.windows) windows.push_back(WindowJson(w, context));
