@@ -16,14 +16,14 @@ using WriteFunction = bool (*)(const CalendarEvent*, std::size_t, std::int64_t, 
 constexpr const char* kPluginName = "kelvora-ical.so";
 constexpr const char* kEntryPoint = "kelvora_write_icalendar_v1";
 
-// Installed: <prefix>/lib/kelvora/ beside <prefix>/bin/kelvora-cli; in the
-// build tree: beside kelvora-cli itself.
+// Installed: <prefix>/KELVORA_PLUGIN_DIR (lib/<multiarch triplet>/kelvora)
+// beside <prefix>/bin/kelvora-cli; in the build tree: beside kelvora-cli.
 std::vector<fs::path> PluginCandidates() {
   std::error_code ec;
   const fs::path self = fs::read_symlink("/proc/self/exe", ec);
   if (ec) return {};
   const fs::path folder = self.parent_path();
-  return {folder.parent_path() / "lib" / "kelvora" / kPluginName, folder / kPluginName};
+  return {folder.parent_path() / KELVORA_PLUGIN_DIR / kPluginName, folder / kPluginName};
 }
 
 }  // namespace

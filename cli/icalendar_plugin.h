@@ -12,7 +12,7 @@
 namespace kelvora::cli {
 
 struct ICalendarProblem {
-  std::string message;  // one line, e.g. "cannot load /usr/lib/kelvora/kelvora-ical.so: ..."
+  std::string message;  // one line, e.g. "cannot load .../kelvora/kelvora-ical.so: ..."
 };
 
 // The calendar text, or why it could not be written.
