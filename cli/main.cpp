@@ -543,7 +543,7 @@ int Main(int argc, char** argv) {
 
   CLI::App app(kDescription, "kelvora-cli");
   app.require_subcommand(1);
-  app.set_version_flag("--version", std::string("kelvora-cli ") + kVersion);
+  app.set_version_flag("--version", std::string("kelvora-cli ") + kVersion + "\n" + kLicence);
   app.footer(
       "Exit status: 0 done, 1 nothing found, 2 bad arguments, 3 unexpected failure.\n"
       "Longitudes are west positive: 95.36 is 95.36 W, -151.21 is 151.21 E.");

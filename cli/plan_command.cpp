@@ -13,6 +13,7 @@
 #include "app/settings.h"
 #include "arguments.h"
 #include "exit_status.h"
+#include "icalendar_plugin.h"
 #include "moment.h"
 #include "astro/time_helpers.h"
 #include "plan/plan_export.h"
@@ -250,12 +251,13 @@ int RunPairPlan(const PlanOptions& options) {
   } else if (options.ics) {
     // No window, no calendar: the reason goes to stderr below.
     if (!plan.windows.empty()) {
-      const Result<std::string> ics = ToICalendar(plan, context, UtcNow());
-      if (!ics) {
-        std::cerr << "kelvora-cli: " << ics.reason() << '\n';
+      const std::variant<std::string, ICalendarProblem> ics =
+          WriteICalendarWithPlugin(PlanCalendarEvents(plan, context), UtcNow());
+      if (const auto* problem = std::get_if<ICalendarProblem>(&ics)) {
+        std::cerr << "kelvora-cli: " << problem->message << "\n";
         return kExitFailure;
       }
-      std::cout << *ics;
+      std::cout << std::get<std::string>(ics);
     }
   } else if (options.json) {
     json windows = json::array();

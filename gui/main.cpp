@@ -61,7 +61,7 @@ int main(int argc, char* argv[]) {
     return 0;
   }
   if (early.showVersion) {
-    std::cout << "kelvora " << kelvora::kVersion << '\n';
+    std::cout << "kelvora " << kelvora::kVersion << '\n' << kelvora::kLicence << '\n';
     return 0;
   }
 

@@ -27,6 +27,7 @@
 #include <filesystem>
 
 #include "astro/time_helpers.h"
+#include "ical/ical_writer.h"
 #include "plan/plan_chart.h"
 #include "plan/plan_stations.h"
 #include "plan/plan_table_model.h"

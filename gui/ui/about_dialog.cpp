@@ -37,6 +37,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   const QIcon icon(QString::fromLatin1(kIconPath));
   setWindowIcon(icon);
   setFixedSize(DialogRect(kSansSerifDialogScale, 0, 0, 153, 31).size());
+  setToolTip(QString::fromUtf8(kLicence));
 
   auto* iconLabel = new QLabel(this);
   iconLabel->setObjectName(QStringLiteral("aboutIcon"));

@@ -1,11 +1,8 @@
 #include "plan/plan_export.h"
 
-#include <libical/ical.h>
-
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
 
 #include "astro/time_helpers.h"
 
@@ -82,15 +79,6 @@ std::string Joined(const TextTable& table, char separator, const char* lineEnd, 
 std::string LookText(const WindowMoment& m) {
   return Format("home az %.1f° el %.1f°, DX az %.1f° el %.1f°, polarity offset %+.0f°",
                 m.home.azimuth, m.home.elevation, m.dx.azimuth, m.dx.elevation, m.polarityOffset);
-}
-
-struct IcalFree {
-  void operator()(icalcomponent* c) const { icalcomponent_free(c); }
-};
-
-icaltimetype IcalUtc(std::int64_t utc) {
-  return icaltime_from_timet_with_zone(static_cast<time_t>(utc), 0,
-                                       icaltimezone_get_utc_timezone());
 }
 
 }  // namespace
@@ -212,34 +200,19 @@ std::string WindowDescription(const SkedWindow& w, const PlanExportContext& cont
   return text;
 }
 
-Result<std::string> ToICalendar(const SkedPlan& plan, const PlanExportContext& context,
-                                std::int64_t stampUtc) {
-  const Failure refused = Fail("the calendar library could not build the calendar",
-                               FailureKind::kBroken);
-  std::unique_ptr<icalcomponent, IcalFree> calendar(
-      icalcomponent_vanew(ICAL_VCALENDAR_COMPONENT, icalproperty_new_version("2.0"),
-                          icalproperty_new_prodid("-//Kelvora Win//Sked planner//EN"), nullptr));
-  if (!calendar) return refused;
+std::vector<CalendarEvent> PlanCalendarEvents(const SkedPlan& plan,
+                                              const PlanExportContext& context) {
+  std::vector<CalendarEvent> events;
+  events.reserve(plan.windows.size());
   for (const SkedWindow& w : plan.windows) {
-    const std::string summary = "EME sked " + context.homeLabel + " - " + context.dxLabel +
-                                (w.best ? " (best)" : "") + (w.sunNear ? " (sun near)" : "");
-    const std::string uid = Format("%lld-", static_cast<long long>(w.startUtc)) +
-                            context.homeLabel + "-" + context.dxLabel + "@kelvora-win";
-    const std::string description = WindowDescription(w, context);
-    icalcomponent* event = icalcomponent_vanew(
-        ICAL_VEVENT_COMPONENT, icalproperty_new_uid(uid.c_str()),
-        icalproperty_new_dtstamp(IcalUtc(stampUtc)), icalproperty_new_dtstart(IcalUtc(w.startUtc)),
-        // The end is exclusive in iCalendar: one second past the last one.
-        icalproperty_new_dtend(IcalUtc(w.endUtc + 1)), icalproperty_new_summary(summary.c_str()),
-        icalproperty_new_description(description.c_str()), nullptr);
-    if (!event) return refused;
-    icalcomponent_add_component(calendar.get(), event);
+    events.push_back(CalendarEvent{
+        Format("%lld-", static_cast<long long>(w.startUtc)) + context.homeLabel + "-" +
+            context.dxLabel + "@kelvora-win",
+        "EME sked " + context.homeLabel + " - " + context.dxLabel + (w.best ? " (best)" : "") +
+            (w.sunNear ? " (sun near)" : ""),
+        WindowDescription(w, context), w.startUtc, w.endUtc});
   }
-  char* text = icalcomponent_as_ical_string_r(calendar.get());
-  if (text == nullptr) return refused;
-  std::string out(text);
-  std::free(text);
-  return out;
+  return events;
 }
 
 }  // namespace kelvora

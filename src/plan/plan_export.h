@@ -1,5 +1,5 @@
 // The planner's results as text: a table (for CSV, tab-separated copies and
-// the terminal) and an iCalendar file with one event per window.
+// the terminal) and the events of an iCalendar file, one per window.
 #pragma once
 
 #include <cstdint>
@@ -48,11 +48,16 @@ std::string ToTabSeparated(const TextTable& table);
 // The figures of one window as lines of text ("Start  2026-12-08 01:23 UTC").
 std::string WindowDescription(const SkedWindow& window, const PlanExportContext& context);
 
-// An iCalendar (RFC 5545) calendar with one event per window, times in UTC,
-// the figures in each event's description. stampUtc is the DTSTAMP (when the
-// plan was made). A failure (kBroken) when the calendar library cannot build
-// it.
-Result<std::string> ToICalendar(const SkedPlan& plan, const PlanExportContext& context,
-                                std::int64_t stampUtc);
+// One calendar event per window: what the iCalendar file holds (written by
+// src/ical/, which alone needs libical).
+struct CalendarEvent {
+  std::string uid;
+  std::string summary;
+  std::string description;
+  std::int64_t startUtc;  // first second of the window
+  std::int64_t endUtc;    // last second of the window
+};
+std::vector<CalendarEvent> PlanCalendarEvents(const SkedPlan& plan,
+                                              const PlanExportContext& context);
 
 }  // namespace kelvora

@@ -1,4 +1,4 @@
-// kelvora-cli --version prints the project's version, and only it.
+// kelvora-cli --version prints the project's version and its licence, and only them.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -42,7 +42,12 @@ TEST(CliVersion, PrintsTheProjectVersion) {
     SCOPED_TRACE(row.name);
     const Output out = RunCli(row.arguments);
     EXPECT_EQ(out.status, row.status);
-    EXPECT_EQ(out.text, row.text);
+    // The version line, then the licence line, and nothing more.
+    const std::size_t end = out.text.find('\n');
+    ASSERT_NE(end, std::string::npos) << out.text;
+    EXPECT_EQ(out.text.substr(0, end + 1), row.text);
+    EXPECT_EQ(out.text.find("Licence GPL-3.0-or-later: "), end + 1) << out.text;
+    EXPECT_EQ(out.text.find('\n', end + 1), out.text.size() - 1) << out.text;
   }
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ical/ical_writer.h"
 #include "plan/sked_plan.h"
 
 namespace kelvora {
