@@ -32,7 +32,7 @@ constexpr std::array<const char*, 4> kMethodTitles = {
     "Off (figures only)", "Own echo", "Constant on the moon", "Full correction to DX"};
 
 constexpr std::array<const char*, RadioPanel::kFieldCount> kFieldTitles = {
-    "Echo Doppler", "DX Doppler", "Figures", "Wanted", "Sent", "Read back",
+    "Echo Doppler", "DX Doppler", "Figures", "Spread", "Delay, rate", "Wanted", "Sent", "Read back",
     "Operator tuned", "State", "Connection"};
 
 QString HertzString(double hz) { return QString::fromStdString(HertzText(hz)); }
@@ -315,8 +315,10 @@ void RadioPanel::Refresh() {
   const RadioSession* session = service_->Radio();
   const RadioTexts t = MakeRadioTexts(
       service_->Figures(), session ? std::optional<RadioReport>(session->report()) : std::nullopt);
+  const MicrowaveTexts m = MakeMicrowaveTexts(service_->Microwave());
   const std::array<const std::string*, kFieldCount> values = {
-      &t.echo, &t.dx, &t.figures, &t.wanted, &t.sent, &t.heard, &t.tuned, &t.state, &t.link};
+      &t.echo, &t.dx,    &t.figures, &m.spread, &m.delay, &t.wanted,
+      &t.sent, &t.heard, &t.tuned,   &t.state,  &t.link};
   for (std::size_t i = 0; i < values.size(); ++i) {
     const QString text = EscapedText(*values[i]);
     if (texts_[i]->text() != text) {

@@ -46,7 +46,10 @@ class RadioPanel : public QGroupBox {
   Q_OBJECT
  public:
   // Texts shown, in the order of their rows.
-  enum Field { kEcho, kDx, kFigures, kWanted, kSent, kHeard, kTuned, kState, kLink, kFieldCount };
+  enum Field {
+    kEcho, kDx, kFigures, kSpread, kDelay, kWanted, kSent, kHeard, kTuned, kState, kLink,
+    kFieldCount
+  };
 
   // On its own: a station service of its own over `settings`, the
   // station-control store (its "radio" group), which it must not outlive.

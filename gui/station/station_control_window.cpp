@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QSettings>
+#include <QVBoxLayout>
 
 #include <utility>
 
@@ -33,9 +34,13 @@ StationControlWindow::StationControlWindow(TrackerModel& model,
   panels_ = new QHBoxLayout(this);
   rotator_ = new RotatorPanel(context_, this);
   AddPanel(rotator_);
+  // The radio and the WSJT-X link share the second column, so that the
+  // window fits a 1024-pixel screen.
   auto* radio = new RadioPanel(context_, this);
-  AddPanel(radio);
-  AddPanel(new WsjtxSection(
+  auto* column = new QVBoxLayout;
+  column->addWidget(radio);
+  panels_->addLayout(column);
+  column->addWidget(new WsjtxSection(
       context_.model, context_.settings, WsjtxLink::Of(this),
       {[radio] { return radio->ControlSettings().dialHz; },
        [radio](double hz) { radio->FollowDial(hz); },
@@ -43,6 +48,7 @@ StationControlWindow::StationControlWindow(TrackerModel& model,
          radio->FollowTransmit(tx, period);
        }},
       DirectoryFileIn(QDir::currentPath()), this));
+  column->addStretch(1);
   qApp->installEventFilter(this);
 }
 

@@ -94,4 +94,18 @@ std::optional<double> ParseDialHz(std::string_view text) {
   return value;
 }
 
+MicrowaveTexts MakeMicrowaveTexts(const std::optional<RadioMicrowave>& microwave) {
+  if (!microwave) return {kNone, kNone};
+  const precise::MicrowaveFigures& f = microwave->figures;
+  MicrowaveTexts t;
+  t.spread = Format("echo %.1f Hz", f.echoSpreadHz);
+  t.delay = Format("echo %.3f s", f.echoDelayS);
+  if (f.pathSpreadHz) t.spread += Format("  path %.1f Hz", *f.pathSpreadHz);
+  if (f.pathDelayS) t.delay += Format("  path %.3f s", *f.pathDelayS);
+  const double rate = microwave->methodRatesHzPerS ? microwave->methodRatesHzPerS->receiveHz
+                                                   : f.echoDopplerRateHzPerS;
+  t.delay += Format("  rx %+.3f Hz/s", rate);
+  return t;
+}
+
 }  // namespace kelvora

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "control/doppler_control.h"
+#include "control/radio_microwave.h"
 #include "control/radio_session.h"
 
 namespace kelvora {
@@ -29,6 +30,17 @@ std::string ShiftText(std::optional<double> hz);
 
 RadioTexts MakeRadioTexts(const std::optional<DopplerFigures>& figures,
                           const std::optional<RadioReport>& report);
+
+// The microwave figures at the dial, two lines:
+//   spread "echo 168.5 Hz  path 22.8 Hz" (the libration spread, limb to limb)
+//   delay  "echo 2.732 s  path 2.586 s  rx +1.595 Hz/s" (the receive
+//          frequency's rate for the method; the echo's when it sends nothing)
+// "-" when there are no accurate figures.
+struct MicrowaveTexts {
+  std::string spread;
+  std::string delay;
+};
+MicrowaveTexts MakeMicrowaveTexts(const std::optional<RadioMicrowave>& microwave);
 
 // A dial frequency typed by the user, in Hz or with an exponent
 // ("1296000000", "10368e6"); empty unless 0 < f < 300 GHz.

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "control/hamlib_protocol.h"
+#include "precise/precise.h"
 
 namespace kelvora {
 namespace {
@@ -144,6 +145,9 @@ StationConfig StationConfigFromValues(const SettingValues& values,
   k.changesWhileTransmitting = !rad.Flag("fixedDuringTransmit", false);
   k.transmissionSeconds = static_cast<int>(
       rad.Number("transmissionSeconds", k.transmissionSeconds, 1, kLongestTransmissionSeconds));
+  const Reader accurate(values, "precise", problems);
+  c.ut1MinusUtcS = accurate.Number("ut1MinusUtcSeconds", 0, -precise::kMaxUt1MinusUtcS,
+                                   precise::kMaxUt1MinusUtcS);
   return c;
 }
 
@@ -178,6 +182,7 @@ SettingValues StationConfigValues(const StationConfig& c) {
   v["radio/transmitOffsetHz"] = Shortest(a.control.transmitOffsetHz);
   v["radio/fixedDuringTransmit"] = a.control.changesWhileTransmitting ? "false" : "true";
   v["radio/transmissionSeconds"] = std::to_string(a.control.transmissionSeconds);
+  v["precise/ut1MinusUtcSeconds"] = Shortest(c.ut1MinusUtcS);
   return v;
 }
 

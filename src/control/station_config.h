@@ -40,6 +40,9 @@ struct RadioConfig {
 struct StationConfig {
   RotatorConfig rotator;
   RadioConfig radio;
+  // UT1 - UTC in seconds (IERS Bulletin A) for the accurate figures, within
+  // +-precise::kMaxUt1MinusUtcS; stored as precise/ut1MinusUtcSeconds.
+  double ut1MinusUtcS = 0.0;
 };
 
 inline constexpr double kShortestPeriodSeconds = 0.2;

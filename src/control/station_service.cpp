@@ -213,6 +213,12 @@ void StationService::RadioPeriod(std::int64_t utc) {
   if (model_.station2.IsSet()) dx = RadioSite{model_.station2.latitude, model_.station2.longitude};
   const double dial = radio_ ? radio_->control().dialHz() : config_.radio.control.dialHz;
   figures_ = DopplerFiguresAt(home, dx, utc, dial);
+  const DopplerMethod method =
+      radio_ ? radio_->control().settings().method : config_.radio.control.method;
+  precise::CelestialFrame frame{};
+  microwave_ = RadioMicrowaveAt(home, dx, utc, dial, method, config_.ut1MinusUtcS,
+                                microwaveFrame_ ? &*microwaveFrame_ : nullptr, &frame);
+  microwaveFrame_ = microwave_ ? std::optional(frame) : std::nullopt;
   if (radio_) {
     const RadioControlSettings& now = radio_->control().settings();
     const auto rates = transmitPeriodSeconds_ && !now.changesWhileTransmitting

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include "control/radio_microwave.h"
 #include "control/radio_session.h"
 #include "control/rotator_session.h"
 #include "control/station_config.h"
@@ -62,6 +63,9 @@ class StationService {
   void RadioPeriod(std::int64_t utc);
   const RadioSession* Radio() const { return radio_.get(); }
   const std::optional<DopplerFigures>& Figures() const { return figures_; }
+  // The microwave figures at the dial (delays, spreads, rates), from the
+  // accurate figures; empty outside their years.
+  const std::optional<RadioMicrowave>& Microwave() const { return microwave_; }
 
   // Takes the replies of both devices and sends what follows from them; the
   // window calls it every few tens of milliseconds, the command line too.
@@ -85,6 +89,9 @@ class StationService {
   std::optional<int> transmitPeriodSeconds_;
   bool radioHeld_ = false;
   std::optional<DopplerFigures> figures_;
+  std::optional<RadioMicrowave> microwave_;
+  // The last period's frame, handed back so that a second's step is cheap.
+  std::optional<precise::CelestialFrame> microwaveFrame_;
   std::string rotatorNote_;
   std::int64_t markUtc_ = 0;  // the rotator period's moment, for the sky map's mark
 };

@@ -130,6 +130,29 @@ TEST_F(RadioPanelTest, SettingsAreCheckedKeptAndRefusedEntriesLoseNothing) {
   EXPECT_EQ(again->Text(RadioPanel::kDx)->text(), "no DX station");
 }
 
+// The microwave figures follow the dial: the libration spread is a Doppler
+// spread, so it grows with the frequency (eightfold from 1296 to 10368 MHz),
+// while the delays do not change.
+TEST_F(RadioPanelTest, SpreadAndDelayFollowTheDial) {
+  model.station2.latitude = 51.5;  // a DX station: the path's figures too
+  model.station2.longitude = 0.1;
+  auto panel = MakePanel();
+  const auto figures = [&panel](const QString& dial) {
+    Type(panel->DialEdit(), dial);
+    const QStringList spread = panel->Text(RadioPanel::kSpread)->text().split(QChar(' '));
+    const QString delay = panel->Text(RadioPanel::kDelay)->text();
+    // "echo S Hz  path S Hz" and "echo D s  path D s  rx R Hz/s"
+    EXPECT_EQ(spread.size(), 7) << spread.join(QChar(' ')).toStdString();
+    EXPECT_TRUE(delay.contains(QStringLiteral("path"))) << delay.toStdString();
+    return std::pair{spread.value(1).toDouble(), delay.section(QStringLiteral("  rx"), 0, 0)};
+  };
+  const auto [low, lowDelay] = figures(QStringLiteral("1296e6"));
+  const auto [high, highDelay] = figures(QStringLiteral("10368e6"));
+  EXPECT_GT(low, 0.0);
+  EXPECT_NEAR(high / low, 8.0, 0.1);
+  EXPECT_EQ(lowDelay, highDelay);
+}
+
 TEST_F(RadioPanelTest, TrackHoldAndTheOperatorsHandOnTheSimulatedRig) {
   testing::HamlibDaemon daemon("rigctld", testing::FreeLoopbackPort());
   ASSERT_TRUE(daemon.Running());
