@@ -227,7 +227,7 @@ json MoonFixJson(const MoonFix& fix) {
 // TickFigures field by field, the unit in every name.
 json FiguresJson(const TickFigures& f) {
   json out;
-  out["clock"] = f.clock;
+  out["clockSeconds"] = f.clock;
   out["utcSeconds"] = f.utcSeconds;
   out["sun"] = {{"azimuthDeg", f.sun.azimuth},
                 {"elevationDeg", f.sun.elevation},
