@@ -93,6 +93,9 @@ TEST(ProgramDisplay, RunScriptFallsBackToTheTerminalReadout) {
   writeScript(scripts + QStringLiteral("/install-deps"), "exit 0\n");
   writeScript(scripts + QStringLiteral("/build"), "exit 0\n");
   writeScript(root.filePath(QStringLiteral("build/cli/kelvora-cli")), "echo \"read-out $*\"\n");
+  // The sample directory, which the script copies into an empty folder.
+  ASSERT_TRUE(QDir().mkpath(root.filePath(QStringLiteral("resources"))));
+  writeScript(root.filePath(QStringLiteral("resources/EME.DTA")), "");
   ASSERT_TRUE(QFile::link(QStringLiteral(KELVORA_GUI_PATH),
                           root.filePath(QStringLiteral("build/gui/kelvora"))));
 
@@ -102,7 +105,8 @@ TEST(ProgramDisplay, RunScriptFallsBackToTheTerminalReadout) {
                            runtime.path());
   EXPECT_EQ(run.exitStatus, QProcess::NormalExit);
   EXPECT_EQ(run.exitCode, 0);
-  EXPECT_EQ(run.out, QStringLiteral("read-out watch\n"));
+  EXPECT_TRUE(run.out.endsWith(QStringLiteral("\nread-out watch\n"))) << run.out.toStdString();
+  EXPECT_TRUE(QFile::exists(runtime.filePath(QStringLiteral("EME.DTA"))));
   EXPECT_EQ(run.err.count(QLatin1Char('\n')), 1) << run.err.toStdString();
 }
 
