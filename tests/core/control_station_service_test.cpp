@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <thread>
 
 #include "astro/map_projection.h"
@@ -120,6 +121,24 @@ TEST(StationServiceRotctld, HomeChangeIsFollowedAtTheNextPeriod) {
   EXPECT_GT(SkySeparation(*before.target, *after.target), 10.0);
 }
 
+// True once the process is in the stopped state (SIGSTOP landed), within 2 s.
+bool ProcessStopped(pid_t pid) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // "pid (name) S ...": the state follows the name's closing parenthesis.
+    const std::size_t close = line.rfind(')');
+    if (close != std::string::npos && close + 2 < line.size() &&
+        (line[close + 2] == 'T' || line[close + 2] == 't')) {
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
 TEST(StationServiceRotctld, StopPressedWhileTheDaemonIsFrozenReachesItAfterwards) {
   testing::HamlibDaemon daemon("rotctld", testing::FreeLoopbackPort());
   TrackerModel model;
@@ -127,6 +146,9 @@ TEST(StationServiceRotctld, StopPressedWhileTheDaemonIsFrozenReachesItAfterwards
   ASSERT_FALSE(service.Track());
   ASSERT_TRUE(RunPeriods(service, [](const RotatorReport& r) { return r.movesSent > 0; }));
   ASSERT_EQ(::kill(daemon.Pid(), SIGSTOP), 0);
+  // The signal takes a moment to land: press Stop only once the daemon is
+  // really stopped (state T in /proc), or it may still answer.
+  ASSERT_TRUE(ProcessStopped(daemon.Pid()));
   service.Stop();
   // Frozen: the stop waits, and says so, through timeouts and reconnections.
   RunPeriods(service, [](const RotatorReport&) { return false; }, 2500ms);
