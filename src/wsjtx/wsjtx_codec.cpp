@@ -12,7 +12,7 @@ namespace {
 
 // Milliseconds in a day: a QTime holds less.
 constexpr std::uint32_t kMsecsPerDay = 86'400'000;
-// QDataStream's time specs; 3 (a named zone) carries a zone record.
+// QDataStream's TimeSpec values; 3 (a named zone) carries a zone record.
 constexpr std::uint8_t kTimeZoneSpec = 3;
 
 bool IsValidUtf8(std::span<const std::uint8_t> text) {
@@ -173,8 +173,8 @@ void StreamWriter::Time(const StreamTime& value) { UInt32(value.msecs ? *value.m
 void StreamWriter::DateTime(const StreamDateTime& value) {
   Int64(value.julianDay);
   Time(value.time);
-  UInt8(static_cast<std::uint8_t>(value.spec));
-  if (value.spec == TimeSpec::OffsetFromUtc) Int32(value.offsetSeconds);
+  UInt8(static_cast<std::uint8_t>(value.timeSpec));
+  if (value.timeSpec == TimeSpec::OffsetFromUtc) Int32(value.offsetSeconds);
 }
 
 // ---- Reader ----
@@ -281,26 +281,26 @@ std::optional<StreamDateTime> StreamReader::DateTime(const char* field) {
   StreamDateTime value;
   const auto day = Int64(field);
   const auto time = day ? Time(field) : std::nullopt;
-  const auto spec = time ? UInt8(field) : std::nullopt;
-  if (!spec) {
+  const auto specByte = time ? UInt8(field) : std::nullopt;
+  if (!specByte) {
     position_ = start;
     return std::nullopt;
   }
   value.julianDay = *day;
   value.time = *time;
-  if (*spec > kTimeZoneSpec) {
+  if (*specByte > kTimeZoneSpec) {
     position_ = start;
-    Fail(std::string("the '") + field + "' field has an unknown time spec " +
-         std::to_string(*spec));
+    Fail(std::string("the '") + field + "' field has an unknown TimeSpec " +
+         std::to_string(*specByte));
     return std::nullopt;
   }
-  if (*spec == kTimeZoneSpec) {
+  if (*specByte == kTimeZoneSpec) {
     position_ = start;
     Fail(std::string("the '") + field + "' field is in a named time zone, which is not read");
     return std::nullopt;
   }
-  value.spec = static_cast<TimeSpec>(*spec);
-  if (value.spec == TimeSpec::OffsetFromUtc) {
+  value.timeSpec = static_cast<TimeSpec>(*specByte);
+  if (value.timeSpec == TimeSpec::OffsetFromUtc) {
     const auto offset = Int32(field);
     if (!offset) {
       position_ = start;

@@ -160,7 +160,7 @@ enum class TimeSpec : std::uint8_t { Local = 0, Utc = 1, OffsetFromUtc = 2 };
 struct StreamDateTime {
   std::int64_t julianDay = 0;
   StreamTime time;
-  TimeSpec spec = TimeSpec::Utc;
+  TimeSpec timeSpec = TimeSpec::Utc;
   std::int32_t offsetSeconds = 0;  // only for OffsetFromUtc
 };
 

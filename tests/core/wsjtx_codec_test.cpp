@@ -173,7 +173,7 @@ TEST(WsjtxCodec, RefusesWithAReason) {
 
 TEST(WsjtxCodec, TimesAreWrittenAsQDataStreamWritesThem) {
   // 12:34:56.789 UTC on 2026-12-08 (Julian day 2461383), and the same with a
-  // +3600 s offset: QDate as qint64, QTime as quint32 ms, the spec byte.
+  // +3600 s offset: QDate as qint64, QTime as quint32 ms, the TimeSpec byte.
   StreamWriter out;
   out.DateTime({2461383, {45'296'789}, TimeSpec::Utc, 0});
   out.DateTime({2461383, {45'296'789}, TimeSpec::OffsetFromUtc, 3600});
@@ -201,7 +201,7 @@ TEST(WsjtxCodec, TimesAreWrittenAsQDataStreamWritesThem) {
   } refused[] = {
       {"past_midnight", "0000000000258ec7" "05265c00" "01", "no time of day (86400000 ms)"},
       {"named_zone", "0000000000258ec7" "00000000" "03", "named time zone"},
-      {"unknown_spec", "0000000000258ec7" "00000000" "07", "unknown time spec 7"},
+      {"unknown_spec", "0000000000258ec7" "00000000" "07", "unknown TimeSpec 7"},
       {"offset_cut", "0000000000258ec7" "00000000" "02" "0000", "cut short"},
   };
   for (const auto& c : refused) {
