@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/clock.h"
@@ -537,6 +538,136 @@ int RunDirectory(const std::string& call, const std::string& file) {
   return kExitNotFound;
 }
 
+// Each subcommand is added by its own function, its options kept alive by
+// the callbacks that read them.
+void AddTickCommand(CLI::App& app, std::function<int()>& action) {
+  struct Options {
+    StateOptions state;
+    std::optional<std::int64_t> clock;
+    bool json = false;
+  };
+  auto o = std::make_shared<Options>();
+  CLI::App* tick = app.add_subcommand("tick", "one full tick: the 21 display texts, labelled");
+  AddStateOptions(tick, o->state);
+  AddClockOption(tick, o->clock);
+  tick->add_flag("--json", o->json, "one JSON object with the texts and the raw values");
+  tick->callback([&action, o] {
+    action = [o] { return RunTickCommand(o->state, o->clock, o->json); };
+  });
+}
+
+void AddWatchCommand(CLI::App& app, std::function<int()>& action) {
+  struct Options {
+    StateOptions state;
+    std::optional<std::int64_t> count;
+  };
+  auto o = std::make_shared<Options>();
+  CLI::App* watch =
+      app.add_subcommand("watch", "the live read-out, refreshed every second until Ctrl+C");
+  AddStateOptions(watch, o->state);
+  watch->add_option("--count", o->count, "stop after this many refreshes")
+      ->check(WholeNumberIn(1, 1000000000));
+  watch->callback([&action, o] { action = [o] { return RunWatch(o->state, o->count); }; });
+}
+
+void AddCrossingCommand(CLI::App& app, std::function<int()>& action) {
+  struct Options {
+    std::optional<std::int64_t> clock;
+    std::optional<std::int64_t> gmt;
+    std::optional<std::int64_t> offset;
+    std::string station;
+    bool sun = false;
+    bool json = false;
+  };
+  auto o = std::make_shared<Options>();
+  CLI::App* crossing = app.add_subcommand(
+      "next-crossing", "the next moonrise or moonset (sunrise or sunset with --sun)");
+  AddClockOption(crossing, o->clock);
+  crossing->add_option("--station", o->station,
+                       "station LAT,LON (longitude west positive; default: home)")
+      ->check(NonEmptyText());
+  AddGmtOffsetOption(crossing, o->gmt);
+  crossing->add_option("--time-offset", o->offset, "time offset to start from, seconds")
+      ->check(WholeNumberIn(std::numeric_limits<std::int32_t>::min(),
+                            std::numeric_limits<std::int32_t>::max()));
+  crossing->add_flag("--sun", o->sun, "the sun instead of the moon");
+  crossing->add_flag("--json", o->json, "JSON output");
+  crossing->callback([&action, o] {
+    action = [o] {
+      return RunNextCrossing(o->clock, o->station, o->gmt, o->offset, o->sun, o->json);
+    };
+  });
+}
+
+void AddPositionCommands(CLI::App& app, std::function<int()>& action) {
+  struct Options {
+    std::string locator;
+    std::string gridLatitude;
+    std::string gridLongitude;
+    std::vector<std::string> bearing;
+    bool km = false;
+  };
+  auto o = std::make_shared<Options>();
+  CLI::App* locator = app.add_subcommand("locator", "centre of a Maidenhead locator");
+  locator->add_option("LOCATOR", o->locator, "2, 4 or 6 characters, e.g. EL29HK")->required();
+  locator->callback([&action, o] { action = [o] { return RunLocator(o->locator); }; });
+
+  CLI::App* grid = app.add_subcommand("grid", "Maidenhead locator of a position");
+  grid->add_option("LAT", o->gridLatitude, "latitude, north positive")->required();
+  grid->add_option("LON", o->gridLongitude, "longitude, WEST positive")->required();
+  grid->callback([&action, o] {
+    action = [o] { return RunGrid(o->gridLatitude, o->gridLongitude); };
+  });
+
+  CLI::App* bearing =
+      app.add_subcommand("bearing", "great-circle bearing and distance from point 1 to point 2");
+  bearing->add_option("LAT1 LON1 LAT2 LON2", o->bearing,
+                      "two positions in degrees, longitudes WEST positive")
+      ->expected(4)
+      ->required();
+  bearing->add_flag("--km", o->km, "distance in kilometres (default miles)");
+  bearing->callback([&action, o] { action = [o] { return RunBearing(o->bearing, o->km); }; });
+}
+
+void AddDirectoryCommand(CLI::App& app, std::function<int()>& action) {
+  struct Options {
+    std::string call;
+    std::string file;
+  };
+  auto o = std::make_shared<Options>();
+  CLI::App* directory = app.add_subcommand("directory", "look a call sign up in EME.DTA");
+  directory->add_option("CALL", o->call, "call sign or its beginning")->required();
+  directory->add_option("--file", o->file, "directory file (default: ./EME.DTA)")
+      ->check(NonEmptyText());
+  directory->callback([&action, o] { action = [o] { return RunDirectory(o->call, o->file); }; });
+}
+
+// The subcommands in the order --help lists them, each group with the names
+// it adds. A run names one subcommand, and building only its group keeps a
+// one-shot command such as `tick` cheap to start.
+struct CommandGroup {
+  std::vector<std::string_view> names;
+  std::function<void(CLI::App&, std::function<int()>&)> add;
+};
+
+const std::vector<CommandGroup>& CommandGroups() {
+  static const std::vector<CommandGroup> groups = {
+      {{"tick"}, AddTickCommand},
+      {{"watch"}, AddWatchCommand},
+      {{"next-crossing"}, AddCrossingCommand},
+      {{"locator", "grid", "bearing"}, AddPositionCommands},
+      {{"directory"}, AddDirectoryCommand},
+      {{"moon", "selftest"},
+       [](CLI::App& app, std::function<int()>& action) { RegisterPreciseCommands(app, action); }},
+      {{"rotator"}, AddRotatorCommand},
+      {{"station"}, AddStationCommand},
+      {{"doppler", "radio"}, AddRadioCommands},
+      {{"plan"}, AddPlanCommand},
+      {{"wsjtx"}, AddWsjtxCommand},
+  };
+  return groups;
+}
+
 int Main(int argc, char** argv) {
   std::vector<std::string> storage(static_cast<std::size_t>(argc));
   NormaliseNegativeNumbers(argc, argv, storage.data());
@@ -549,87 +680,18 @@ int Main(int argc, char** argv) {
       "Longitudes are west positive: 95.36 is 95.36 W, -151.21 is 151.21 E.");
 
   std::function<int()> action;
-
-  StateOptions tickOptions;
-  std::optional<std::int64_t> tickClock;
-  bool tickJson = false;
-  CLI::App* tick = app.add_subcommand("tick", "one full tick: the 21 display texts, labelled");
-  AddStateOptions(tick, tickOptions);
-  AddClockOption(tick, tickClock);
-  tick->add_flag("--json", tickJson, "one JSON object with the texts and the raw values");
-  tick->callback([&] { action = [&] { return RunTickCommand(tickOptions, tickClock, tickJson); }; });
-
-  StateOptions watchOptions;
-  std::optional<std::int64_t> watchCount;
-  CLI::App* watch =
-      app.add_subcommand("watch", "the live read-out, refreshed every second until Ctrl+C");
-  AddStateOptions(watch, watchOptions);
-  watch->add_option("--count", watchCount, "stop after this many refreshes")
-      ->check(WholeNumberIn(1, 1000000000));
-  watch->callback([&] { action = [&] { return RunWatch(watchOptions, watchCount); }; });
-
-  std::optional<std::int64_t> crossingClock;
-  std::optional<std::int64_t> crossingGmt;
-  std::optional<std::int64_t> crossingOffset;
-  std::string crossingStation;
-  bool crossingSun = false;
-  bool crossingJson = false;
-  CLI::App* crossing = app.add_subcommand(
-      "next-crossing", "the next moonrise or moonset (sunrise or sunset with --sun)");
-  AddClockOption(crossing, crossingClock);
-  crossing->add_option("--station", crossingStation,
-                       "station LAT,LON (longitude west positive; default: home)")
-      ->check(NonEmptyText());
-  AddGmtOffsetOption(crossing, crossingGmt);
-  crossing->add_option("--time-offset", crossingOffset, "time offset to start from, seconds")
-      ->check(WholeNumberIn(std::numeric_limits<std::int32_t>::min(),
-                            std::numeric_limits<std::int32_t>::max()));
-  crossing->add_flag("--sun", crossingSun, "the sun instead of the moon");
-  crossing->add_flag("--json", crossingJson, "JSON output");
-  crossing->callback([&] {
-    action = [&] {
-      return RunNextCrossing(crossingClock, crossingStation, crossingGmt, crossingOffset,
-                             crossingSun, crossingJson);
-    };
+  // The subcommand is the first word; anything else (--help, a mistyped
+  // name) gets all of them, so the listing and the errors name every one.
+  const std::string_view first = argc > 1 ? std::string_view(argv[1]) : std::string_view();
+  const auto& groups = CommandGroups();
+  const auto named = std::find_if(groups.begin(), groups.end(), [&](const CommandGroup& group) {
+    return std::find(group.names.begin(), group.names.end(), first) != group.names.end();
   });
-
-  std::string locatorText;
-  CLI::App* locator = app.add_subcommand("locator", "centre of a Maidenhead locator");
-  locator->add_option("LOCATOR", locatorText, "2, 4 or 6 characters, e.g. EL29HK")->required();
-  locator->callback([&] { action = [&] { return RunLocator(locatorText); }; });
-
-  std::string gridLatitude;
-  std::string gridLongitude;
-  CLI::App* grid = app.add_subcommand("grid", "Maidenhead locator of a position");
-  grid->add_option("LAT", gridLatitude, "latitude, north positive")->required();
-  grid->add_option("LON", gridLongitude, "longitude, WEST positive")->required();
-  grid->callback([&] { action = [&] { return RunGrid(gridLatitude, gridLongitude); }; });
-
-  std::vector<std::string> bearingValues;
-  bool bearingKm = false;
-  CLI::App* bearing =
-      app.add_subcommand("bearing", "great-circle bearing and distance from point 1 to point 2");
-  bearing->add_option("LAT1 LON1 LAT2 LON2", bearingValues,
-                      "two positions in degrees, longitudes WEST positive")
-      ->expected(4)
-      ->required();
-  bearing->add_flag("--km", bearingKm, "distance in kilometres (default miles)");
-  bearing->callback([&] { action = [&] { return RunBearing(bearingValues, bearingKm); }; });
-
-  std::string directoryCall;
-  std::string directoryFile;
-  CLI::App* directory = app.add_subcommand("directory", "look a call sign up in EME.DTA");
-  directory->add_option("CALL", directoryCall, "call sign or its beginning")->required();
-  directory->add_option("--file", directoryFile, "directory file (default: ./EME.DTA)")
-      ->check(NonEmptyText());
-  directory->callback([&] { action = [&] { return RunDirectory(directoryCall, directoryFile); }; });
-
-  const auto preciseCommands = RegisterPreciseCommands(app, action);
-  AddRotatorCommand(app, action);
-  AddStationCommand(app, action);
-  const RadioCommands radio(app, action);
-  AddPlanCommand(app, action);
-  AddWsjtxCommand(app, action);
+  if (named != groups.end()) {
+    named->add(app, action);
+  } else {
+    for (const CommandGroup& group : groups) group.add(app, action);
+  }
 
   RefuseEmptyValues(app);
 

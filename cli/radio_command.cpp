@@ -430,26 +430,28 @@ int RunRadioTrack(const TrackOptions& options) {
   return 0;
 }
 
-}  // namespace
-
-struct RadioCommands::Options {
+struct RadioOptions {
   StationOptions dopplerStations;
   std::string dopplerFreq;
   bool dopplerJson = false;
   TrackOptions track;
 };
 
-RadioCommands::RadioCommands(CLI::App& app, std::function<int()>& action)
-    : options_(std::make_unique<Options>()) {
-  Options& o = *options_;
+}  // namespace
+
+void AddRadioCommands(CLI::App& app, std::function<int()>& action) {
+  const auto options = std::make_shared<RadioOptions>();
+  RadioOptions& o = *options;
   CLI::App* doppler =
       app.add_subcommand("doppler", "moon Doppler at a dial frequency, for each way of working");
   doppler->add_option("--freq", o.dopplerFreq, "dial frequency in Hz, e.g. 1296000000")
       ->required();
   AddStationOptions(doppler, o.dopplerStations);
   doppler->add_flag("--json", o.dopplerJson, "JSON output");
-  doppler->callback([&action, &o] {
-    action = [&o] { return RunDoppler(o.dopplerStations, o.dopplerFreq, o.dopplerJson); };
+  doppler->callback([&action, options] {
+    action = [options] {
+      return RunDoppler(options->dopplerStations, options->dopplerFreq, options->dopplerJson);
+    };
   });
 
   CLI::App* radio = app.add_subcommand("radio", "the radio through Hamlib's rigctld");
@@ -475,9 +477,7 @@ RadioCommands::RadioCommands(CLI::App& app, std::function<int()>& action)
   track->add_option("--count", t.count, "stop after this many periods")
       ->check(CLI::Range(1, 1000000000));
   track->add_flag("--json", t.json, "one JSON object per line");
-  track->callback([&action, &t] { action = [&t] { return RunRadioTrack(t); }; });
+  track->callback([&action, options] { action = [options] { return RunRadioTrack(options->track); }; });
 }
-
-RadioCommands::~RadioCommands() = default;
 
 }  // namespace kelvora::cli

@@ -5,23 +5,11 @@
 #include <CLI/CLI.hpp>
 
 #include <functional>
-#include <memory>
 
 namespace kelvora::cli {
 
-// Adds the subcommands to `app`; the chosen one puts its work into `action`.
-// The object keeps the parsed options, so it must outlive `action`.
-class RadioCommands {
- public:
-  RadioCommands(CLI::App& app, std::function<int()>& action);
-  ~RadioCommands();
-  RadioCommands(const RadioCommands&) = delete;
-  RadioCommands& operator=(const RadioCommands&) = delete;
-
-  struct Options;
-
- private:
-  std::unique_ptr<Options> options_;
-};
+// Adds the subcommands to `app`; the chosen one puts its work into `action`,
+// which keeps the parsed options alive.
+void AddRadioCommands(CLI::App& app, std::function<int()>& action);
 
 }  // namespace kelvora::cli
