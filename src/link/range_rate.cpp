@@ -4,7 +4,6 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <optional>
 #include <string>
 
 #include "astro/moon.h"
@@ -18,10 +17,15 @@ namespace {
 
 constexpr std::int64_t kRangeRateHalfSpanSeconds = 30;
 
+Failure OutsideStandardYears(std::int64_t utcSeconds) {
+  return Fail("the moment (UTC seconds " + std::to_string(utcSeconds) +
+              ") is outside 1901-2099, where the standard figures work");
+}
+
 // Earth-fixed position of the moon's centre in km (axes as EarthFixedStationKm).
-std::optional<std::array<double, 3>> MoonEarthFixedKm(std::int64_t utcSeconds) {
-  const std::optional<MoonFix> fix = MoonPosition(0.0, 0.0, utcSeconds, TimeBase{});
-  if (!fix) return std::nullopt;
+Result<std::array<double, 3>> MoonEarthFixedKm(std::int64_t utcSeconds) {
+  const auto fix = MoonPosition(0.0, 0.0, utcSeconds, TimeBase{});
+  if (!fix) return OutsideStandardYears(utcSeconds);
   const double c = std::cos(fix->declination);
   return std::array<double, 3>{fix->distance * c * std::cos(fix->hourAngle),
                                -fix->distance * c * std::sin(fix->hourAngle),
@@ -30,11 +34,6 @@ std::optional<std::array<double, 3>> MoonEarthFixedKm(std::int64_t utcSeconds) {
 
 double Range(const std::array<double, 3>& a, const std::array<double, 3>& b) {
   return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
-}
-
-Failure OutsideStandardYears(std::int64_t utcSeconds) {
-  return Fail("the moment (UTC seconds " + std::to_string(utcSeconds) +
-              ") is outside 1901-2099, where the standard figures work");
 }
 
 }  // namespace
@@ -56,7 +55,7 @@ Result<double> StandardTopocentricDistanceKm(double latitude, double westLongitu
     return Fail("the latitude " + std::string(text) + " is outside -90..90 degrees");
   }
   const auto moon = MoonEarthFixedKm(utcSeconds);
-  if (!moon) return OutsideStandardYears(utcSeconds);
+  if (!moon) return moon.failure();
   return Range(*moon, EarthFixedStationKm(latitude, westLongitude, heightM));
 }
 
