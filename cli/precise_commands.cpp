@@ -175,8 +175,9 @@ int RunMoon(const PreciseCommandOptions& o) {
   const double ut1MinusUtc = Ut1MinusUtcOption(o.ut1MinusUtc);
 
   const auto moment = precise::PrepareMoment(utc, nullptr, ut1MinusUtc);
-  const auto homeMoon = moment ? precise::PreciseMoon(*moment, homeSite) : std::nullopt;
-  const auto homeSun = moment ? precise::PreciseSun(*moment, homeSite) : std::nullopt;
+  if (!moment) throw UsageError(moment.reason());
+  const auto homeMoon = precise::PreciseMoon(*moment, homeSite);
+  const auto homeSun = precise::PreciseSun(*moment, homeSite);
   if (!homeMoon || !homeSun) {
     throw UsageError("the home station (" + std::to_string(homeSite.latitudeDeg) + ", " +
                      std::to_string(homeSite.longitudeWestDeg) +
@@ -186,10 +187,13 @@ int RunMoon(const PreciseCommandOptions& o) {
   std::optional<precise::SunFix> dxSun;
   std::optional<double> polarity;
   if (dxSite) {
-    dxMoon = precise::PreciseMoon(*moment, *dxSite);
-    dxSun = precise::PreciseSun(*moment, *dxSite);
-    polarity = precise::PrecisePolarityOffsetDeg(*moment, homeSite, *dxSite);
-    if (!dxMoon || !dxSun || !polarity) throw UsageError("the --dx station was refused");
+    const auto moon = precise::PreciseMoon(*moment, *dxSite);
+    const auto sun = precise::PreciseSun(*moment, *dxSite);
+    const auto offset = precise::PrecisePolarityOffsetDeg(*moment, homeSite, *dxSite);
+    if (!moon || !sun || !offset) throw UsageError("the --dx station was refused");
+    dxMoon = *moon;
+    dxSun = *sun;
+    polarity = *offset;
   }
 
   const auto microwave = precise::MicrowaveAt(*moment, homeSite, dxSite, frequencyHz);

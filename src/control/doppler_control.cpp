@@ -57,14 +57,16 @@ std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
                                                      std::int64_t utc) {
   const TimeBase base{};
   const std::optional<MoonFix> moon = MoonPosition(home.latitude, home.longitude, utc, base);
-  const std::optional<double> homeRate =
+  const Result<double> homeRate =
       StandardRangeRateMps(home.latitude, home.longitude, home.height, utc);
   if (!moon || !homeRate) return std::nullopt;
   MoonRangeRates rates{};
   rates.homeMps = *homeRate;
   rates.homeElevation = moon->elevation;
   if (dx) {
-    rates.dxMps = StandardRangeRateMps(dx->latitude, dx->longitude, dx->height, utc);
+    if (const auto rate = StandardRangeRateMps(dx->latitude, dx->longitude, dx->height, utc)) {
+      rates.dxMps = *rate;
+    }
     const std::optional<MoonFix> there = MoonPosition(dx->latitude, dx->longitude, utc, base);
     if (there) rates.dxElevation = there->elevation;
   }
@@ -74,19 +76,19 @@ std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
 std::optional<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
                                                      const std::optional<RadioSite>& dx,
                                                      std::int64_t utc) {
-  const std::optional<precise::Moment> moment = precise::PrepareMoment(utc);
+  const Result<precise::Moment> moment = precise::PrepareMoment(utc);
   if (!moment) return std::nullopt;
   const auto fix = [&moment](const RadioSite& site) {
     return precise::PreciseMoon(*moment, precise::Site{site.latitude, site.longitude, site.height});
   };
-  const std::optional<precise::MoonFix> here = fix(home);
+  const Result<precise::MoonFix> here = fix(home);
   if (!here) return std::nullopt;
   MoonRangeRates rates{};
   rates.accurate = true;
   rates.homeMps = here->rangeRateMps;
   rates.homeElevation = here->elevationDeg;
   if (dx) {
-    const std::optional<precise::MoonFix> there = fix(*dx);
+    const Result<precise::MoonFix> there = fix(*dx);
     if (!there) return std::nullopt;
     rates.dxMps = there->rangeRateMps;
     rates.dxElevation = there->elevationDeg;

@@ -3,7 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
+
+#include "common/result.h"
 
 namespace kelvora {
 
@@ -16,20 +17,21 @@ FigureSource FigureSourceAt(std::int64_t utcSeconds);
 
 // Distance in km from a station (geodetic degrees, longitude west positive,
 // metres above the WGS84 ellipsoid) to the moon's centre by the standard
-// theory. Empty outside the theory's years (1901-2099), for a latitude
+// theory. Refused outside the theory's years (1901-2099), for a latitude
 // beyond +-90 degrees or for a NaN or infinity.
-std::optional<double> StandardTopocentricDistanceKm(double latitude, double westLongitude,
-                                                    double heightM, std::int64_t utcSeconds);
+Result<double> StandardTopocentricDistanceKm(double latitude, double westLongitude, double heightM,
+                                             std::int64_t utcSeconds);
 
 // The rate of that distance in m/s, positive while the moon recedes: the
 // distance half a minute either side of the moment (one side only at the
-// very ends of the theory's years). Empty outside its years.
-std::optional<double> StandardRangeRateMps(double latitude, double westLongitude, double heightM,
-                                           std::int64_t utcSeconds);
+// very ends of the theory's years). Refused outside its years and for a
+// station StandardTopocentricDistanceKm refuses.
+Result<double> StandardRangeRateMps(double latitude, double westLongitude, double heightM,
+                                    std::int64_t utcSeconds);
 
-// The range rate by the rule above: accurate or standard. Empty when the
+// The range rate by the rule above: accurate or standard. Refused when the
 // figures it picks refuse the moment or the station.
-std::optional<double> MoonRangeRateMps(double latitude, double westLongitude, double heightM,
-                                       std::int64_t utcSeconds);
+Result<double> MoonRangeRateMps(double latitude, double westLongitude, double heightM,
+                                std::int64_t utcSeconds);
 
 }  // namespace kelvora

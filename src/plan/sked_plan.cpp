@@ -130,10 +130,10 @@ std::int64_t PeakSecond(const PlanRequest& request, std::int64_t lo, std::int64_
 // The path's microwave figures at one moment; `frame` is a fresh frame
 // within the hour (saves the nutation; the moon's series is still
 // evaluated at the moment itself), replaced when it is not.
-std::optional<precise::MicrowaveFigures> PathMicrowave(
+Result<precise::MicrowaveFigures> PathMicrowave(
     const PlanRequest& request, std::int64_t utc, std::optional<precise::CelestialFrame>& frame) {
   auto moment = precise::PrepareMoment(utc, frame ? &*frame : nullptr);
-  if (!moment) return std::nullopt;
+  if (!moment) return moment.failure();
   if (!frame || frame->utcSeconds != moment->frame.utcSeconds) {
     frame = moment->frame;
     frame->reused = false;  // hand it on as fresh: no moon anchors
@@ -193,12 +193,18 @@ SkedWindow DescribeWindow(const PlanRequest& request, const SecondsInterval& int
                          std::min(w.endUtc, bestSample + kFigureStepSeconds));
   w.bestElevation = CommonElevation(request, w.bestUtc);
 
-  w.dopplerStartHz =
-      TwoStationDoppler(request.home.latitude, request.home.longitude, request.dx.latitude,
-                        request.dx.longitude, w.startUtc, request.frequencyHz);
-  w.dopplerEndHz =
-      TwoStationDoppler(request.home.latitude, request.home.longitude, request.dx.latitude,
-                        request.dx.longitude, w.endUtc, request.frequencyHz);
+  // The request passed CheckPlanRequest: both stations stand on the globe
+  // and every moment lies inside the years both figures cover.
+  if (const auto d = TwoStationDoppler(request.home.latitude, request.home.longitude,
+                                       request.dx.latitude, request.dx.longitude, w.startUtc,
+                                       request.frequencyHz)) {
+    w.dopplerStartHz = *d;
+  }
+  if (const auto d = TwoStationDoppler(request.home.latitude, request.home.longitude,
+                                       request.dx.latitude, request.dx.longitude, w.endUtc,
+                                       request.frequencyHz)) {
+    w.dopplerEndHz = *d;
+  }
   w.score = QualityScore(w);
   return w;
 }
@@ -272,22 +278,24 @@ double MutualMargin(const PlanSite& home, const PlanSite& dx, std::int64_t utc) 
 
 double MoonSunSeparation(std::int64_t utc) { return SeparationFromSun(Fix(0.0, 0.0, utc), utc); }
 
-double TwoStationDoppler(double lat1, double lon1, double lat2, double lon2, std::int64_t utc,
-                         double frequencyHz) {
+Result<double> TwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
+                                 std::int64_t utc, double frequencyHz) {
   if (FigureSourceAt(utc) == FigureSource::Standard) {
     return StandardTwoStationDoppler(lat1, lon1, lat2, lon2, utc, frequencyHz);
   }
-  const std::optional<double> rate1 = MoonRangeRateMps(lat1, lon1, 0.0, utc);
-  const std::optional<double> rate2 = MoonRangeRateMps(lat2, lon2, 0.0, utc);
-  if (!rate1 || !rate2) return std::nan("");
+  const Result<double> rate1 = MoonRangeRateMps(lat1, lon1, 0.0, utc);
+  if (!rate1) return rate1.failure();
+  const Result<double> rate2 = MoonRangeRateMps(lat2, lon2, 0.0, utc);
+  if (!rate2) return rate2.failure();
   return precise::TwoStationDopplerHz(*rate1, *rate2, frequencyHz);
 }
 
-double StandardTwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
-                                 std::int64_t utc, double frequencyHz) {
-  const std::optional<double> rate1 = StandardRangeRateMps(lat1, lon1, 0.0, utc);
-  const std::optional<double> rate2 = StandardRangeRateMps(lat2, lon2, 0.0, utc);
-  if (!rate1 || !rate2) return std::nan("");
+Result<double> StandardTwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
+                                         std::int64_t utc, double frequencyHz) {
+  const Result<double> rate1 = StandardRangeRateMps(lat1, lon1, 0.0, utc);
+  if (!rate1) return rate1.failure();
+  const Result<double> rate2 = StandardRangeRateMps(lat2, lon2, 0.0, utc);
+  if (!rate2) return rate2.failure();
   return precise::TwoStationDopplerHz(*rate1, *rate2, frequencyHz);
 }
 

@@ -134,11 +134,12 @@ double MoonSunSeparation(std::int64_t utc);
 // station paired with itself gives its echo Doppler. The accurate figures
 // give the range rates from 1960 on, the standard theory before
 // (FigureSourceAt in link/range_rate.h); StandardTwoStationDoppler gives the
-// standard theory's figure at any moment of its years. NaN outside them.
-double TwoStationDoppler(double lat1, double lon1, double lat2, double lon2, std::int64_t utc,
-                         double frequencyHz);
-double StandardTwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
+// standard theory's figure at any moment of its years. Refused outside them
+// and for a station off the globe.
+Result<double> TwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
                                  std::int64_t utc, double frequencyHz);
+Result<double> StandardTwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
+                                         std::int64_t utc, double frequencyHz);
 
 // How a window ranks, 0-100 points:
 //   30 x min(best common elevation, 30 deg) / 30 deg   (clamped at 0)

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 namespace kelvora::precise {
 
@@ -65,12 +67,12 @@ Vec ApplyTransposed(const double r[3][3], Vec v) {
           r[0][2] * v.x + r[1][2] * v.y + r[2][2] * v.z};
 }
 
-std::optional<Vec> StationPosition(const Site& site) {
-  if (!IsValidSite(site)) return std::nullopt;
+Result<Vec> StationPosition(const Site& site) {
+  if (Status checked = CheckSite(site); !checked) return checked.failure();
   double xyz[3];
   if (eraGd2gc(ERFA_WGS84, -site.longitudeWestDeg * kRadPerDeg, site.latitudeDeg * kRadPerDeg,
                site.heightM, xyz) != 0) {
-    return std::nullopt;
+    return Fail("ERFA refused the station's place on the WGS84 ellipsoid", FailureKind::kBroken);
   }
   return FromArray(xyz);
 }
@@ -128,9 +130,9 @@ MoonOrientation MoonOrientationAt(double tt1, double tt2) {
   return o;
 }
 
-std::optional<Libration> StationLibration(const Moment& moment, const Site& site) {
+Result<Libration> StationLibration(const Moment& moment, const Site& site) {
   const auto station = StationPosition(site);
-  if (!station) return std::nullopt;
+  if (!station) return station.failure();
   const Vec toStation = *station - FromArray(moment.moonPositionM);
   return PointOnMoon(moment.tt1, moment.tt2,
                      ApplyTransposed(moment.celestialToTerrestrial, toStation));
@@ -142,9 +144,9 @@ Libration GeocentricLibration(const Moment& moment) {
       ApplyTransposed(moment.celestialToTerrestrial, -1.0 * FromArray(moment.moonPositionM)));
 }
 
-std::optional<LineOfSight> LineOfSightAt(const Moment& moment, const Site& site) {
+Result<LineOfSight> LineOfSightAt(const Moment& moment, const Site& site) {
   const auto station = StationPosition(site);
-  if (!station) return std::nullopt;
+  if (!station) return station.failure();
   const Vec line = FromArray(moment.moonPositionM) - *station;
   const Vec v = FromArray(moment.moonVelocityMps);
   const Vec a = FromArray(moment.moonAccelerationMps2);
@@ -185,11 +187,15 @@ double TwoStationDopplerRateHzPerS(double homeAccelerationMps2, double dxAcceler
   return TwoStationDopplerHz(homeAccelerationMps2, dxAccelerationMps2, frequencyHz);
 }
 
-std::optional<MicrowaveFigures> MicrowaveAt(const Moment& moment, const Site& home,
-                                            const std::optional<Site>& dx, double frequencyHz) {
-  if (!(frequencyHz > 0.0 && frequencyHz <= kHighestMicrowaveHz)) return std::nullopt;
+Result<MicrowaveFigures> MicrowaveAt(const Moment& moment, const Site& home,
+                                     const std::optional<Site>& dx, double frequencyHz) {
+  if (!(frequencyHz > 0.0 && frequencyHz <= kHighestMicrowaveHz)) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", frequencyHz);
+    return Fail("the frequency " + std::string(text) + " Hz is outside 0 < f <= 1e12 Hz");
+  }
   const auto here = LineOfSightAt(moment, home);
-  if (!here) return std::nullopt;
+  if (!here) return Fail("home station: " + here.reason(), here.kind());
   MicrowaveFigures out{};
   out.frequencyHz = frequencyHz;
   out.home = *here;
@@ -198,7 +204,7 @@ std::optional<MicrowaveFigures> MicrowaveAt(const Moment& moment, const Site& ho
   out.echoSpreadHz = EchoSpreadHz(*here, frequencyHz);
   if (dx) {
     const auto there = LineOfSightAt(moment, *dx);
-    if (!there) return std::nullopt;
+    if (!there) return Fail("DX station: " + there.reason(), there.kind());
     out.dx = *there;
     out.dxEchoDelayS = 2.0 * there->distanceM / kSpeedOfLightMps;
     out.dxEchoDopplerRateHzPerS = EchoDopplerRateHzPerS(there->rangeAccelerationMps2, frequencyHz);

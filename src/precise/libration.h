@@ -18,6 +18,7 @@
 
 #include <optional>
 
+#include "common/result.h"
 #include "precise/precise.h"
 
 namespace kelvora::precise {
@@ -42,7 +43,7 @@ struct Libration {
 
 // The point of the moon's surface under a station (on the line from the
 // moon's centre to it), geometric: the station's libration.
-std::optional<Libration> StationLibration(const Moment& moment, const Site& site);
+Result<Libration> StationLibration(const Moment& moment, const Site& site);
 // The same for the earth's centre: the geocentric libration.
 Libration GeocentricLibration(const Moment& moment);
 
@@ -62,7 +63,7 @@ struct LineOfSight {
   double spreadAxis[3];
 };
 
-std::optional<LineOfSight> LineOfSightAt(const Moment& moment, const Site& site);
+Result<LineOfSight> LineOfSightAt(const Moment& moment, const Site& site);
 
 // Limb-to-limb widths of the Doppler spread, Hz, at frequency f: the own
 // echo 4 f R w / c (w = apparentRotationRadPerS), and the path from one
@@ -96,9 +97,9 @@ struct MicrowaveFigures {
 // Frequencies above this are refused, like a NaN or one at or below zero.
 inline constexpr double kHighestMicrowaveHz = 1e12;
 
-// Empty for a site the accurate figures refuse or a frequency outside
+// Refused for a site the accurate figures refuse or a frequency outside
 // 0 < f <= kHighestMicrowaveHz.
-std::optional<MicrowaveFigures> MicrowaveAt(const Moment& moment, const Site& home,
-                                            const std::optional<Site>& dx, double frequencyHz);
+Result<MicrowaveFigures> MicrowaveAt(const Moment& moment, const Site& home,
+                                     const std::optional<Site>& dx, double frequencyHz);
 
 }  // namespace kelvora::precise

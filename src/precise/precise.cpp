@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 namespace kelvora::precise {
 
@@ -70,14 +72,14 @@ struct StationFrame {
   double latitudeRad;
 };
 
-std::optional<StationFrame> FrameOf(const Site& site) {
-  if (!IsValidSite(site)) return std::nullopt;
+Result<StationFrame> FrameOf(const Site& site) {
+  if (Status checked = CheckSite(site); !checked) return checked.failure();
   StationFrame f{};
   f.latitudeRad = site.latitudeDeg / kDegPerRad;
   f.eastLongitudeRad = -site.longitudeWestDeg / kDegPerRad;
   double xyz[3];
   if (eraGd2gc(ERFA_WGS84, f.eastLongitudeRad, f.latitudeRad, site.heightM, xyz) != 0) {
-    return std::nullopt;
+    return Fail("ERFA refused the station's place on the WGS84 ellipsoid", FailureKind::kBroken);
   }
   f.position = FromArray(xyz);
   const double sl = std::sin(f.eastLongitudeRad);
@@ -123,6 +125,28 @@ bool IsValidSite(const Site& site) {
   return std::isfinite(site.latitudeDeg) && std::isfinite(site.longitudeWestDeg) &&
          std::isfinite(site.heightM) && std::fabs(site.latitudeDeg) <= 90.0 &&
          site.heightM >= kLowestSiteM && site.heightM <= kHighestSiteM;
+}
+
+namespace {
+
+// A figure for a reason: as short as it reads ("95", "9000.5").
+std::string FigureText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", value);
+  return text;
+}
+
+}  // namespace
+
+Status CheckSite(const Site& site) {
+  if (IsValidSite(site)) return Done();
+  if (!std::isfinite(site.latitudeDeg)) return Fail("the latitude is not a finite number");
+  if (!std::isfinite(site.longitudeWestDeg)) return Fail("the longitude is not a finite number");
+  if (!std::isfinite(site.heightM)) return Fail("the height is not a finite number");
+  if (std::fabs(site.latitudeDeg) > 90.0) {
+    return Fail("the latitude " + FigureText(site.latitudeDeg) + " is outside -90..90 degrees");
+  }
+  return Fail("the height " + FigureText(site.heightM) + " m is outside -500..9000 m");
 }
 
 namespace {
@@ -233,16 +257,24 @@ bool IsValidUt1MinusUtc(double seconds) {
   return std::isfinite(seconds) && std::fabs(seconds) <= kMaxUt1MinusUtcS;
 }
 
-std::optional<Moment> PrepareMoment(std::int64_t utcSeconds, const CelestialFrame* reuse,
-                                    double ut1MinusUtcS) {
-  if (utcSeconds < kFirstPreciseSecond || utcSeconds > kLastPreciseSecond) return std::nullopt;
-  if (!IsValidUt1MinusUtc(ut1MinusUtcS)) return std::nullopt;
+Result<Moment> PrepareMoment(std::int64_t utcSeconds, const CelestialFrame* reuse,
+                             double ut1MinusUtcS) {
+  if (utcSeconds < kFirstPreciseSecond || utcSeconds > kLastPreciseSecond) {
+    return Fail("the moment (UTC seconds " + std::to_string(utcSeconds) +
+                ") is outside 1960-2099, where the accurate figures work");
+  }
+  if (!IsValidUt1MinusUtc(ut1MinusUtcS)) {
+    return Fail("UT1-UTC " + FigureText(ut1MinusUtcS) + " s is outside -1..1 s");
+  }
   FillLeapSecondTableOnce();
   Moment m{};
   m.utcSeconds = utcSeconds;
   double utc1 = 0.0;
   double utc2 = 0.0;
-  if (!TtOfUtc(utcSeconds, utc1, utc2, m.tt1, m.tt2)) return std::nullopt;
+  if (!TtOfUtc(utcSeconds, utc1, utc2, m.tt1, m.tt2)) {
+    return Fail("ERFA refused the moment (UTC seconds " + std::to_string(utcSeconds) + ")",
+                FailureKind::kBroken);
+  }
 
   const bool reusable = reuse != nullptr && reuse->utcSeconds >= utcSeconds - kFrameReuseSeconds &&
                         reuse->utcSeconds <= utcSeconds + kFrameReuseSeconds;
@@ -295,9 +327,9 @@ std::optional<Moment> PrepareMoment(std::int64_t utcSeconds, const CelestialFram
   return m;
 }
 
-std::optional<MoonFix> PreciseMoon(const Moment& moment, const Site& site) {
+Result<MoonFix> PreciseMoon(const Moment& moment, const Site& site) {
   const auto frame = FrameOf(site);
-  if (!frame) return std::nullopt;
+  if (!frame) return frame.failure();
   const Vec r = FromArray(moment.moonPositionM);
   const Vec v = FromArray(moment.moonVelocityMps);
   const Vec line = r - frame->position;  // the station stands still in this frame
@@ -325,16 +357,16 @@ std::optional<MoonFix> PreciseMoon(const Moment& moment, const Site& site) {
   return fix;
 }
 
-std::optional<MoonFix> PreciseMoon(const Site& site, std::int64_t utcSeconds) {
-  if (!IsValidSite(site)) return std::nullopt;
+Result<MoonFix> PreciseMoon(const Site& site, std::int64_t utcSeconds) {
+  if (Status checked = CheckSite(site); !checked) return checked.failure();
   const auto moment = PrepareMoment(utcSeconds);
-  if (!moment) return std::nullopt;
+  if (!moment) return moment.failure();
   return PreciseMoon(*moment, site);
 }
 
-std::optional<Direction> MoonLightDirection(const Moment& moment, const Site& site) {
+Result<Direction> MoonLightDirection(const Moment& moment, const Site& site) {
   const auto frame = FrameOf(site);
-  if (!frame) return std::nullopt;
+  if (!frame) return frame.failure();
   const Vec r = FromArray(moment.moonPositionM);
   const Vec line = r - frame->position;
   // Light left the moon one light-time ago, and the station's own motion
@@ -347,9 +379,9 @@ std::optional<Direction> MoonLightDirection(const Moment& moment, const Site& si
   return HorizontalOf(line - lightTime * relative, *frame);
 }
 
-std::optional<SunFix> PreciseSun(const Moment& moment, const Site& site) {
+Result<SunFix> PreciseSun(const Moment& moment, const Site& site) {
   const auto frame = FrameOf(site);
-  if (!frame) return std::nullopt;
+  if (!frame) return frame.failure();
   // The earth-moon barycentre's heliocentric state (au, au/day, J2000
   // equator, within 23 mas of the GCRS); the earth lies off it towards the
   // moon's opposite by the moon's share of their mass. eraPlan94 warns only
@@ -384,10 +416,10 @@ std::optional<SunFix> PreciseSun(const Moment& moment, const Site& site) {
   return HorizontalOf(geocentric - frame->position, *frame);
 }
 
-std::optional<SunFix> PreciseSun(const Site& site, std::int64_t utcSeconds) {
-  if (!IsValidSite(site)) return std::nullopt;
+Result<SunFix> PreciseSun(const Site& site, std::int64_t utcSeconds) {
+  if (Status checked = CheckSite(site); !checked) return checked.failure();
   const auto moment = PrepareMoment(utcSeconds);
-  if (!moment) return std::nullopt;
+  if (!moment) return moment.failure();
   return PreciseSun(*moment, site);
 }
 
@@ -418,31 +450,43 @@ double OffsetFromFixes(const MoonFix& home, const Site& homeSite, const MoonFix&
   return offset;
 }
 
+// A refusal of one of two stations, saying which.
+Failure StationFailure(const char* station, const Failure& failure) {
+  return Fail(std::string(station) + " station: " + failure.reason, failure.kind);
+}
+
+// Done, or which of the two stations is refused and why.
+Status CheckSites(const Site& home, const Site& dx) {
+  if (Status checked = CheckSite(home); !checked) return StationFailure("home", checked.failure());
+  if (Status checked = CheckSite(dx); !checked) return StationFailure("DX", checked.failure());
+  return Done();
+}
+
 }  // namespace
 
-std::optional<double> PrecisePolarityOffsetDeg(const Moment& moment, const Site& home,
-                                               const Site& dx) {
+Result<double> PrecisePolarityOffsetDeg(const Moment& moment, const Site& home, const Site& dx) {
   const auto homeFix = PreciseMoon(moment, home);
+  if (!homeFix) return StationFailure("home", homeFix.failure());
   const auto dxFix = PreciseMoon(moment, dx);
-  if (!homeFix || !dxFix) return std::nullopt;
+  if (!dxFix) return StationFailure("DX", dxFix.failure());
   return OffsetFromFixes(*homeFix, home, *dxFix, dx);
 }
 
-std::optional<double> PrecisePolarityOffsetDeg(const Site& home, const Site& dx,
-                                               std::int64_t utcSeconds) {
-  if (!IsValidSite(home) || !IsValidSite(dx)) return std::nullopt;
+Result<double> PrecisePolarityOffsetDeg(const Site& home, const Site& dx, std::int64_t utcSeconds) {
+  if (Status checked = CheckSites(home, dx); !checked) return checked.failure();
   const auto moment = PrepareMoment(utcSeconds);
-  if (!moment) return std::nullopt;
+  if (!moment) return moment.failure();
   return PrecisePolarityOffsetDeg(*moment, home, dx);
 }
 
-std::optional<PathFix> PrecisePath(const Site& home, const Site& dx, std::int64_t utcSeconds) {
-  if (!IsValidSite(home) || !IsValidSite(dx)) return std::nullopt;
+Result<PathFix> PrecisePath(const Site& home, const Site& dx, std::int64_t utcSeconds) {
+  if (Status checked = CheckSites(home, dx); !checked) return checked.failure();
   const auto moment = PrepareMoment(utcSeconds);
-  if (!moment) return std::nullopt;
+  if (!moment) return moment.failure();
   const auto homeFix = PreciseMoon(*moment, home);
+  if (!homeFix) return StationFailure("home", homeFix.failure());
   const auto dxFix = PreciseMoon(*moment, dx);
-  if (!homeFix || !dxFix) return std::nullopt;
+  if (!dxFix) return StationFailure("DX", dxFix.failure());
   return PathFix{*homeFix, *dxFix, OffsetFromFixes(*homeFix, home, *dxFix, dx)};
 }
 

@@ -21,13 +21,14 @@
 //
 // Every function is pure (the moment goes in, a small struct comes out) and
 // may be called from several threads at once.
-// An empty result means the input was refused: a moment outside
+// A failed result says which input was refused: a moment outside
 // [kFirstPreciseSecond, kLastPreciseSecond], a NaN or infinity, a latitude
 // beyond +-90 degrees or a height outside [kLowestSiteM, kHighestSiteM].
 #pragma once
 
 #include <cstdint>
-#include <optional>
+
+#include "common/result.h"
 
 namespace kelvora::precise {
 
@@ -125,25 +126,27 @@ struct Moment {
 };
 
 bool IsValidSite(const Site& site);
+// Done, or which of the station's figures is refused and why.
+Status CheckSite(const Site& site);
 // `reuse`, when given and computed within kFrameReuseSeconds of the moment,
 // stands in for the frame; otherwise the frame is computed afresh. Either
 // way the result depends only on the arguments. `ut1MinusUtcS` (within
 // +-kMaxUt1MinusUtcS, else refused) sets the earth's rotation angle.
-std::optional<Moment> PrepareMoment(std::int64_t utcSeconds, const CelestialFrame* reuse = nullptr,
-                                    double ut1MinusUtcS = 0.0);
+Result<Moment> PrepareMoment(std::int64_t utcSeconds, const CelestialFrame* reuse = nullptr,
+                             double ut1MinusUtcS = 0.0);
 bool IsValidUt1MinusUtc(double seconds);
 
-std::optional<MoonFix> PreciseMoon(const Moment& moment, const Site& site);
-std::optional<MoonFix> PreciseMoon(const Site& site, std::int64_t utcSeconds);
-std::optional<SunFix> PreciseSun(const Moment& moment, const Site& site);
-std::optional<SunFix> PreciseSun(const Site& site, std::int64_t utcSeconds);
+Result<MoonFix> PreciseMoon(const Moment& moment, const Site& site);
+Result<MoonFix> PreciseMoon(const Site& site, std::int64_t utcSeconds);
+Result<SunFix> PreciseSun(const Moment& moment, const Site& site);
+Result<SunFix> PreciseSun(const Site& site, std::int64_t utcSeconds);
 
 // The direction the moon's light arrives from (light-time and aberration
 // applied, as catalogues and optical sightings give it), topocentric, no
 // refraction. It differs from MoonFix's geometric direction by under
 // 0.001 degrees; the geometric one is the right one to point an antenna
 // whose echo returns, this one is for comparing with other sources.
-std::optional<Direction> MoonLightDirection(const Moment& moment, const Site& site);
+Result<Direction> MoonLightDirection(const Moment& moment, const Site& site);
 
 // Standard refraction in degrees for a geometric elevation in degrees:
 // Saemundsson's formula (1010 hPa, 10 C, as the almanacs use it), made to
@@ -162,10 +165,8 @@ double TwoStationDopplerHz(double homeRangeRateMps, double dxRangeRateMps,
 // horizontal at `dx`, from each station's own topocentric line of sight and
 // vertical. The sign follows the main window's text: positive reads "cw",
 // negative "ccw".
-std::optional<double> PrecisePolarityOffsetDeg(const Moment& moment, const Site& home,
-                                               const Site& dx);
-std::optional<double> PrecisePolarityOffsetDeg(const Site& home, const Site& dx,
-                                               std::int64_t utcSeconds);
+Result<double> PrecisePolarityOffsetDeg(const Moment& moment, const Site& home, const Site& dx);
+Result<double> PrecisePolarityOffsetDeg(const Site& home, const Site& dx, std::int64_t utcSeconds);
 
 // Everything a two-station tick needs, the ERFA work done once.
 struct PathFix {
@@ -173,6 +174,6 @@ struct PathFix {
   MoonFix dx;
   double polarityOffsetDeg;  // as PrecisePolarityOffsetDeg
 };
-std::optional<PathFix> PrecisePath(const Site& home, const Site& dx, std::int64_t utcSeconds);
+Result<PathFix> PrecisePath(const Site& home, const Site& dx, std::int64_t utcSeconds);
 
 }  // namespace kelvora::precise

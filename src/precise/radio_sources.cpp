@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 namespace kelvora::precise {
 
@@ -29,10 +31,26 @@ constexpr std::array<CataloguePosition, 6> kCatalogue = {{
     {Hours(5, 34, 31.94), Degrees(+1, 22, 0, 52.2), CatalogueEpoch::J2000},    // Taurus A
 }};
 
-bool IsPosition(const CataloguePosition& p) {
-  return std::isfinite(p.rightAscensionHours) && std::isfinite(p.declinationDeg) &&
-         p.rightAscensionHours >= 0.0 && p.rightAscensionHours < 24.0 &&
-         std::fabs(p.declinationDeg) <= 90.0;
+std::string FigureText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.10g", value);
+  return text;
+}
+
+// Done, or what makes the position no position; then the station.
+Status CheckPositionAndSite(const CataloguePosition& p, const Site& site) {
+  if (!std::isfinite(p.rightAscensionHours) || !std::isfinite(p.declinationDeg)) {
+    return Fail("the source's right ascension or declination is not a finite number");
+  }
+  if (p.rightAscensionHours < 0.0 || p.rightAscensionHours >= 24.0) {
+    return Fail("the source's right ascension " + FigureText(p.rightAscensionHours) +
+                " h is outside 0..24 h");
+  }
+  if (std::fabs(p.declinationDeg) > 90.0) {
+    return Fail("the source's declination " + FigureText(p.declinationDeg) +
+                " is outside -90..90 degrees");
+  }
+  return CheckSite(site);
 }
 
 }  // namespace
@@ -46,9 +64,9 @@ std::optional<RadioSourceId> RadioSourceFromCode(int code) {
   return static_cast<RadioSourceId>(code - 1);
 }
 
-std::optional<SourceDirection> SourceDirectionAt(const CataloguePosition& position,
-                                                 const Moment& moment, const Site& site) {
-  if (!IsValidSite(site) || !IsPosition(position)) return std::nullopt;
+Result<SourceDirection> SourceDirectionAt(const CataloguePosition& position, const Moment& moment,
+                                          const Site& site) {
+  if (Status checked = CheckPositionAndSite(position, site); !checked) return checked.failure();
   double ra = position.rightAscensionHours * kRadPerHour;
   double dec = position.declinationDeg / kDegPerRad;
   if (position.epoch == CatalogueEpoch::B1950) {
@@ -101,11 +119,11 @@ std::optional<SourceDirection> SourceDirectionAt(const CataloguePosition& positi
   return out;
 }
 
-std::optional<SourceDirection> SourceDirectionAt(const CataloguePosition& position,
-                                                 const Site& site, std::int64_t utcSeconds) {
-  if (!IsValidSite(site) || !IsPosition(position)) return std::nullopt;
-  const std::optional<Moment> moment = PrepareMoment(utcSeconds);
-  if (!moment) return std::nullopt;
+Result<SourceDirection> SourceDirectionAt(const CataloguePosition& position, const Site& site,
+                                          std::int64_t utcSeconds) {
+  if (Status checked = CheckPositionAndSite(position, site); !checked) return checked.failure();
+  const Result<Moment> moment = PrepareMoment(utcSeconds);
+  if (!moment) return moment.failure();
   return SourceDirectionAt(position, *moment, site);
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "common/result.h"
 #include "precise/precise.h"
 
 namespace kelvora::precise {
@@ -41,12 +42,12 @@ struct SourceDirection {
   double apparentElevationDeg;  // raised by standard refraction (StandardRefractionDeg)
 };
 
-// Empty when the moment or the station is refused (as PreciseMoon) or the
+// Refused when the moment or the station is refused (as PreciseMoon) or the
 // position is not a position: a right ascension outside [0, 24) hours, a
 // declination beyond +-90 degrees, or a NaN or infinity.
-std::optional<SourceDirection> SourceDirectionAt(const CataloguePosition& position,
-                                                 const Moment& moment, const Site& site);
-std::optional<SourceDirection> SourceDirectionAt(const CataloguePosition& position,
-                                                 const Site& site, std::int64_t utcSeconds);
+Result<SourceDirection> SourceDirectionAt(const CataloguePosition& position, const Moment& moment,
+                                          const Site& site);
+Result<SourceDirection> SourceDirectionAt(const CataloguePosition& position, const Site& site,
+                                          std::int64_t utcSeconds);
 
 }  // namespace kelvora::precise

@@ -51,7 +51,7 @@ std::optional<StandardFigures> StandardFiguresAt(const Site& site, std::int64_t 
   const auto moon = MoonPosition(site.latitudeDeg, site.longitudeWestDeg, utcSeconds, utc);
   if (!moon) return std::nullopt;
   const kelvora::SunFix sun = SunPosition(site.latitudeDeg, site.longitudeWestDeg, utcSeconds, utc);
-  const std::optional<double> rate = StandardRangeRateMps(
+  const Result<double> rate = StandardRangeRateMps(
       site.latitudeDeg, site.longitudeWestDeg, site.heightM, utcSeconds);
   if (!rate) return std::nullopt;
   return StandardFigures{moon->azimuth, moon->elevation, moon->distance, sun.moonRangeRate,

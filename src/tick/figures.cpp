@@ -55,12 +55,12 @@ TickFigures ComputeFigures(const TrackerModel& model, std::int64_t clock) {
   // Each station's own range rate from the standard theory (stations at
   // height 0, as the window has no height).
   const bool twoStation = moonUpStation2 && station2.CountsForTwoStationDoppler();
-  const std::optional<double> homeRate =
+  const Result<double> homeRate =
       StandardRangeRateMps(home.latitude, home.longitude, 0.0, figures.utcSeconds);
-  const std::optional<double> station2Rate =
+  const Result<double> station2Rate =
       twoStation
           ? StandardRangeRateMps(station2.latitude, station2.longitude, 0.0, figures.utcSeconds)
-          : std::optional<double>(0.0);
+          : Result<double>(0.0);
   if (homeRate && station2Rate) {
     const DopplerHz doppler = ComputeDoppler(
         DopplerInput{*homeRate, *station2Rate, moon.elevation > 0.0, twoStation});

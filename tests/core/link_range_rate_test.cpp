@@ -36,7 +36,7 @@ TEST(StandardRangeRate, WithinHalfAMetrePerSecondOfTheReference) {
     ASSERT_EQ(v.size(), 5u) << line;
     const auto utc = static_cast<std::int64_t>(v[0]);
     const auto rate = StandardRangeRateMps(v[1], v[2], 0.0, utc);
-    ASSERT_TRUE(rate.has_value()) << line;
+    ASSERT_TRUE(rate.ok()) << line;
     errors.push_back(std::fabs(*rate - v[4]));
     EXPECT_LE(errors.back(), 0.5) << line;
   }
@@ -65,7 +65,7 @@ TEST(FigureSource, OneRuleAtTheEdges) {
   };
   for (const Row& r : rows) {
     EXPECT_EQ(FigureSourceAt(r.utc), r.source) << r.utc;
-    EXPECT_EQ(MoonRangeRateMps(29.42, 95.36, 0.0, r.utc).has_value(), r.rate) << r.utc;
+    EXPECT_EQ(MoonRangeRateMps(29.42, 95.36, 0.0, r.utc).ok(), r.rate) << r.utc;
     // Standard and accurate figures meet within the bound where they hand over.
     if (r.rate) {
       const auto standard = StandardRangeRateMps(29.42, 95.36, 0.0, r.utc);
@@ -75,8 +75,8 @@ TEST(FigureSource, OneRuleAtTheEdges) {
     }
   }
   // No station, no rate.
-  EXPECT_FALSE(StandardRangeRateMps(std::nan(""), 95.36, 0.0, 946728000).has_value());
-  EXPECT_FALSE(StandardRangeRateMps(90.5, 95.36, 0.0, 946728000).has_value());
+  EXPECT_FALSE(StandardRangeRateMps(std::nan(""), 95.36, 0.0, 946728000).ok());
+  EXPECT_FALSE(StandardRangeRateMps(90.5, 95.36, 0.0, 946728000).ok());
 }
 
 }  // namespace

@@ -266,17 +266,17 @@ TEST(PlanFigures, EchoDopplerMatchesTheReferenceRangeRate) {
   // 144 MHz. The accurate figures hold it to a tenth of a m/s, the standard
   // theory to about two.
   const double expected = 2.0 * 144e6 * 200.94 / 299792458.0;
-  EXPECT_NEAR(TwoStationDoppler(29.42, 95.36, 29.42, 95.36, k2000Noon, 144e6), expected, 0.2);
-  EXPECT_NEAR(StandardTwoStationDoppler(29.42, 95.36, 29.42, 95.36, k2000Noon, 144e6), expected,
+  EXPECT_NEAR(*TwoStationDoppler(29.42, 95.36, 29.42, 95.36, k2000Noon, 144e6), expected, 0.2);
+  EXPECT_NEAR(*StandardTwoStationDoppler(29.42, 95.36, 29.42, 95.36, k2000Noon, 144e6), expected,
               2.0);
   // Swapping the stations changes nothing; the shift scales with frequency.
-  const double ab = TwoStationDoppler(29.42, 95.36, 51.5, 0.1, k2000Noon, 144e6);
-  EXPECT_DOUBLE_EQ(ab, TwoStationDoppler(51.5, 0.1, 29.42, 95.36, k2000Noon, 144e6));
-  EXPECT_NEAR(TwoStationDoppler(29.42, 95.36, 51.5, 0.1, k2000Noon, 1296e6), 9.0 * ab, 1e-6);
+  const double ab = *TwoStationDoppler(29.42, 95.36, 51.5, 0.1, k2000Noon, 144e6);
+  EXPECT_DOUBLE_EQ(ab, *TwoStationDoppler(51.5, 0.1, 29.42, 95.36, k2000Noon, 144e6));
+  EXPECT_NEAR(*TwoStationDoppler(29.42, 95.36, 51.5, 0.1, k2000Noon, 1296e6), 9.0 * ab, 1e-6);
   // Before 1960 the standard theory answers alone.
   constexpr std::int64_t k1950 = -631152000;
-  EXPECT_EQ(TwoStationDoppler(29.42, 95.36, 51.5, 0.1, k1950, 144e6),
-            StandardTwoStationDoppler(29.42, 95.36, 51.5, 0.1, k1950, 144e6));
+  EXPECT_EQ(*TwoStationDoppler(29.42, 95.36, 51.5, 0.1, k1950, 144e6),
+            *StandardTwoStationDoppler(29.42, 95.36, 51.5, 0.1, k1950, 144e6));
 }
 
 std::string ResourcePath(const char* name) {

@@ -64,7 +64,7 @@ TEST(PreciseLibration, ApparentRotationIsTheRateOfThePointUnderTheStation) {
     SCOPED_TRACE(c.name);
     const auto moment = PrepareMoment(c.utc);
     const auto line = LineOfSightAt(*moment, c.site);
-    ASSERT_TRUE(line.has_value());
+    ASSERT_TRUE(line.ok());
     const std::vector<double> before = PointUnder(c.utc - kHalfStep, c.site);
     const std::vector<double> after = PointUnder(c.utc + kHalfStep, c.site);
     const double rate =
@@ -125,7 +125,7 @@ TEST(PreciseLibration, GeocentricLibrationMatchesPyEphem) {
     char comma = 0;
     ASSERT_TRUE(fields >> utc >> comma >> latitude >> comma >> longitude) << text;
     const auto moment = PrepareMoment(utc);
-    ASSERT_TRUE(moment.has_value()) << utc;
+    ASSERT_TRUE(moment.ok()) << utc;
     const Libration l = GeocentricLibration(*moment);
     SCOPED_TRACE(text);
     EXPECT_NEAR(l.latitudeDeg, latitude, 0.05);

@@ -30,11 +30,11 @@ double Separation(double az1, double el1, double az2, double el2) {
 // central difference over +-30 s, the range rate -200.94 m/s.
 TEST(PreciseMoon, ReferenceMoment2000) {
   const auto moment = PrepareMoment(k2000Noon);
-  ASSERT_TRUE(moment.has_value());
+  ASSERT_TRUE(moment.ok());
   const auto fix = PreciseMoon(*moment, kHouston);
-  ASSERT_TRUE(fix.has_value());
+  ASSERT_TRUE(fix.ok());
   const auto seen = MoonLightDirection(*moment, kHouston);
-  ASSERT_TRUE(seen.has_value());
+  ASSERT_TRUE(seen.ok());
   EXPECT_LT(Separation(seen->azimuthDeg, seen->elevationDeg, 132.6111266, 35.2039732), 0.005);
   EXPECT_NEAR(fix->distanceKm, 398733.18, 15.0);
   EXPECT_NEAR(fix->rangeRateMps, -200.94, 0.06);
@@ -46,7 +46,7 @@ TEST(PreciseMoon, ReferenceMoment2000) {
 // Figures that follow from others in the same fix.
 TEST(PreciseMoon, DerivedFiguresAgree) {
   const auto fix = PreciseMoon(kHouston, k2000Noon);
-  ASSERT_TRUE(fix.has_value());
+  ASSERT_TRUE(fix.ok());
   EXPECT_NEAR(fix->echoDelayS, 2.0 * fix->distanceKm * 1000.0 / kSpeedOfLightMps, 1e-12);
   // Refraction at 35 degrees is about 1.4 arc minutes and only raises.
   EXPECT_NEAR(fix->apparentElevationDeg - fix->elevationDeg, 1.4 / 60.0, 0.2 / 60.0);
@@ -65,32 +65,50 @@ struct RefusedCase {
   std::string name;
   Site site;
   std::int64_t utc;
+  std::string reason;  // the refusal as the user reads it
 };
 
 TEST(PreciseMoon, RefusesBadInput) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   const RefusedCase cases[] = {
-      {"latitude_beyond_north_pole", {90.001, 0.0, 0.0}, k2000Noon},
-      {"latitude_beyond_south_pole", {-91.0, 0.0, 0.0}, k2000Noon},
-      {"latitude_nan", {nan, 0.0, 0.0}, k2000Noon},
-      {"longitude_nan", {10.0, nan, 0.0}, k2000Noon},
-      {"longitude_infinite", {10.0, inf, 0.0}, k2000Noon},
-      {"height_nan", {10.0, 0.0, nan}, k2000Noon},
-      {"height_below_dead_sea_limit", {10.0, 0.0, -500.5}, k2000Noon},
-      {"height_above_limit", {10.0, 0.0, 9000.5}, k2000Noon},
-      {"moment_before_utc_table", kHouston, kFirstPreciseSecond - 1},
-      {"moment_after_2099", kHouston, kLastPreciseSecond + 1},
-      {"moment_far_past", kHouston, std::numeric_limits<std::int64_t>::min()},
-      {"moment_far_future", kHouston, std::numeric_limits<std::int64_t>::max()},
+      {"latitude_beyond_north_pole", {90.001, 0.0, 0.0}, k2000Noon,
+       "the latitude 90.001 is outside -90..90 degrees"},
+      {"latitude_beyond_south_pole", {-91.0, 0.0, 0.0}, k2000Noon,
+       "the latitude -91 is outside -90..90 degrees"},
+      {"latitude_nan", {nan, 0.0, 0.0}, k2000Noon, "the latitude is not a finite number"},
+      {"longitude_nan", {10.0, nan, 0.0}, k2000Noon, "the longitude is not a finite number"},
+      {"longitude_infinite", {10.0, inf, 0.0}, k2000Noon, "the longitude is not a finite number"},
+      {"height_nan", {10.0, 0.0, nan}, k2000Noon, "the height is not a finite number"},
+      {"height_below_dead_sea_limit", {10.0, 0.0, -500.5}, k2000Noon,
+       "the height -500.5 m is outside -500..9000 m"},
+      {"height_above_limit", {10.0, 0.0, 9000.5}, k2000Noon,
+       "the height 9000.5 m is outside -500..9000 m"},
+      {"moment_before_utc_table", kHouston, kFirstPreciseSecond - 1,
+       "the moment (UTC seconds -315619201) is outside 1960-2099, where the accurate figures work"},
+      {"moment_after_2099", kHouston, kLastPreciseSecond + 1,
+       "the moment (UTC seconds 4102444800) is outside 1960-2099, where the accurate figures work"},
+      {"moment_far_past", kHouston, std::numeric_limits<std::int64_t>::min(),
+       "the moment (UTC seconds -9223372036854775808) is outside 1960-2099, where the accurate "
+       "figures work"},
+      {"moment_far_future", kHouston, std::numeric_limits<std::int64_t>::max(),
+       "the moment (UTC seconds 9223372036854775807) is outside 1960-2099, where the accurate "
+       "figures work"},
   };
   for (const RefusedCase& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_FALSE(PreciseMoon(c.site, c.utc).has_value());
-    EXPECT_FALSE(PreciseSun(c.site, c.utc).has_value());
-    EXPECT_FALSE(PrecisePolarityOffsetDeg(c.site, kHouston, c.utc).has_value());
-    EXPECT_FALSE(PrecisePolarityOffsetDeg(kHouston, c.site, c.utc).has_value());
-    EXPECT_FALSE(PrecisePath(kHouston, c.site, c.utc).has_value());
+    const bool stationRefused = c.utc == k2000Noon;
+    const auto moon = PreciseMoon(c.site, c.utc);
+    ASSERT_FALSE(moon.ok());
+    EXPECT_EQ(moon.reason(), c.reason);
+    EXPECT_EQ(moon.kind(), FailureKind::kRefused);
+    EXPECT_FALSE(PreciseSun(c.site, c.utc).ok());
+    EXPECT_FALSE(PrecisePolarityOffsetDeg(c.site, kHouston, c.utc).ok());
+    EXPECT_FALSE(PrecisePolarityOffsetDeg(kHouston, c.site, c.utc).ok());
+    // Of two stations, the reason says which one was refused.
+    const auto path = PrecisePath(kHouston, c.site, c.utc);
+    ASSERT_FALSE(path.ok());
+    EXPECT_EQ(path.reason(), (stationRefused ? "DX station: " : "") + c.reason);
   }
 }
 
@@ -100,7 +118,7 @@ TEST(PreciseMoon, AcceptsTheEdges) {
   for (const std::int64_t utc : {kFirstPreciseSecond, kLastPreciseSecond}) {
     for (const Site& site : edges) {
       const auto fix = PreciseMoon(site, utc);
-      ASSERT_TRUE(fix.has_value());
+      ASSERT_TRUE(fix.ok());
       for (const double value :
            {fix->azimuthDeg, fix->elevationDeg, fix->apparentElevationDeg, fix->distanceKm,
             fix->rangeRateMps, fix->declinationDeg, fix->hourAngleDeg,
@@ -108,7 +126,7 @@ TEST(PreciseMoon, AcceptsTheEdges) {
         EXPECT_TRUE(std::isfinite(value));
       }
       const auto sun = PreciseSun(site, utc);
-      ASSERT_TRUE(sun.has_value());
+      ASSERT_TRUE(sun.ok());
       EXPECT_TRUE(std::isfinite(sun->azimuthDeg) && std::isfinite(sun->elevationDeg));
     }
   }

@@ -80,7 +80,7 @@ TEST(PreciseReference, MeetsTheAccuracyTargets) {
   std::vector<double> stdDirection, stdSunDirection, stdGeoDistance, stdGeoRangeRate, stdRangeRate, stdRangeRateUp;
   for (const ReferenceRow& row : rows) {
     const auto moment = PrepareMoment(row.utc);
-    ASSERT_TRUE(moment.has_value()) << row.utc;
+    ASSERT_TRUE(moment.ok()) << row.utc;
     const auto fix = PreciseMoon(*moment, row.site);
     const auto seen = MoonLightDirection(*moment, row.site);
     const auto sun = PreciseSun(*moment, row.site);
