@@ -107,7 +107,7 @@ RotatorSetup BuildSetup(const RotatorOptions& o) {
   if (o.minElevation) setup.minimumElevation = *o.minElevation;
   if (o.azOffset) setup.azimuthOffset = *o.azOffset;
   if (o.elOffset) setup.elevationOffset = *o.elOffset;
-  if (const auto problem = CheckSetup(setup)) throw UsageError(*problem);
+  if (const Status checked = CheckSetup(setup); !checked) throw UsageError(checked.reason());
   return setup;
 }
 

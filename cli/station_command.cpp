@@ -100,9 +100,8 @@ int Run(const StationOptions& o) {
     file = *path;
   }
   if (!file.empty() && (std::filesystem::exists(file) || !o.settings.empty())) {
-    std::string why;
-    const auto values = ReadIniFile(file, &why);
-    if (!values) throw UsageError("--settings: " + why);
+    const auto values = ReadIniFile(file);
+    if (!values) throw UsageError("--settings: " + values.reason());
     std::vector<std::string> problems;
     config = StationConfigFromValues(*values, &problems);
     for (const std::string& p : problems) std::cerr << "kelvora-cli: settings: " << p << '\n';
@@ -144,7 +143,7 @@ int Run(const StationOptions& o) {
       config.rotator.fixedTarget = fixed->fixed;
     }
   }
-  if (const auto problem = CheckStationConfig(config)) throw UsageError(*problem);
+  if (const Status checked = CheckStationConfig(config); !checked) throw UsageError(checked.reason());
 
   TrackerModel model;
   StartUp(model, std::filesystem::current_path());

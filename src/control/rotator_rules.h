@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "common/result.h"
+
 namespace kelvora {
 
 struct AzEl {
@@ -63,8 +65,8 @@ struct RotatorSetup {
   bool userStarB1950 = false;
 };
 
-// Empty when the setup is usable, else what is wrong with it, one line.
-std::optional<std::string> CheckSetup(const RotatorSetup& setup);
+// Done when the setup is usable, else refused with what is wrong with it.
+Status CheckSetup(const RotatorSetup& setup);
 
 // Where the target is and how fast it moves, true directions.
 struct TargetMotion {

@@ -65,7 +65,7 @@ std::optional<RotatorTarget> StationService::BuildTarget(std::string* why) const
 }
 
 std::optional<std::string> StationService::Apply(const StationConfig& config) {
-  if (const auto problem = CheckStationConfig(config)) return problem;
+  if (const Status checked = CheckStationConfig(config); !checked) return checked.reason();
   const bool rotatorMoved =
       config.rotator.host != config_.rotator.host || config.rotator.port != config_.rotator.port;
   const bool radioMoved =

@@ -242,10 +242,9 @@ TEST(StationConfigFile, ReadsTheWindowsIniWithOneSetOfLimits) {
            "fixedDuringTransmit=true\nmethod=moon\nstepHz=7\n\n[rotator]\nthreshold=25\n"
            "period=0.5\nstallSeconds=20\nrefraction=0\n";
   }
-  std::string why;
-  const auto values = ReadIniFile(path, &why);
+  const auto values = ReadIniFile(path);
   std::filesystem::remove(path);
-  ASSERT_TRUE(values) << why;
+  ASSERT_TRUE(values) << values.reason();
   std::vector<std::string> problems;
   const StationConfig c = StationConfigFromValues(*values, &problems);
   EXPECT_EQ(c.radio.host, "rig.local");
@@ -265,8 +264,9 @@ TEST(StationConfigFile, ReadsTheWindowsIniWithOneSetOfLimits) {
   // What is written reads back the same.
   EXPECT_EQ(StationConfigValues(StationConfigFromValues(StationConfigValues(c), nullptr)),
             StationConfigValues(c));
-  EXPECT_FALSE(ReadIniFile(path, &why));
-  EXPECT_NE(why.find("cannot read"), std::string::npos);
+  const auto missing = ReadIniFile(path);
+  ASSERT_FALSE(missing);
+  EXPECT_NE(missing.reason().find("cannot read"), std::string::npos);
 }
 
 }  // namespace
