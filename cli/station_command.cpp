@@ -136,9 +136,9 @@ int Run(const StationOptions& o) {
     } else if (o.target == "source") {
       config.rotator.target = TargetChoice::Source;
     } else {
-      std::string why;
-      const auto fixed = ParseTargetText(o.target, &why);
-      if (!fixed || fixed->kind != TargetKind::Fixed) throw UsageError("--target: " + why);
+      // Moon and sun are taken above: what parses here is a fixed direction.
+      const auto fixed = ParseTargetText(o.target);
+      if (!fixed) throw UsageError("--target: " + fixed.reason());
       config.rotator.target = TargetChoice::Fixed;
       config.rotator.fixedTarget = fixed->fixed;
     }
@@ -158,8 +158,8 @@ int Run(const StationOptions& o) {
   sigaction(SIGTERM, &action, nullptr);
 
   StationService service(model, config);
-  if (const auto why = service.Track()) {
-    std::cerr << "kelvora-cli: " << *why << '\n';
+  if (const Status tracking = service.Track(); !tracking) {
+    std::cerr << "kelvora-cli: " << tracking.reason() << '\n';
     return kExitUsage;
   }
   if (radioWanted) service.TrackRadio(true);

@@ -222,9 +222,8 @@ TEST(RotatorSessionRotctld, ResumesTrackingAfterTheDaemonRestarts) {
   // The restarted simulator is back at 0, 0: only a move sent afresh after
   // the reconnection brings the antenna on target again.
   testing::HamlibDaemon daemon("rotctld", testing::FreeLoopbackPort());
-  std::string why;
-  const auto target = ParseTargetText("azel:9,4", &why);
-  ASSERT_TRUE(target) << why;
+  const auto target = ParseTargetText("azel:9,4");
+  ASSERT_TRUE(target) << target.reason();
   RotatorSession session({"127.0.0.1", daemon.Port()}, RotatorSetup{}, *target, kHouston,
                          {1000ms, 1500ms, 50ms});
   session.Track();
