@@ -99,6 +99,7 @@ enum class ControlReason {
   WaitingForRise, // below the minimum elevation: waiting at the rise azimuth
   NoRise,         // below the minimum elevation and no rise ahead
   NotFinite,      // the target or the result is not a number
+  NoPosition,     // the target has no position at this moment (Refuse)
 };
 
 struct ControlDecision {

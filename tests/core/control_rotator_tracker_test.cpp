@@ -83,6 +83,18 @@ TEST(RotatorTracker, WaitsAtTheAzimuthOfTheNextRise) {
   }
 }
 
+TEST(RotatorTracker, RefusesToMoveWhenTheTargetHasNoPosition) {
+  // 2150-01-01 00:00 UTC: past the years of both the accurate and the
+  // standard moon.
+  constexpr std::int64_t k2150 = 5680281600;
+  RotatorTracker tracker(RotatorSetup{}, RotatorTarget{}, kHouston);
+  const TrackerStep step = tracker.Step(k2150, std::nullopt);
+  EXPECT_FALSE(step.target);
+  EXPECT_EQ(step.decision.action, ControlAction::Refuse);
+  EXPECT_EQ(step.decision.reason, ControlReason::NoPosition);
+  EXPECT_EQ(step.status, "Moon has no position now");
+}
+
 TEST(RotatorTracker, FollowsAWholePassWithinTheDeadband) {
   // A southern pass on a 0-450 rotator with a 1 degree deadband, stepped
   // every 10 s from rise to set as the window would, the rotator arriving at
