@@ -48,7 +48,9 @@ WsjtxLink::WsjtxLink(QObject* parent, std::unique_ptr<QSettings> store)
   const int port = store_->value(kPortKey).toInt(&ok);
   if (ok && port >= 1 && port <= 65535) options.port = port;
   const QString group = store_->value(kGroupKey).toString().trimmed();
-  if (!group.isEmpty() && !wsjtx::CheckMulticastGroup(group.toStdString())) options.group = group;
+  if (!group.isEmpty() && wsjtx::CheckMulticastGroup(group.toStdString()).ok()) {
+    options.group = group;
+  }
   options.allowOtherHosts = store_->value(kOthersKey, false).toBool();
   store_->endGroup();
   StartListening(options);
@@ -87,8 +89,8 @@ bool WsjtxLink::StartListening(const Options& options) {
     return fail(QStringLiteral("port %1 is outside 1-65535").arg(options.port));
   }
   if (!options.group.isEmpty()) {
-    if (const auto refused = wsjtx::CheckMulticastGroup(options.group.toStdString())) {
-      return fail(QStringLiteral("multicast group: ") + Text(*refused));
+    if (const auto checked = wsjtx::CheckMulticastGroup(options.group.toStdString()); !checked) {
+      return fail(QStringLiteral("multicast group: ") + Text(checked.reason()));
     }
   }
   socket_ = new QUdpSocket(this);

@@ -66,11 +66,13 @@ class WsjtxSectionTest : public ::testing::Test {
     // The link's options live in the station-control store, moved here.
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
     auto opened = wsjtx::UdpSocket::Open(wsjtx::UdpOptions{});
-    ASSERT_TRUE(std::holds_alternative<wsjtx::UdpSocket>(opened));
-    wsjtxSide = std::make_unique<wsjtx::UdpSocket>(std::move(std::get<wsjtx::UdpSocket>(opened)));
-    auto probe = wsjtx::UdpSocket::Open(wsjtx::UdpOptions{});
-    port = std::get<wsjtx::UdpSocket>(probe).port();
-    probe = std::string();
+    ASSERT_TRUE(opened) << opened.reason();
+    wsjtxSide = std::make_unique<wsjtx::UdpSocket>(std::move(*opened));
+    {
+      const auto probe = wsjtx::UdpSocket::Open(wsjtx::UdpOptions{});  // closed at once
+      ASSERT_TRUE(probe) << probe.reason();
+      port = probe->port();
+    }
     QSettings store(folder.filePath(QStringLiteral("Kelvora/station-control.ini")),
                     QSettings::IniFormat);
     store.setValue(QStringLiteral("wsjtx/port"), port);
