@@ -189,13 +189,13 @@ int RunListen(const ListenOptions& o) {
       }
       continue;
     }
-    const wsjtx::DecodeResult result = wsjtx::Decode(datagram->bytes);
-    if (!result.decoded) {
-      std::cerr << "kelvora-cli: from " << datagram->from.Text() << ": " << result.error << '\n';
+    const auto result = wsjtx::Decode(datagram->bytes);
+    if (!result) {
+      std::cerr << "kelvora-cli: from " << datagram->from.Text() << ": " << result.reason() << '\n';
       continue;
     }
     lastHeard = Clock::now();
-    const wsjtx::Message& message = result.decoded->message;
+    const wsjtx::Message& message = result->message;
     const std::string id = std::visit([](const auto& m) { return m.id; }, message);
     const auto* status = std::get_if<wsjtx::Status>(&message);
 
@@ -211,7 +211,7 @@ int RunListen(const ListenOptions& o) {
         to.id = id;
         if (status != nullptr) to.fastMode = status->fastMode;
         const Status delivered =
-            socket.Send(wsjtx::Encode(to, result.decoded->schema), datagram->from);
+            socket.Send(wsjtx::Encode(to, result->schema), datagram->from);
         if (delivered) {
           ++sent.count;
           sent.last = Clock::now();
@@ -231,7 +231,7 @@ int RunListen(const ListenOptions& o) {
     const std::int64_t utc = base.Adjust(ClockValue());
     const std::optional<wsjtx::DxMoon> moon = wsjtx::DxMoonFigures(home, *status, utc);
     if (o.json) {
-      std::cout << StatusJson(*status, datagram->from, result.decoded->schema, utc, moon).dump()
+      std::cout << StatusJson(*status, datagram->from, result->schema, utc, moon).dump()
                 << std::endl;
     } else {
       PrintStatus(*status, moon);

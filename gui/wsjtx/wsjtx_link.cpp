@@ -169,19 +169,19 @@ void WsjtxLink::ReadPending() {
       continue;
     }
     const QByteArray bytes = datagram.data();
-    const wsjtx::DecodeResult result = wsjtx::Decode(std::span(
+    const auto result = wsjtx::Decode(std::span(
         reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
-    if (!result.decoded) {
-      refused_ = Text(result.error);
+    if (!result) {
+      refused_ = Text(result.reason());
       emit changed();
       continue;
     }
-    const wsjtx::Message& message = result.decoded->message;
+    const wsjtx::Message& message = result->message;
     Instance instance;
     instance.id = std::visit([](const auto& m) { return m.id; }, message);
     instance.address = from;
     instance.port = static_cast<quint16>(datagram.senderPort());
-    instance.schema = result.decoded->schema;
+    instance.schema = result->schema;
     instance.closed = std::holds_alternative<wsjtx::Close>(message);
     const auto* status = std::get_if<wsjtx::Status>(&message);
     if (status != nullptr) {

@@ -34,9 +34,9 @@ std::optional<Heard> WaitFor(UdpSocket& socket, int seconds,
   while (Clock::now() < deadline) {
     std::optional<Datagram> datagram = socket.Receive(200);
     if (!datagram) continue;
-    DecodeResult result = Decode(datagram->bytes);
-    EXPECT_TRUE(result.decoded) << result.error;  // WSJT-X never sends what we cannot read
-    if (result.decoded && wanted(*result.decoded)) return Heard{*result.decoded, datagram->from};
+    const auto result = Decode(datagram->bytes);
+    EXPECT_TRUE(result) << result.reason();  // WSJT-X never sends what we cannot read
+    if (result && wanted(*result)) return Heard{*result, datagram->from};
   }
   return std::nullopt;
 }
@@ -137,10 +137,10 @@ TEST(WsjtxReferenceServer, ReadsWhatWeWrite) {
     answer = socket.Receive(100);
   }
   ASSERT_TRUE(answer) << "udp_daemon never answered:\n" << daemon.Output();
-  const DecodeResult reply = Decode(answer->bytes);
-  ASSERT_TRUE(reply.decoded) << reply.error;
-  EXPECT_EQ(reply.decoded->schema, 3u);  // it negotiates the newest schema both know
-  const auto* heartbeat = std::get_if<Heartbeat>(&reply.decoded->message);
+  const auto reply = Decode(answer->bytes);
+  ASSERT_TRUE(reply) << reply.reason();
+  EXPECT_EQ(reply->schema, 3u);  // it negotiates the newest schema both know
+  const auto* heartbeat = std::get_if<Heartbeat>(&reply->message);
   ASSERT_NE(heartbeat, nullptr);
   EXPECT_EQ(heartbeat->id, "kelvora-test");
   ASSERT_TRUE(socket.Send(Encode(status, 3), to).ok());

@@ -170,9 +170,9 @@ TEST_F(WsjtxSectionTest, SendToWsjtxReachesTheInstanceHeard) {
   Send(status);
   std::optional<wsjtx::Datagram> request;
   ASSERT_TRUE(WaitFor([&] { return (request = wsjtxSide->Receive(0)).has_value(); }));
-  const wsjtx::DecodeResult decoded = wsjtx::Decode(request->bytes);
-  ASSERT_TRUE(decoded.decoded) << decoded.error;
-  const auto& configure = std::get<wsjtx::Configure>(decoded.decoded->message);
+  const auto decoded = wsjtx::Decode(request->bytes);
+  ASSERT_TRUE(decoded) << decoded.reason();
+  const auto& configure = std::get<wsjtx::Configure>(decoded->message);
   EXPECT_EQ(configure.id, "WSJT-X - test");
   EXPECT_EQ(configure.dxCall, "DL7APV");
   EXPECT_EQ(configure.dxGrid, "JO62QM");
@@ -185,8 +185,8 @@ TEST_F(WsjtxSectionTest, SendToWsjtxReachesTheInstanceHeard) {
                   .contains(QStringLiteral("sent to WSJT-X - test")));
   ASSERT_TRUE(WaitFor([&] { return (request = wsjtxSide->Receive(0)).has_value(); }));
   const auto again = wsjtx::Decode(request->bytes);
-  ASSERT_TRUE(again.decoded);
-  EXPECT_EQ(std::get<wsjtx::Configure>(again.decoded->message).dxCall, "");  // WSJT-X keeps its own
+  ASSERT_TRUE(again);
+  EXPECT_EQ(std::get<wsjtx::Configure>(again->message).dxCall, "");  // WSJT-X keeps its own
 }
 
 TEST_F(WsjtxSectionTest, SendButtonsOfThePlannerAndStation2) {
@@ -195,9 +195,9 @@ TEST_F(WsjtxSectionTest, SendButtonsOfThePlannerAndStation2) {
   const auto nextRequest = [this]() -> std::optional<wsjtx::Configure> {
     std::optional<wsjtx::Datagram> datagram;
     if (!WaitFor([&] { return (datagram = wsjtxSide->Receive(0)).has_value(); })) return {};
-    const wsjtx::DecodeResult decoded = wsjtx::Decode(datagram->bytes);
-    if (!decoded.decoded) return {};
-    return std::get<wsjtx::Configure>(decoded.decoded->message);
+    const auto decoded = wsjtx::Decode(datagram->bytes);
+    if (!decoded) return {};
+    return std::get<wsjtx::Configure>(decoded->message);
   };
 
   SetStationAt(model, "EM12OV");
