@@ -108,7 +108,12 @@ int main() {
   };
   while (!(elevation(start) > 20 && elevation(start + 3600) > elevation(start))) start += 600;
   StationService service(model, config, {1000ms, 1000ms, 100ms});
-  service.Track();
+  if (const Status tracking = service.Track(); !tracking) {
+    std::fprintf(stderr, "station_soak: %s\n", tracking.reason().c_str());
+    Kill(rot);
+    Kill(rig);
+    return 2;
+  }
   service.TrackRadio(true);
 
   long rssStart = 0;

@@ -107,7 +107,7 @@ RotatorSetup BuildSetup(const RotatorOptions& o) {
   if (o.minElevation) setup.minimumElevation = *o.minElevation;
   if (o.azOffset) setup.azimuthOffset = *o.azOffset;
   if (o.elOffset) setup.elevationOffset = *o.elOffset;
-  if (const auto problem = CheckSetup(setup)) throw UsageError(*problem);
+  if (const Status checked = CheckSetup(setup); !checked) throw UsageError(checked.reason());
   return setup;
 }
 
@@ -199,9 +199,8 @@ int RunTrack(const RotatorOptions& o) {
   }
   const std::int32_t gmt = GmtOffsetHours(o.gmtOffset, model.home.gmtOffsetHours);
 
-  std::string why;
-  std::optional<RotatorTarget> target;
-  if (o.target == "source") {
+  const Result<RotatorTarget> target = [&]() -> Result<RotatorTarget> {
+    if (o.target != "source") return ParseTargetText(o.target);
     std::string ra = model.tracking.userStarRa, dec = model.tracking.userStarDec;
     int code = o.source.value_or(model.tracking.trackedSource);
     if (!o.star.empty()) {
@@ -210,14 +209,11 @@ int RunTrack(const RotatorOptions& o) {
       dec = comma == std::string::npos ? "" : o.star.substr(comma + 1);
       if (!o.source) code = kSourceUserStar;
     }
-    target = SourceTarget(code, ra, dec,
-                          o.starB1950 ? precise::CatalogueEpoch::B1950
-                                      : precise::CatalogueEpoch::J2000,
-                          &why);
-  } else {
-    target = ParseTargetText(o.target, &why);
-  }
-  if (!target) throw UsageError("--target: " + why);
+    return SourceTarget(code, ra, dec,
+                        o.starB1950 ? precise::CatalogueEpoch::B1950
+                                    : precise::CatalogueEpoch::J2000);
+  }();
+  if (!target) throw UsageError("--target: " + target.reason());
 
   const auto utcNow = [&] { return MomentUtc(o.clock); };
   if (utcNow() < FirstSupportedSecond() || utcNow() > LastSupportedSecond()) {

@@ -100,9 +100,8 @@ int Run(const StationOptions& o) {
     file = *path;
   }
   if (!file.empty() && (std::filesystem::exists(file) || !o.settings.empty())) {
-    std::string why;
-    const auto values = ReadIniFile(file, &why);
-    if (!values) throw UsageError("--settings: " + why);
+    const auto values = ReadIniFile(file);
+    if (!values) throw UsageError("--settings: " + values.reason());
     std::vector<std::string> problems;
     config = StationConfigFromValues(*values, &problems);
     for (const std::string& p : problems) std::cerr << "kelvora-cli: settings: " << p << '\n';
@@ -137,14 +136,14 @@ int Run(const StationOptions& o) {
     } else if (o.target == "source") {
       config.rotator.target = TargetChoice::Source;
     } else {
-      std::string why;
-      const auto fixed = ParseTargetText(o.target, &why);
-      if (!fixed || fixed->kind != TargetKind::Fixed) throw UsageError("--target: " + why);
+      // Moon and sun are taken above: what parses here is a fixed direction.
+      const auto fixed = ParseTargetText(o.target);
+      if (!fixed) throw UsageError("--target: " + fixed.reason());
       config.rotator.target = TargetChoice::Fixed;
       config.rotator.fixedTarget = fixed->fixed;
     }
   }
-  if (const auto problem = CheckStationConfig(config)) throw UsageError(*problem);
+  if (const Status checked = CheckStationConfig(config); !checked) throw UsageError(checked.reason());
 
   TrackerModel model;
   StartUp(model, std::filesystem::current_path());
@@ -159,8 +158,8 @@ int Run(const StationOptions& o) {
   sigaction(SIGTERM, &action, nullptr);
 
   StationService service(model, config);
-  if (const auto why = service.Track()) {
-    std::cerr << "kelvora-cli: " << *why << '\n';
+  if (const Status tracking = service.Track(); !tracking) {
+    std::cerr << "kelvora-cli: " << tracking.reason() << '\n';
     return kExitUsage;
   }
   if (radioWanted) service.TrackRadio(true);

@@ -140,7 +140,9 @@ int RunListen(const ListenOptions& o) {
     throw UsageError("--timeout: seconds between 0 and 86400");
   }
   if (!o.group.empty()) {
-    if (auto refused = wsjtx::CheckMulticastGroup(o.group)) throw UsageError("--group: " + *refused);
+    if (const Status checked = wsjtx::CheckMulticastGroup(o.group); !checked) {
+      throw UsageError("--group: " + checked.reason());
+    }
   }
   std::optional<wsjtx::Configure> request;
   if (!o.setDx.empty()) {
@@ -157,11 +159,11 @@ int RunListen(const ListenOptions& o) {
   const TimeBase base{settings.gmtOffsetHours, 0};
 
   auto opened = wsjtx::UdpSocket::Open(wsjtx::UdpOptions{o.port, o.group, false});
-  if (auto* reason = std::get_if<std::string>(&opened)) {
-    std::cerr << "kelvora-cli: " << *reason << '\n';
+  if (!opened) {
+    std::cerr << "kelvora-cli: " << opened.reason() << '\n';
     return kExitNotFound;
   }
-  wsjtx::UdpSocket& socket = std::get<wsjtx::UdpSocket>(opened);
+  wsjtx::UdpSocket& socket = *opened;
 
   struct sigaction action {};
   action.sa_handler = OnStopListening;
@@ -187,13 +189,13 @@ int RunListen(const ListenOptions& o) {
       }
       continue;
     }
-    const wsjtx::DecodeResult result = wsjtx::Decode(datagram->bytes);
-    if (!result.decoded) {
-      std::cerr << "kelvora-cli: from " << datagram->from.Text() << ": " << result.error << '\n';
+    const auto result = wsjtx::Decode(datagram->bytes);
+    if (!result) {
+      std::cerr << "kelvora-cli: from " << datagram->from.Text() << ": " << result.reason() << '\n';
       continue;
     }
     lastHeard = Clock::now();
-    const wsjtx::Message& message = result.decoded->message;
+    const wsjtx::Message& message = result->message;
     const std::string id = std::visit([](const auto& m) { return m.id; }, message);
     const auto* status = std::get_if<wsjtx::Status>(&message);
 
@@ -208,13 +210,15 @@ int RunListen(const ListenOptions& o) {
         wsjtx::Configure to = *request;
         to.id = id;
         if (status != nullptr) to.fastMode = status->fastMode;
-        if (socket.Send(wsjtx::Encode(to, result.decoded->schema), datagram->from)) {
+        const Status delivered =
+            socket.Send(wsjtx::Encode(to, result->schema), datagram->from);
+        if (delivered) {
           ++sent.count;
           sent.last = Clock::now();
           std::cerr << "kelvora-cli: DX " << *to.dxCall << " " << *to.dxGrid << " sent to " << id
                     << " at " << datagram->from.Text() << '\n';
         } else {
-          std::cerr << "kelvora-cli: " << socket.lastError() << '\n';
+          std::cerr << "kelvora-cli: " << delivered.reason() << '\n';
         }
       }
       if (shown) sent.count = kRequestTries;
@@ -227,7 +231,7 @@ int RunListen(const ListenOptions& o) {
     const std::int64_t utc = base.Adjust(ClockValue());
     const std::optional<wsjtx::DxMoon> moon = wsjtx::DxMoonFigures(home, *status, utc);
     if (o.json) {
-      std::cout << StatusJson(*status, datagram->from, result.decoded->schema, utc, moon).dump()
+      std::cout << StatusJson(*status, datagram->from, result->schema, utc, moon).dump()
                 << std::endl;
     } else {
       PrintStatus(*status, moon);

@@ -174,8 +174,8 @@ void RadioPanel::BuildWidgets() {
 void RadioPanel::SaveSettings() { SaveStationConfig(store_, service_->Config()); }
 
 bool RadioPanel::ApplyConfig(const StationConfig& config) {
-  if (const auto problem = service_->Apply(config)) {
-    ownMessage_ = QString::fromStdString(*problem);
+  if (const Status applied = service_->Apply(config); !applied) {
+    ownMessage_ = QString::fromStdString(applied.reason());
     message_->setText(ownMessage_);
     return false;
   }

@@ -273,8 +273,8 @@ void RotatorPanel::StartTimer() {
 void RotatorPanel::Apply() {
   StationConfig config = context_.service.Config();
   config.rotator = ReadFields();
-  if (const auto problem = context_.service.Apply(config)) {
-    Note(QStringLiteral("settings: ") + QString::fromStdString(*problem));
+  if (const Status applied = context_.service.Apply(config); !applied) {
+    Note(QStringLiteral("settings: ") + QString::fromStdString(applied.reason()));
     return;
   }
   SaveStationConfig(context_.settings, context_.service.Config());
@@ -284,8 +284,8 @@ void RotatorPanel::Apply() {
 }
 
 void RotatorPanel::Track() {
-  if (const auto why = context_.service.Track()) {
-    Note(QString::fromStdString(*why));
+  if (const Status tracking = context_.service.Track(); !tracking) {
+    Note(QString::fromStdString(tracking.reason()));
     return;
   }
   note_.clear();
@@ -298,7 +298,9 @@ void RotatorPanel::Stop() {
 }
 
 void RotatorPanel::Park() {
-  if (const auto why = context_.service.Park()) Note(QString::fromStdString(*why));
+  if (const Status parking = context_.service.Park(); !parking) {
+    Note(QString::fromStdString(parking.reason()));
+  }
   RunPeriod();
 }
 

@@ -48,7 +48,9 @@ WsjtxLink::WsjtxLink(QObject* parent, std::unique_ptr<QSettings> store)
   const int port = store_->value(kPortKey).toInt(&ok);
   if (ok && port >= 1 && port <= 65535) options.port = port;
   const QString group = store_->value(kGroupKey).toString().trimmed();
-  if (!group.isEmpty() && !wsjtx::CheckMulticastGroup(group.toStdString())) options.group = group;
+  if (!group.isEmpty() && wsjtx::CheckMulticastGroup(group.toStdString()).ok()) {
+    options.group = group;
+  }
   options.allowOtherHosts = store_->value(kOthersKey, false).toBool();
   store_->endGroup();
   StartListening(options);
@@ -87,8 +89,8 @@ bool WsjtxLink::StartListening(const Options& options) {
     return fail(QStringLiteral("port %1 is outside 1-65535").arg(options.port));
   }
   if (!options.group.isEmpty()) {
-    if (const auto refused = wsjtx::CheckMulticastGroup(options.group.toStdString())) {
-      return fail(QStringLiteral("multicast group: ") + Text(*refused));
+    if (const auto checked = wsjtx::CheckMulticastGroup(options.group.toStdString()); !checked) {
+      return fail(QStringLiteral("multicast group: ") + Text(checked.reason()));
     }
   }
   socket_ = new QUdpSocket(this);
@@ -167,19 +169,19 @@ void WsjtxLink::ReadPending() {
       continue;
     }
     const QByteArray bytes = datagram.data();
-    const wsjtx::DecodeResult result = wsjtx::Decode(std::span(
+    const auto result = wsjtx::Decode(std::span(
         reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())));
-    if (!result.decoded) {
-      refused_ = Text(result.error);
+    if (!result) {
+      refused_ = Text(result.reason());
       emit changed();
       continue;
     }
-    const wsjtx::Message& message = result.decoded->message;
+    const wsjtx::Message& message = result->message;
     Instance instance;
     instance.id = std::visit([](const auto& m) { return m.id; }, message);
     instance.address = from;
     instance.port = static_cast<quint16>(datagram.senderPort());
-    instance.schema = result.decoded->schema;
+    instance.schema = result->schema;
     instance.closed = std::holds_alternative<wsjtx::Close>(message);
     const auto* status = std::get_if<wsjtx::Status>(&message);
     if (status != nullptr) {

@@ -126,9 +126,9 @@ void WsjtxSection::ApplyListenFields() {
   options.group = group_->text().trimmed();
   options.allowOtherHosts = otherHosts_->isChecked();
   if (!options.group.isEmpty()) {
-    if (const auto refused = wsjtx::CheckMulticastGroup(options.group.toStdString())) {
+    if (const auto checked = wsjtx::CheckMulticastGroup(options.group.toStdString()); !checked) {
       // The link keeps listening as before; the text stays for mending.
-      message_->setText(QStringLiteral("Multicast group: ") + Text(*refused));
+      message_->setText(QStringLiteral("Multicast group: ") + Text(checked.reason()));
       group_->selectAll();
       return;
     }

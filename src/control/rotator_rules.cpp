@@ -41,22 +41,22 @@ AngleLimits LimitsOf(ElevationRange range) {
   return range == ElevationRange::From0To180 ? AngleLimits{0.0, 180.0} : AngleLimits{0.0, 90.0};
 }
 
-std::optional<std::string> CheckSetup(const RotatorSetup& setup) {
+Status CheckSetup(const RotatorSetup& setup) {
   const auto within = [](double v, double lo, double hi) { return v >= lo && v <= hi; };
   if (!within(setup.thresholdDegrees, kMinThresholdDegrees, kMaxThresholdDegrees)) {
-    return "threshold must be between 0.1 and 10 degrees";
+    return Fail("threshold must be between 0.1 and 10 degrees");
   }
   if (!within(setup.minimumElevation, kLowestMinimumElevation, kHighestMinimumElevation)) {
-    return "minimum elevation must be between -5 and 60 degrees";
+    return Fail("minimum elevation must be between -5 and 60 degrees");
   }
   if (!within(setup.stallSeconds, kShortestStallSeconds, kLongestStallSeconds)) {
-    return "stall time must be between 1 and 600 seconds";
+    return Fail("stall time must be between 1 and 600 seconds");
   }
   if (!within(setup.azimuthOffset, -kLargestOffsetDegrees, kLargestOffsetDegrees) ||
       !within(setup.elevationOffset, -kLargestOffsetDegrees, kLargestOffsetDegrees)) {
-    return "calibration offsets must be between -30 and 30 degrees";
+    return Fail("calibration offsets must be between -30 and 30 degrees");
   }
-  return std::nullopt;
+  return Done();
 }
 
 double SkySeparation(AzEl a, AzEl b) {

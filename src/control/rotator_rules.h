@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "common/result.h"
+
 namespace kelvora {
 
 struct AzEl {
@@ -63,8 +65,8 @@ struct RotatorSetup {
   bool userStarB1950 = false;
 };
 
-// Empty when the setup is usable, else what is wrong with it, one line.
-std::optional<std::string> CheckSetup(const RotatorSetup& setup);
+// Done when the setup is usable, else refused with what is wrong with it.
+Status CheckSetup(const RotatorSetup& setup);
 
 // Where the target is and how fast it moves, true directions.
 struct TargetMotion {
@@ -97,6 +99,7 @@ enum class ControlReason {
   WaitingForRise, // below the minimum elevation: waiting at the rise azimuth
   NoRise,         // below the minimum elevation and no rise ahead
   NotFinite,      // the target or the result is not a number
+  NoPosition,     // the target has no position at this moment (Refuse)
 };
 
 struct ControlDecision {

@@ -36,15 +36,11 @@ std::string MenuName(const char* label) {
 
 }  // namespace
 
-std::optional<RotatorTarget> SourceTarget(int sourceCode, const std::string& userStarRa,
-                                          const std::string& userStarDec,
-                                          precise::CatalogueEpoch userStarEpoch,
-                                          std::string* why) {
+Result<RotatorTarget> SourceTarget(int sourceCode, const std::string& userStarRa,
+                                   const std::string& userStarDec,
+                                   precise::CatalogueEpoch userStarEpoch) {
   const RadioSource* source = FindSourceByCode(sourceCode);
-  if (source == nullptr) {
-    if (why) *why = "the chosen source has no position";
-    return std::nullopt;
-  }
+  if (source == nullptr) return Fail("the chosen source has no position");
   RotatorTarget target;
   target.kind = TargetKind::Source;
   target.name = source->name != nullptr ? source->name : MenuName(source->menuText);
@@ -58,8 +54,7 @@ std::optional<RotatorTarget> SourceTarget(int sourceCode, const std::string& use
     const auto ra = ParseStrictNumber(userStarRa);
     const auto dec = ParseStrictNumber(userStarDec);
     if (!ra || !dec || *ra < 0 || *ra >= 24 || *dec < -90 || *dec > 90) {
-      if (why) *why = "the user star needs RA 0-24 h and Dec -90-90 degrees";
-      return std::nullopt;
+      return Fail("the user star needs RA 0-24 h and Dec -90-90 degrees");
     }
     target.rightAscensionHours = *ra;
     target.declinationDegrees = *dec;
@@ -67,7 +62,7 @@ std::optional<RotatorTarget> SourceTarget(int sourceCode, const std::string& use
   return target;
 }
 
-std::optional<RotatorTarget> ParseTargetText(const std::string& text, std::string* why) {
+Result<RotatorTarget> ParseTargetText(const std::string& text) {
   RotatorTarget target;
   if (text == "moon") return target;
   if (text == "sun") {
@@ -87,11 +82,9 @@ std::optional<RotatorTarget> ParseTargetText(const std::string& text, std::strin
       target.name = DirectionName(target.fixed);
       return target;
     }
-    if (why) *why = "azel target must be azel:AZ,EL with AZ 0-360 and EL -90-180 degrees";
-    return std::nullopt;
+    return Fail("azel target must be azel:AZ,EL with AZ 0-360 and EL -90-180 degrees");
   }
-  if (why) *why = "target must be moon, sun, source or azel:AZ,EL";
-  return std::nullopt;
+  return Fail("target must be moon, sun, source or azel:AZ,EL");
 }
 
 TargetFunction MakeTargetFunction(const RotatorTarget& target, ControlSite site, Figures figures) {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "astro/rise_set.h"
+#include "common/result.h"
 #include "control/rotator_rules.h"
 #include "control/wrap_planner.h"
 
@@ -36,15 +37,14 @@ struct ControlSite {
 // The tracked entry of the source menu (code 1..7; 7 is the user's star with
 // its typed right ascension in hours and declination in degrees, in the
 // equinox `userStarEpoch`). Sources 1..6 come from the J2000 catalogue.
-// Empty with the reason in *why when it has no position to point at.
-std::optional<RotatorTarget> SourceTarget(int sourceCode, const std::string& userStarRa,
-                                          const std::string& userStarDec,
-                                          precise::CatalogueEpoch userStarEpoch,
-                                          std::string* why);
+// Refused when it has no position to point at.
+Result<RotatorTarget> SourceTarget(int sourceCode, const std::string& userStarRa,
+                                   const std::string& userStarDec,
+                                   precise::CatalogueEpoch userStarEpoch);
 
 // "moon", "sun", "source" (needs the source's figures from the caller) or
-// "azel:AZ,EL"; empty with the reason in *why for anything else.
-std::optional<RotatorTarget> ParseTargetText(const std::string& text, std::string* why);
+// "azel:AZ,EL"; refused for anything else.
+Result<RotatorTarget> ParseTargetText(const std::string& text);
 
 // Which figures of the moon and the sun: the accurate ones (ERFA-based,
 // src/precise), or the standard theory of the main window, about a

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdio>
-#include <limits>
 #include <utility>
 
 #include "astro/time_helpers.h"
@@ -24,6 +23,31 @@ std::string Format(const char* format, Args... args) {
   std::array<char, 96> text{};
   std::snprintf(text.data(), text.size(), format, args...);
   return text.data();
+}
+
+// The status line for a decision; `rise` is set while waiting for one.
+std::string StepStatus(const ControlDecision& decision, const std::string& name,
+                       std::optional<std::int64_t> rise) {
+  std::string status;
+  switch (decision.reason) {
+    case ControlReason::Tracking:
+      status = "tracking";
+      break;
+    case ControlReason::WaitingForRise:
+      status = "waiting for " + name + " to rise at " + UtcClockText(*rise) + " UTC";
+      break;
+    case ControlReason::NoRise:
+      status = name + " below minimum elevation, no rise ahead";
+      break;
+    case ControlReason::NotFinite:
+      status = "no valid command for " + name;
+      break;
+    case ControlReason::NoPosition:
+      status = name + " has no position now";
+      break;
+  }
+  if (decision.clamped) status += ", clamped to limits";
+  return status;
 }
 
 // The apparent direction of a target: raised by the standard refraction.
@@ -76,9 +100,9 @@ TrackerStep RotatorTracker::Step(std::int64_t utc, std::optional<AzEl> reported,
   const auto ahead = direction_(utc + kRateBaseSeconds);
   ControlInput input;
   if (!step.target || !ahead) {
-    input.target.position = {std::numeric_limits<double>::quiet_NaN(), 0};
-    step.decision = ControlStep(setup_, input);
-    step.status = target_.name + " has no position now";
+    step.decision.action = ControlAction::Refuse;
+    step.decision.reason = ControlReason::NoPosition;
+    step.status = StepStatus(step.decision, target_.name, std::nullopt);
     return step;
   }
   input.target.position = *step.target;
@@ -114,22 +138,7 @@ TrackerStep RotatorTracker::Step(std::int64_t utc, std::optional<AzEl> reported,
     input.flipped = plan_->flipped;
   }
   step.decision = ControlStep(setup_, input);
-
-  switch (step.decision.reason) {
-    case ControlReason::Tracking:
-      step.status = "tracking";
-      break;
-    case ControlReason::WaitingForRise:
-      step.status = "waiting for " + target_.name + " to rise at " + UtcClockText(*rise_) + " UTC";
-      break;
-    case ControlReason::NoRise:
-      step.status = target_.name + " below minimum elevation, no rise ahead";
-      break;
-    case ControlReason::NotFinite:
-      step.status = "no valid command for " + target_.name;
-      break;
-  }
-  if (step.decision.clamped) step.status += ", clamped to limits";
+  step.status = StepStatus(step.decision, target_.name, rise_);
   return step;
 }
 

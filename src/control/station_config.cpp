@@ -186,21 +186,17 @@ SettingValues StationConfigValues(const StationConfig& c) {
   return v;
 }
 
-std::optional<std::string> CheckStationConfig(const StationConfig& c) {
+Status CheckStationConfig(const StationConfig& c) {
   std::vector<std::string> problems;
   // The record goes through the same limits as a stored one.
   StationConfigFromValues(StationConfigValues(c), &problems);
-  if (!problems.empty()) return problems.front();
-  if (const auto problem = CheckSetup(c.rotator.setup)) return problem;
-  return std::nullopt;
+  if (!problems.empty()) return Fail(problems.front());
+  return CheckSetup(c.rotator.setup);
 }
 
-std::optional<SettingValues> ReadIniFile(const std::filesystem::path& path, std::string* why) {
+Result<SettingValues> ReadIniFile(const std::filesystem::path& path) {
   std::ifstream in(path);
-  if (!in) {
-    if (why) *why = "cannot read " + path.string();
-    return std::nullopt;
-  }
+  if (!in) return Fail("cannot read " + path.string(), FailureKind::kNotFound);
   SettingValues values;
   std::string group;
   std::string line;

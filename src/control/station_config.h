@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/result.h"
 #include "control/doppler_control.h"
 #include "control/radio_session.h"
 #include "control/rotator_client.h"
@@ -61,13 +62,13 @@ StationConfig StationConfigFromValues(const SettingValues& values,
 // The record as stored values, the inverse of the above.
 SettingValues StationConfigValues(const StationConfig& config);
 
-// Empty when the record is usable, else what is wrong with it, one line.
-std::optional<std::string> CheckStationConfig(const StationConfig& config);
+// Done when the record is usable, else refused with what is wrong with it.
+Status CheckStationConfig(const StationConfig& config);
 
 // The keys and values of an INI file as QSettings writes it ("[group]",
-// "key=value", quotes around a value taken off). Empty with the reason in
-// *why when the file cannot be read.
-std::optional<SettingValues> ReadIniFile(const std::filesystem::path& path, std::string* why);
+// "key=value", quotes around a value taken off); not found when the file
+// cannot be read.
+Result<SettingValues> ReadIniFile(const std::filesystem::path& path);
 
 // Where the window keeps the record: $XDG_CONFIG_HOME (or ~/.config)
 // /Kelvora/station-control.ini. Empty when neither is set.

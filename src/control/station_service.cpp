@@ -24,9 +24,9 @@ bool SameTarget(const RotatorTarget& a, const RotatorTarget& b) {
 StationService::StationService(TrackerModel& model, StationConfig config,
                                HamlibClientTiming timing)
     : model_(model), config_(std::move(config)), timing_(timing) {
-  std::string why;
-  RotatorTarget target = BuildTarget(&why).value_or(RotatorTarget{});
-  if (!why.empty()) rotatorNote_ = "target: " + why;
+  const Result<RotatorTarget> built = BuildTarget();
+  if (!built) rotatorNote_ = "target: " + built.reason();
+  RotatorTarget target = built ? *built : RotatorTarget{};
   rotator_ = std::make_unique<RotatorSession>(
       HostPort{config_.rotator.host, config_.rotator.port}, config_.rotator.setup,
       std::move(target), Site(), timing_);
@@ -38,7 +38,7 @@ ControlSite StationService::Site() const {
   return {model_.home.latitude, model_.home.longitude};
 }
 
-std::optional<RotatorTarget> StationService::BuildTarget(std::string* why) const {
+Result<RotatorTarget> StationService::BuildTarget() const {
   const RotatorConfig& r = config_.rotator;
   switch (r.target) {
     case TargetChoice::Moon: return RotatorTarget{};
@@ -53,19 +53,18 @@ std::optional<RotatorTarget> StationService::BuildTarget(std::string* why) const
       const TrackingState& t = model_.tracking;
       return SourceTarget(t.trackedSource, t.userStarRa, t.userStarDec,
                           config_.rotator.setup.userStarB1950 ? precise::CatalogueEpoch::B1950
-                                                              : precise::CatalogueEpoch::J2000,
-                          why);
+                                                              : precise::CatalogueEpoch::J2000);
     }
     case TargetChoice::Fixed: break;
   }
   // Through the same check as a typed target.
   const std::string text = "azel:" + std::to_string(r.fixedTarget.azimuth) + "," +
                      std::to_string(r.fixedTarget.elevation);
-  return ParseTargetText(text, why);
+  return ParseTargetText(text);
 }
 
-std::optional<std::string> StationService::Apply(const StationConfig& config) {
-  if (const auto problem = CheckStationConfig(config)) return problem;
+Status StationService::Apply(const StationConfig& config) {
+  if (Status checked = CheckStationConfig(config); !checked) return checked;
   const bool rotatorMoved =
       config.rotator.host != config_.rotator.host || config.rotator.port != config_.rotator.port;
   const bool radioMoved =
@@ -73,8 +72,9 @@ std::optional<std::string> StationService::Apply(const StationConfig& config) {
   config_ = config;
   if (rotatorMoved) {
     const bool tracking = rotator_->Report().tracking;
-    std::string why;
-    RotatorTarget target = BuildTarget(&why).value_or(RotatorTarget{});
+    // A target without position keeps the moon, as at the start.
+    const Result<RotatorTarget> built = BuildTarget();
+    RotatorTarget target = built ? *built : RotatorTarget{};
     rotator_ = std::make_unique<RotatorSession>(
         HostPort{config_.rotator.host, config_.rotator.port}, config_.rotator.setup,
         std::move(target), Site(), timing_);
@@ -96,18 +96,17 @@ std::optional<std::string> StationService::Apply(const StationConfig& config) {
       c.SetDial(k.dialHz);
     }
   }
-  return std::nullopt;
+  return Done();
 }
 
 const RotatorReport& StationService::RotatorPeriod(std::int64_t utc) {
   // The target follows the source menu; a source without position keeps
   // the last good one and says why.
-  std::string why;
-  if (const auto target = BuildTarget(&why)) {
+  if (const Result<RotatorTarget> target = BuildTarget()) {
     if (!SameTarget(*target, rotator_->Tracker().Target())) rotator_->SetTarget(*target);
     if (rotatorNote_.rfind("target: ", 0) == 0) rotatorNote_.clear();
   } else {
-    rotatorNote_ = "target: " + why;
+    rotatorNote_ = "target: " + target.reason();
   }
   rotator_->Period(utc, Site());
   markUtc_ = utc;
@@ -115,28 +114,27 @@ const RotatorReport& StationService::RotatorPeriod(std::int64_t utc) {
   return rotator_->Report();
 }
 
-std::optional<std::string> StationService::Track() {
-  std::string why;
-  const auto target = BuildTarget(&why);
+Status StationService::Track() {
+  const Result<RotatorTarget> target = BuildTarget();
   if (!target) {
-    rotatorNote_ = "target: " + why;
-    return rotatorNote_;
+    rotatorNote_ = "target: " + target.reason();
+    return Fail(rotatorNote_, target.kind());
   }
   rotatorNote_.clear();
   if (!SameTarget(*target, rotator_->Tracker().Target())) rotator_->SetTarget(*target);
   rotator_->Track();
-  return std::nullopt;
+  return Done();
 }
 
 void StationService::Stop() { rotator_->Stop(); }
 
-std::optional<std::string> StationService::Park() {
+Status StationService::Park() {
   std::optional<AzEl> position;
   if (!config_.rotator.parkWithController) position = config_.rotator.parkPosition;
   if (rotator_->Park(position) == SubmitResult::Invalid) {
-    return std::string("park: position outside the limits");
+    return Fail("park: position outside the limits");
   }
-  return std::nullopt;
+  return Done();
 }
 
 AntennaMark AntennaMarkFor(AzEl d, ControlSite site, std::int64_t utc) {

@@ -33,16 +33,17 @@ class StationService {
   const StationConfig& Config() const { return config_; }
   // Takes a new record: checked once here; an unusable one is refused with
   // the reason and changes nothing. A new host or port reconnects at once.
-  std::optional<std::string> Apply(const StationConfig& config);
+  Status Apply(const StationConfig& config);
 
   // --- rotator
   // Starts a rotator period at `utc` (every config.rotator.periodSeconds).
   const RotatorReport& RotatorPeriod(std::int64_t utc);
-  // Empty when tracking starts, else why not (the target has no position).
-  std::optional<std::string> Track();
+  // Done when tracking starts, else refused with why not (the target has no
+  // position).
+  Status Track();
   void Stop();
-  // Empty when the park went out or is pending, else why not.
-  std::optional<std::string> Park();
+  // Done when the park went out or is pending, else refused with why not.
+  Status Park();
   bool StopAndWait(std::chrono::milliseconds maxWait) { return rotator_->StopAndWait(maxWait); }
   const RotatorReport& Rotator() const { return rotator_->Report(); }
   // A problem of the service's own (the target), shown with the link's.
@@ -72,7 +73,7 @@ class StationService {
   void Poll();
 
  private:
-  std::optional<RotatorTarget> BuildTarget(std::string* why) const;
+  Result<RotatorTarget> BuildTarget() const;
   ControlSite Site() const;
   void MarkAntenna();
   void StartRadio();

@@ -18,7 +18,9 @@ namespace {
 // The largest UDP payload over IPv4.
 constexpr std::size_t kLargestDatagram = 65'507;
 
-std::string SystemError(const std::string& what) { return what + ": " + std::strerror(errno); }
+Failure SystemError(const std::string& what) {
+  return Fail(what + ": " + std::strerror(errno), FailureKind::kBroken);
+}
 
 bool IsLoopback(std::uint32_t address) { return (address >> 24) == 127; }
 
@@ -32,24 +34,26 @@ std::string UdpPeer::Text() const {
   return std::string(text) + ":" + std::to_string(port);
 }
 
-std::optional<std::string> CheckMulticastGroup(const std::string& group) {
+kelvora::Status CheckMulticastGroup(const std::string& group) {
   in_addr a{};
   if (inet_pton(AF_INET, group.c_str(), &a) != 1) {
-    return "'" + group + "' is not an IPv4 address";
+    return Fail("'" + group + "' is not an IPv4 address");
   }
   if ((ntohl(a.s_addr) >> 28) != 0xe) {
-    return "'" + group + "' is not a multicast group (224.0.0.0 to 239.255.255.255)";
+    return Fail("'" + group + "' is not a multicast group (224.0.0.0 to 239.255.255.255)");
   }
-  return std::nullopt;
+  return Done();
 }
 
-std::variant<UdpSocket, std::string> UdpSocket::Open(const UdpOptions& options) {
+Result<UdpSocket> UdpSocket::Open(const UdpOptions& options) {
   if (options.port < 0 || options.port > 65535) {
-    return "port " + std::to_string(options.port) + " is outside 0-65535";
+    return Fail("port " + std::to_string(options.port) + " is outside 0-65535");
   }
   in_addr group{};
   if (!options.group.empty()) {
-    if (auto refused = CheckMulticastGroup(options.group)) return *refused;
+    if (kelvora::Status checked = CheckMulticastGroup(options.group); !checked) {
+      return checked.failure();
+    }
     inet_pton(AF_INET, options.group.c_str(), &group);
   }
   const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -90,8 +94,7 @@ UdpSocket::UdpSocket(UdpSocket&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)),
       port_(other.port_),
       allowOtherHosts_(other.allowOtherHosts_),
-      dropped_(other.dropped_),
-      lastError_(std::move(other.lastError_)) {}
+      dropped_(other.dropped_) {}
 
 UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
   if (this != &other) {
@@ -100,7 +103,6 @@ UdpSocket& UdpSocket::operator=(UdpSocket&& other) noexcept {
     port_ = other.port_;
     allowOtherHosts_ = other.allowOtherHosts_;
     dropped_ = other.dropped_;
-    lastError_ = std::move(other.lastError_);
   }
   return *this;
 }
@@ -125,7 +127,6 @@ std::optional<Datagram> UdpSocket::Receive(int timeoutMs) {
     const ssize_t size = recvfrom(fd_, buffer.data(), buffer.size(), 0,
                                   reinterpret_cast<sockaddr*>(&from), &length);
     if (size < 0) {
-      lastError_ = SystemError("recvfrom");
       if (errno == EINTR) return std::nullopt;
       continue;
     }
@@ -140,7 +141,7 @@ std::optional<Datagram> UdpSocket::Receive(int timeoutMs) {
   }
 }
 
-bool UdpSocket::Send(const std::vector<std::uint8_t>& bytes, const UdpPeer& peer) {
+kelvora::Status UdpSocket::Send(const std::vector<std::uint8_t>& bytes, const UdpPeer& peer) {
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = htons(peer.port);
@@ -148,10 +149,9 @@ bool UdpSocket::Send(const std::vector<std::uint8_t>& bytes, const UdpPeer& peer
   const ssize_t sent = sendto(fd_, bytes.data(), bytes.size(), 0,
                               reinterpret_cast<const sockaddr*>(&to), sizeof to);
   if (sent != static_cast<ssize_t>(bytes.size())) {
-    lastError_ = SystemError("cannot send to " + peer.Text());
-    return false;
+    return SystemError("cannot send to " + peer.Text());
   }
-  return true;
+  return Done();
 }
 
 }  // namespace kelvora::wsjtx

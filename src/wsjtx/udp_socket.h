@@ -8,8 +8,9 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <variant>
 #include <vector>
+
+#include "common/result.h"
 
 namespace kelvora::wsjtx {
 
@@ -32,14 +33,14 @@ struct Datagram {
 };
 
 // Checks an address given for --group or the settings: IPv4 in 224.0.0.0/4.
-// Returns the reason it is refused, or nothing.
-std::optional<std::string> CheckMulticastGroup(const std::string& group);
+// (kelvora::Status, the outcome, not WSJT-X's Status message.)
+kelvora::Status CheckMulticastGroup(const std::string& group);
 
 class UdpSocket {
  public:
   // The socket, or the reason it could not be opened (port in use, bad
   // group, ...).
-  static std::variant<UdpSocket, std::string> Open(const UdpOptions& options);
+  static Result<UdpSocket> Open(const UdpOptions& options);
 
   UdpSocket(UdpSocket&& other) noexcept;
   UdpSocket& operator=(UdpSocket&& other) noexcept;
@@ -51,13 +52,13 @@ class UdpSocket {
   int port() const { return port_; }
 
   // Waits up to `timeoutMs` for a datagram from an allowed sender; those
-  // from other hosts are counted and dropped.
+  // from other hosts are counted and dropped, and a failed read is tried
+  // again until the time is up.
   std::optional<Datagram> Receive(int timeoutMs);
-  // Sends to `peer`; false with the reason in lastError() on failure.
-  bool Send(const std::vector<std::uint8_t>& bytes, const UdpPeer& peer);
+  // Sends to `peer`.
+  kelvora::Status Send(const std::vector<std::uint8_t>& bytes, const UdpPeer& peer);
 
   std::uint64_t dropped() const { return dropped_; }
-  const std::string& lastError() const { return lastError_; }
 
  private:
   UdpSocket(int fd, int port, bool allowOtherHosts)
@@ -67,7 +68,6 @@ class UdpSocket {
   int port_ = 0;
   bool allowOtherHosts_ = false;
   std::uint64_t dropped_ = 0;
-  std::string lastError_;
 };
 
 }  // namespace kelvora::wsjtx

@@ -58,10 +58,9 @@ void WriteHeader(StreamWriter& out, std::uint32_t schema, MessageType type, cons
   out.Text(id);
 }
 
-// The message readers: each returns nothing when a field failed (the
-// reader holds the reason).
+// The message readers: each is refused with the first field that failed.
 
-std::optional<Heartbeat> ReadHeartbeat(StreamReader& in, std::string id) {
+Result<Heartbeat> ReadHeartbeat(StreamReader& in, std::string id) {
   Heartbeat message;
   message.id = std::move(id);
   // The maximum schema came with schema 3: a sender without it speaks 2.
@@ -70,9 +69,9 @@ std::optional<Heartbeat> ReadHeartbeat(StreamReader& in, std::string id) {
     return message;
   }
   const auto schema = in.UInt32("maximum schema");
-  const auto version = schema ? in.Text("version") : std::nullopt;
-  const auto revision = version ? in.Text("revision") : std::nullopt;
-  if (!revision) return std::nullopt;
+  const auto version = in.Text("version");
+  const auto revision = in.Text("revision");
+  if (!revision) return revision.failure();  // and so did any read before it
   message.maximumSchema = *schema;
   message.version = *version;
   message.revision = *revision;
@@ -80,13 +79,13 @@ std::optional<Heartbeat> ReadHeartbeat(StreamReader& in, std::string id) {
 }
 
 template <typename T>
-bool Read(std::optional<T> value, T& into) {
+bool Read(Result<T> value, T& into) {
   if (!value) return false;
   into = std::move(*value);
   return true;
 }
 
-std::optional<Status> ReadStatus(StreamReader& in, std::string id) {
+Result<Status> ReadStatus(StreamReader& in, std::string id) {
   Status s;
   s.id = std::move(id);
   const bool core =
@@ -99,20 +98,22 @@ std::optional<Status> ReadStatus(StreamReader& in, std::string id) {
       Read(in.Text("DX grid"), s.dxGrid) && Read(in.Bool("Tx watchdog"), s.txWatchdog) &&
       Read(in.Text("sub-mode"), s.subMode) && Read(in.Bool("fast mode"), s.fastMode) &&
       Read(in.UInt8("special operation mode"), s.specialOperation);
-  if (!core) return std::nullopt;
+  if (!core) return in.Outcome().failure();
   // Each later field is there whole or the datagram ends before it.
   if (in.remaining() == 0) return s;
-  if (!Read(in.UInt32("frequency tolerance"), s.frequencyToleranceHz)) return std::nullopt;
+  if (!Read(in.UInt32("frequency tolerance"), s.frequencyToleranceHz)) {
+    return in.Outcome().failure();
+  }
   if (in.remaining() == 0) return s;
-  if (!Read(in.UInt32("T/R period"), s.trPeriodSeconds)) return std::nullopt;
+  if (!Read(in.UInt32("T/R period"), s.trPeriodSeconds)) return in.Outcome().failure();
   if (in.remaining() == 0) return s;
-  if (!Read(in.Text("configuration name"), s.configurationName)) return std::nullopt;
+  if (!Read(in.Text("configuration name"), s.configurationName)) return in.Outcome().failure();
   if (in.remaining() == 0) return s;
-  if (!Read(in.Text("Tx message"), s.txMessage)) return std::nullopt;
+  if (!Read(in.Text("Tx message"), s.txMessage)) return in.Outcome().failure();
   return s;
 }
 
-std::optional<Configure> ReadConfigure(StreamReader& in, std::string id) {
+Result<Configure> ReadConfigure(StreamReader& in, std::string id) {
   Configure c;
   c.id = std::move(id);
   const bool ok =
@@ -121,8 +122,30 @@ std::optional<Configure> ReadConfigure(StreamReader& in, std::string id) {
       Read(in.UInt32("T/R period"), c.trPeriodSeconds) && Read(in.UInt32("Rx DF"), c.rxDfHz) &&
       Read(in.Text("DX call"), c.dxCall) && Read(in.Text("DX grid"), c.dxGrid) &&
       Read(in.Bool("generate messages"), c.generateMessages);
-  if (!ok) return std::nullopt;
+  if (!ok) return in.Outcome().failure();
   return c;
+}
+
+template <typename T>
+Result<Message> AsMessage(Result<T> read) {
+  if (!read) return read.failure();
+  return Message(std::move(*read));
+}
+
+// The message after the header, by its type.
+Result<Message> ReadMessage(StreamReader& in, std::uint32_t type, std::string instance) {
+  switch (static_cast<MessageType>(type)) {
+    case MessageType::Heartbeat:
+      return AsMessage(ReadHeartbeat(in, std::move(instance)));
+    case MessageType::Status:
+      return AsMessage(ReadStatus(in, std::move(instance)));
+    case MessageType::Close:
+      return Message(Close{std::move(instance)});
+    case MessageType::Configure:
+      return AsMessage(ReadConfigure(in, std::move(instance)));
+    default:
+      return Message(OtherMessage{type, std::move(instance)});
+  }
 }
 
 const char* TypeName(std::uint32_t type) {
@@ -179,133 +202,131 @@ void StreamWriter::DateTime(const StreamDateTime& value) {
 
 // ---- Reader ----
 
-void StreamReader::Fail(std::string reason) {
-  if (error_.empty()) error_ = std::move(reason);
+Failure StreamReader::Refuse(std::string reason) {
+  if (!failed_) failed_ = Fail(std::move(reason));
+  return *failed_;
 }
 
-std::optional<std::span<const std::uint8_t>> StreamReader::Take(std::size_t count,
-                                                                const char* field) {
-  if (!error_.empty()) return std::nullopt;
+kelvora::Status StreamReader::Outcome() const {
+  if (failed_) return *failed_;
+  return Done();
+}
+
+Result<std::span<const std::uint8_t>> StreamReader::Take(std::size_t count, const char* field) {
+  if (failed_) return *failed_;
   if (count > remaining()) {
-    Fail(std::string("the '") + field + "' field is cut short (" + std::to_string(count) +
-         " bytes needed, " + std::to_string(remaining()) + " left)");
-    return std::nullopt;
+    return Refuse(std::string("the '") + field + "' field is cut short (" + std::to_string(count) +
+                  " bytes needed, " + std::to_string(remaining()) + " left)");
   }
   const std::span<const std::uint8_t> taken = bytes_.subspan(position_, count);
   position_ += count;
   return taken;
 }
 
-std::optional<std::uint8_t> StreamReader::UInt8(const char* field) {
+Result<std::uint8_t> StreamReader::UInt8(const char* field) {
   const auto b = Take(1, field);
-  if (!b) return std::nullopt;
+  if (!b) return b.failure();
   return (*b)[0];
 }
 
-std::optional<std::uint32_t> StreamReader::UInt32(const char* field) {
+Result<std::uint32_t> StreamReader::UInt32(const char* field) {
   const auto b = Take(4, field);
-  if (!b) return std::nullopt;
+  if (!b) return b.failure();
   std::uint32_t value = 0;
   for (const std::uint8_t byte : *b) value = (value << 8) | byte;
   return value;
 }
 
-std::optional<std::int32_t> StreamReader::Int32(const char* field) {
+Result<std::int32_t> StreamReader::Int32(const char* field) {
   const auto value = UInt32(field);
-  if (!value) return std::nullopt;
+  if (!value) return value.failure();
   return static_cast<std::int32_t>(*value);
 }
 
-std::optional<std::uint64_t> StreamReader::UInt64(const char* field) {
+Result<std::uint64_t> StreamReader::UInt64(const char* field) {
   const auto b = Take(8, field);
-  if (!b) return std::nullopt;
+  if (!b) return b.failure();
   std::uint64_t value = 0;
   for (const std::uint8_t byte : *b) value = (value << 8) | byte;
   return value;
 }
 
-std::optional<std::int64_t> StreamReader::Int64(const char* field) {
+Result<std::int64_t> StreamReader::Int64(const char* field) {
   const auto value = UInt64(field);
-  if (!value) return std::nullopt;
+  if (!value) return value.failure();
   return static_cast<std::int64_t>(*value);
 }
 
-std::optional<bool> StreamReader::Bool(const char* field) {
+Result<bool> StreamReader::Bool(const char* field) {
   // QDataStream reads a bool as a byte, any non-zero value true.
   const auto value = UInt8(field);
-  if (!value) return std::nullopt;
+  if (!value) return value.failure();
   return *value != 0;
 }
 
-std::optional<double> StreamReader::Double(const char* field) {
+Result<double> StreamReader::Double(const char* field) {
   const auto value = UInt64(field);
-  if (!value) return std::nullopt;
+  if (!value) return value.failure();
   return std::bit_cast<double>(*value);
 }
 
-std::optional<Utf8> StreamReader::Text(const char* field) {
+Result<Utf8> StreamReader::Text(const char* field) {
   const std::size_t start = position_;
   const auto length = UInt32(field);
-  if (!length) return std::nullopt;
+  if (!length) return length.failure();
   if (*length == kUnset) return Utf8{};
   // The length is checked against what is left before anything is made.
   const auto bytes = Take(*length, field);
   if (!bytes) {
     position_ = start;
-    return std::nullopt;
+    return bytes.failure();
   }
   if (!IsValidUtf8(*bytes)) {
     position_ = start;
-    Fail(std::string("the '") + field + "' field is not UTF-8 text");
-    return std::nullopt;
+    return Refuse(std::string("the '") + field + "' field is not UTF-8 text");
   }
   return Utf8(std::string(bytes->begin(), bytes->end()));
 }
 
-std::optional<StreamTime> StreamReader::Time(const char* field) {
+Result<StreamTime> StreamReader::Time(const char* field) {
   const std::size_t start = position_;
   const auto msecs = UInt32(field);
-  if (!msecs) return std::nullopt;
+  if (!msecs) return msecs.failure();
   if (*msecs == kUnset) return StreamTime{};
   if (*msecs >= kMsecsPerDay) {
     position_ = start;
-    Fail(std::string("the '") + field + "' field is no time of day (" + std::to_string(*msecs) +
-         " ms)");
-    return std::nullopt;
+    return Refuse(std::string("the '") + field + "' field is no time of day (" +
+                  std::to_string(*msecs) + " ms)");
   }
   return StreamTime{*msecs};
 }
 
-std::optional<StreamDateTime> StreamReader::DateTime(const char* field) {
+Result<StreamDateTime> StreamReader::DateTime(const char* field) {
   const std::size_t start = position_;
+  // A date-time is read whole or not at all.
+  const auto refused = [this, start](Failure failure) {
+    position_ = start;
+    return failure;
+  };
   StreamDateTime value;
   const auto day = Int64(field);
-  const auto time = day ? Time(field) : std::nullopt;
-  const auto specByte = time ? UInt8(field) : std::nullopt;
-  if (!specByte) {
-    position_ = start;
-    return std::nullopt;
-  }
+  const auto time = Time(field);
+  const auto specByte = UInt8(field);
+  if (!specByte) return refused(specByte.failure());  // and so did any read before it
   value.julianDay = *day;
   value.time = *time;
   if (*specByte > kTimeZoneSpec) {
-    position_ = start;
-    Fail(std::string("the '") + field + "' field has an unknown TimeSpec " +
-         std::to_string(*specByte));
-    return std::nullopt;
+    return refused(Refuse(std::string("the '") + field + "' field has an unknown TimeSpec " +
+                          std::to_string(*specByte)));
   }
   if (*specByte == kTimeZoneSpec) {
-    position_ = start;
-    Fail(std::string("the '") + field + "' field is in a named time zone, which is not read");
-    return std::nullopt;
+    return refused(Refuse(std::string("the '") + field +
+                          "' field is in a named time zone, which is not read"));
   }
   value.timeSpec = static_cast<TimeSpec>(*specByte);
   if (value.timeSpec == TimeSpec::OffsetFromUtc) {
     const auto offset = Int32(field);
-    if (!offset) {
-      position_ = start;
-      return std::nullopt;
-    }
+    if (!offset) return refused(offset.failure());
     value.offsetSeconds = *offset;
   }
   return value;
@@ -313,59 +334,27 @@ std::optional<StreamDateTime> StreamReader::DateTime(const char* field) {
 
 // ---- Messages ----
 
-DecodeResult Decode(std::span<const std::uint8_t> datagram) {
-  DecodeResult result;
+Result<Decoded> Decode(std::span<const std::uint8_t> datagram) {
   StreamReader in(datagram);
   const auto magic = in.UInt32("magic number");
-  if (!magic) {
-    result.error = "not a WSJT-X message: " + std::to_string(datagram.size()) + " bytes";
-    return result;
-  }
+  if (!magic) return Fail("not a WSJT-X message: " + std::to_string(datagram.size()) + " bytes");
   if (*magic != kMagic) {
     char text[16];
     std::snprintf(text, sizeof text, "%08x", *magic);
-    result.error = std::string("not a WSJT-X message: magic number 0x") + text;
-    return result;
+    return Fail(std::string("not a WSJT-X message: magic number 0x") + text);
   }
   // An unknown schema may lay out everything after it differently.
   const auto schema = in.UInt32("schema");
   if (schema && (*schema < kLowestSchema || *schema > kHighestSchema)) {
-    result.error = "WSJT-X message in unknown schema " + std::to_string(*schema) +
-                   " (known: " + std::to_string(kLowestSchema) + " to " +
-                   std::to_string(kHighestSchema) + ")";
-    return result;
+    return Fail("WSJT-X message in unknown schema " + std::to_string(*schema) + " (known: " +
+                std::to_string(kLowestSchema) + " to " + std::to_string(kHighestSchema) + ")");
   }
-  const auto type = schema ? in.UInt32("message type") : std::nullopt;
-  const auto id = type ? in.Text("Id") : std::nullopt;
-  if (!id) {
-    result.error = "WSJT-X message header: " + in.error();
-    return result;
-  }
-  std::string instance = TextOf(*id);
-  std::optional<Message> message;
-  switch (static_cast<MessageType>(*type)) {
-    case MessageType::Heartbeat:
-      if (auto m = ReadHeartbeat(in, std::move(instance))) message = std::move(*m);
-      break;
-    case MessageType::Status:
-      if (auto m = ReadStatus(in, std::move(instance))) message = std::move(*m);
-      break;
-    case MessageType::Close:
-      message = Close{std::move(instance)};
-      break;
-    case MessageType::Configure:
-      if (auto m = ReadConfigure(in, std::move(instance))) message = std::move(*m);
-      break;
-    default:
-      message = OtherMessage{*type, std::move(instance)};
-      break;
-  }
-  if (!message) {
-    result.error = std::string("WSJT-X ") + TypeName(*type) + ": " + in.error();
-    return result;
-  }
-  result.decoded = Decoded{*schema, std::move(*message)};
-  return result;
+  const auto type = in.UInt32("message type");
+  const auto id = in.Text("Id");
+  if (!id) return Fail("WSJT-X message header: " + id.reason());  // or any read before it
+  Result<Message> message = ReadMessage(in, *type, TextOf(*id));
+  if (!message) return Fail(std::string("WSJT-X ") + TypeName(*type) + ": " + message.reason());
+  return Decoded{*schema, std::move(*message)};
 }
 
 std::vector<std::uint8_t> Encode(const Heartbeat& message, std::uint32_t schema) {

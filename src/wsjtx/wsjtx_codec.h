@@ -20,6 +20,8 @@
 #include <variant>
 #include <vector>
 
+#include "common/result.h"
+
 namespace kelvora::wsjtx {
 
 inline constexpr std::uint32_t kMagic = 0xadbccbda;
@@ -127,13 +129,8 @@ struct Decoded {
   Message message;
 };
 
-// A message, or the reason the datagram was refused.
-struct DecodeResult {
-  std::optional<Decoded> decoded;
-  std::string error;
-};
-
-DecodeResult Decode(std::span<const std::uint8_t> datagram);
+// A message, or refused with the reason.
+Result<Decoded> Decode(std::span<const std::uint8_t> datagram);
 
 // The datagrams, written in `schema` (kLowestSchema..kHighestSchema).
 std::vector<std::uint8_t> Encode(const Heartbeat& message, std::uint32_t schema = kDefaultSchema);
@@ -184,35 +181,39 @@ class StreamWriter {
   std::vector<std::uint8_t> bytes_;
 };
 
-// Reads fields off a datagram. A read that would pass its end fails, leaves
-// the position where it was and names the field in error().
+// Reads fields off a datagram. A read that would pass its end, or finds no
+// value of its kind, is refused with the field's name and leaves the
+// position where it was. Once a read failed every later one fails with the
+// same reason, so a message's fields can be read in a row and checked once.
 class StreamReader {
  public:
   explicit StreamReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
 
-  std::optional<std::uint8_t> UInt8(const char* field);
-  std::optional<std::uint32_t> UInt32(const char* field);
-  std::optional<std::int32_t> Int32(const char* field);
-  std::optional<std::uint64_t> UInt64(const char* field);
-  std::optional<std::int64_t> Int64(const char* field);
-  std::optional<bool> Bool(const char* field);
-  std::optional<double> Double(const char* field);
-  // The outer optional is the read; the inner one the null marker. Text
-  // that is not valid UTF-8 is refused.
-  std::optional<Utf8> Text(const char* field);
-  std::optional<StreamTime> Time(const char* field);
-  std::optional<StreamDateTime> DateTime(const char* field);
+  Result<std::uint8_t> UInt8(const char* field);
+  Result<std::uint32_t> UInt32(const char* field);
+  Result<std::int32_t> Int32(const char* field);
+  Result<std::uint64_t> UInt64(const char* field);
+  Result<std::int64_t> Int64(const char* field);
+  Result<bool> Bool(const char* field);
+  Result<double> Double(const char* field);
+  // The value's optional is the null marker. Text that is not valid UTF-8
+  // is refused.
+  Result<Utf8> Text(const char* field);
+  Result<StreamTime> Time(const char* field);
+  Result<StreamDateTime> DateTime(const char* field);
 
   std::size_t remaining() const { return bytes_.size() - position_; }
-  const std::string& error() const { return error_; }
+  // Done while every read succeeded, else the first failure.
+  kelvora::Status Outcome() const;
 
  private:
-  std::optional<std::span<const std::uint8_t>> Take(std::size_t count, const char* field);
-  void Fail(std::string reason);
+  Result<std::span<const std::uint8_t>> Take(std::size_t count, const char* field);
+  // Keeps the first failure and hands it back.
+  Failure Refuse(std::string reason);
 
   std::span<const std::uint8_t> bytes_;
   std::size_t position_ = 0;
-  std::string error_;
+  std::optional<Failure> failed_;
 };
 
 }  // namespace kelvora::wsjtx

@@ -83,6 +83,18 @@ TEST(RotatorTracker, WaitsAtTheAzimuthOfTheNextRise) {
   }
 }
 
+TEST(RotatorTracker, RefusesToMoveWhenTheTargetHasNoPosition) {
+  // 2150-01-01 00:00 UTC: past the years of both the accurate and the
+  // standard moon.
+  constexpr std::int64_t k2150 = 5680281600;
+  RotatorTracker tracker(RotatorSetup{}, RotatorTarget{}, kHouston);
+  const TrackerStep step = tracker.Step(k2150, std::nullopt);
+  EXPECT_FALSE(step.target);
+  EXPECT_EQ(step.decision.action, ControlAction::Refuse);
+  EXPECT_EQ(step.decision.reason, ControlReason::NoPosition);
+  EXPECT_EQ(step.status, "Moon has no position now");
+}
+
 TEST(RotatorTracker, FollowsAWholePassWithinTheDeadband) {
   // A southern pass on a 0-450 rotator with a 1 degree deadband, stepped
   // every 10 s from rise to set as the window would, the rotator arriving at
@@ -222,9 +234,8 @@ TEST(RotatorSessionRotctld, ResumesTrackingAfterTheDaemonRestarts) {
   // The restarted simulator is back at 0, 0: only a move sent afresh after
   // the reconnection brings the antenna on target again.
   testing::HamlibDaemon daemon("rotctld", testing::FreeLoopbackPort());
-  std::string why;
-  const auto target = ParseTargetText("azel:9,4", &why);
-  ASSERT_TRUE(target) << why;
+  const auto target = ParseTargetText("azel:9,4");
+  ASSERT_TRUE(target) << target.reason();
   RotatorSession session({"127.0.0.1", daemon.Port()}, RotatorSetup{}, *target, kHouston,
                          {1000ms, 1500ms, 50ms});
   session.Track();

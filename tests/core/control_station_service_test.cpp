@@ -78,7 +78,7 @@ TEST(StationServiceRotctld, HandMoveIsCommandedBackWithinTwoPeriods) {
   testing::HamlibDaemon daemon("rotctld", testing::FreeLoopbackPort());
   TrackerModel model;
   StationService service(model, FixedTarget(daemon.Port(), 30, 20), kQuick);
-  ASSERT_FALSE(service.Track());
+  ASSERT_TRUE(service.Track().ok());
   ASSERT_TRUE(RunPeriods(service, OnTarget)) << service.Rotator().status;
   const std::uint64_t moves = service.Rotator().movesSent;
 
@@ -108,7 +108,7 @@ TEST(StationServiceRotctld, HomeChangeIsFollowedAtTheNextPeriod) {
   config.rotator.port = daemon.Port();
   config.rotator.setup.refraction = false;
   StationService service(model, config, kQuick);
-  ASSERT_FALSE(service.Track());
+  ASSERT_TRUE(service.Track().ok());
   const RotatorReport before = service.RotatorPeriod(k2024Mar1);
   model.home.latitude = -33.87;  // Sydney
   model.home.longitude = -151.21;
@@ -143,7 +143,7 @@ TEST(StationServiceRotctld, StopPressedWhileTheDaemonIsFrozenReachesItAfterwards
   testing::HamlibDaemon daemon("rotctld", testing::FreeLoopbackPort());
   TrackerModel model;
   StationService service(model, FixedTarget(daemon.Port(), 250, 60), kQuick);
-  ASSERT_FALSE(service.Track());
+  ASSERT_TRUE(service.Track().ok());
   ASSERT_TRUE(RunPeriods(service, [](const RotatorReport& r) { return r.movesSent > 0; }));
   ASSERT_EQ(::kill(daemon.Pid(), SIGSTOP), 0);
   // The signal takes a moment to land: press Stop only once the daemon is
@@ -174,7 +174,7 @@ TEST(StationServiceFaults, StalledAndParkedOnlyWhenTheyAre) {
   config.rotator.parkWithController = false;
   config.rotator.parkPosition = {50, 40};
   StationService service(model, config, kQuick);
-  ASSERT_FALSE(service.Track());
+  ASSERT_TRUE(service.Track().ok());
   ASSERT_TRUE(RunPeriods(service, [](const RotatorReport& r) { return r.state == RotatorState::Moving; }));
   EXPECT_TRUE(RunPeriods(service, [](const RotatorReport& r) {
     return r.state == RotatorState::Stalled;
@@ -183,13 +183,13 @@ TEST(StationServiceFaults, StalledAndParkedOnlyWhenTheyAre) {
   EXPECT_GE(service.Rotator().movesSent, 3u);
 
   // A park position it never reaches: parking, never parked.
-  ASSERT_FALSE(service.Park());
+  ASSERT_TRUE(service.Park().ok());
   RunPeriods(service, [](const RotatorReport&) { return false; }, 1500ms);
   EXPECT_EQ(service.Rotator().status, "parking");
   // The controller's own park: parked once the reading stands still.
   config.rotator.parkWithController = true;
-  ASSERT_FALSE(service.Apply(config));
-  ASSERT_FALSE(service.Park());
+  ASSERT_TRUE(service.Apply(config).ok());
+  ASSERT_TRUE(service.Park().ok());
   EXPECT_TRUE(RunPeriods(service, [](const RotatorReport& r) { return r.state == RotatorState::Parked; },
                   5s));
   EXPECT_EQ(service.Rotator().status, "parked");
@@ -198,7 +198,7 @@ TEST(StationServiceFaults, StalledAndParkedOnlyWhenTheyAre) {
 TEST(StationServiceFaults, NoConnectionMeansNothingIsKnown) {
   TrackerModel model;
   StationService service(model, FixedTarget(testing::FreeLoopbackPort(), 100, 30), kQuick);
-  ASSERT_FALSE(service.Track());
+  ASSERT_TRUE(service.Track().ok());
   ASSERT_TRUE(RunPeriods(service, [](const RotatorReport& r) {
     return r.link.state == LinkState::NotConnected;
   }));
@@ -242,10 +242,9 @@ TEST(StationConfigFile, ReadsTheWindowsIniWithOneSetOfLimits) {
            "fixedDuringTransmit=true\nmethod=moon\nstepHz=7\n\n[rotator]\nthreshold=25\n"
            "period=0.5\nstallSeconds=20\nrefraction=0\n";
   }
-  std::string why;
-  const auto values = ReadIniFile(path, &why);
+  const auto values = ReadIniFile(path);
   std::filesystem::remove(path);
-  ASSERT_TRUE(values) << why;
+  ASSERT_TRUE(values) << values.reason();
   std::vector<std::string> problems;
   const StationConfig c = StationConfigFromValues(*values, &problems);
   EXPECT_EQ(c.radio.host, "rig.local");
@@ -265,8 +264,9 @@ TEST(StationConfigFile, ReadsTheWindowsIniWithOneSetOfLimits) {
   // What is written reads back the same.
   EXPECT_EQ(StationConfigValues(StationConfigFromValues(StationConfigValues(c), nullptr)),
             StationConfigValues(c));
-  EXPECT_FALSE(ReadIniFile(path, &why));
-  EXPECT_NE(why.find("cannot read"), std::string::npos);
+  const auto missing = ReadIniFile(path);
+  ASSERT_FALSE(missing);
+  EXPECT_NE(missing.reason().find("cannot read"), std::string::npos);
 }
 
 }  // namespace

@@ -22,11 +22,11 @@ std::uint32_t ReadBackType(const wsjtx::Decoded& decoded) {
         if constexpr (std::is_same_v<T, wsjtx::OtherMessage>) {
           return message.type;
         } else {
-          const wsjtx::DecodeResult again = wsjtx::Decode(wsjtx::Encode(message, decoded.schema));
-          Check(again.decoded.has_value());
-          Check(std::holds_alternative<T>(again.decoded->message));
-          Check(std::get<T>(again.decoded->message).id == message.id);
-          return static_cast<std::uint32_t>(again.decoded->message.index());
+          const auto again = wsjtx::Decode(wsjtx::Encode(message, decoded.schema));
+          Check(again.ok());
+          Check(std::holds_alternative<T>(again->message));
+          Check(std::get<T>(again->message).id == message.id);
+          return static_cast<std::uint32_t>(again->message.index());
         }
       },
       decoded.message);
@@ -36,13 +36,12 @@ std::uint32_t ReadBackType(const wsjtx::Decoded& decoded) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::span<const std::uint8_t> datagram(data, size);
-  const wsjtx::DecodeResult result = wsjtx::Decode(datagram);
-  Check(result.decoded.has_value() == result.error.empty());
-  if (result.decoded) {
-    Check(result.decoded->schema >= wsjtx::kLowestSchema &&
-          result.decoded->schema <= wsjtx::kHighestSchema);
-    ReadBackType(*result.decoded);
-    if (const auto* status = std::get_if<wsjtx::Status>(&result.decoded->message)) {
+  const auto result = wsjtx::Decode(datagram);
+  Check(result || !result.reason().empty());
+  if (result) {
+    Check(result->schema >= wsjtx::kLowestSchema && result->schema <= wsjtx::kHighestSchema);
+    ReadBackType(*result);
+    if (const auto* status = std::get_if<wsjtx::Status>(&result->message)) {
       // Nothing read can be longer than the datagram it came from.
       Check(wsjtx::TextOf(status->dxCall).size() < size);
       Check(wsjtx::TextOf(status->txMessage).size() < size);
@@ -51,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   wsjtx::StreamReader reader(datagram);
   while (reader.remaining() > 0) {
     const std::size_t before = reader.remaining();
-    if (!reader.DateTime("date-time")) {
-      Check(!reader.error().empty());
+    if (const auto when = reader.DateTime("date-time"); !when) {
+      Check(!when.reason().empty());
       Check(reader.remaining() == before);
       break;
     }

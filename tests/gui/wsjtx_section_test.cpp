@@ -66,11 +66,13 @@ class WsjtxSectionTest : public ::testing::Test {
     // The link's options live in the station-control store, moved here.
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder.path());
     auto opened = wsjtx::UdpSocket::Open(wsjtx::UdpOptions{});
-    ASSERT_TRUE(std::holds_alternative<wsjtx::UdpSocket>(opened));
-    wsjtxSide = std::make_unique<wsjtx::UdpSocket>(std::move(std::get<wsjtx::UdpSocket>(opened)));
-    auto probe = wsjtx::UdpSocket::Open(wsjtx::UdpOptions{});
-    port = std::get<wsjtx::UdpSocket>(probe).port();
-    probe = std::string();
+    ASSERT_TRUE(opened) << opened.reason();
+    wsjtxSide = std::make_unique<wsjtx::UdpSocket>(std::move(*opened));
+    {
+      const auto probe = wsjtx::UdpSocket::Open(wsjtx::UdpOptions{});  // closed at once
+      ASSERT_TRUE(probe) << probe.reason();
+      port = probe->port();
+    }
     QSettings store(folder.filePath(QStringLiteral("Kelvora/station-control.ini")),
                     QSettings::IniFormat);
     store.setValue(QStringLiteral("wsjtx/port"), port);
@@ -168,9 +170,9 @@ TEST_F(WsjtxSectionTest, SendToWsjtxReachesTheInstanceHeard) {
   Send(status);
   std::optional<wsjtx::Datagram> request;
   ASSERT_TRUE(WaitFor([&] { return (request = wsjtxSide->Receive(0)).has_value(); }));
-  const wsjtx::DecodeResult decoded = wsjtx::Decode(request->bytes);
-  ASSERT_TRUE(decoded.decoded) << decoded.error;
-  const auto& configure = std::get<wsjtx::Configure>(decoded.decoded->message);
+  const auto decoded = wsjtx::Decode(request->bytes);
+  ASSERT_TRUE(decoded) << decoded.reason();
+  const auto& configure = std::get<wsjtx::Configure>(decoded->message);
   EXPECT_EQ(configure.id, "WSJT-X - test");
   EXPECT_EQ(configure.dxCall, "DL7APV");
   EXPECT_EQ(configure.dxGrid, "JO62QM");
@@ -183,8 +185,8 @@ TEST_F(WsjtxSectionTest, SendToWsjtxReachesTheInstanceHeard) {
                   .contains(QStringLiteral("sent to WSJT-X - test")));
   ASSERT_TRUE(WaitFor([&] { return (request = wsjtxSide->Receive(0)).has_value(); }));
   const auto again = wsjtx::Decode(request->bytes);
-  ASSERT_TRUE(again.decoded);
-  EXPECT_EQ(std::get<wsjtx::Configure>(again.decoded->message).dxCall, "");  // WSJT-X keeps its own
+  ASSERT_TRUE(again);
+  EXPECT_EQ(std::get<wsjtx::Configure>(again->message).dxCall, "");  // WSJT-X keeps its own
 }
 
 TEST_F(WsjtxSectionTest, SendButtonsOfThePlannerAndStation2) {
@@ -193,9 +195,9 @@ TEST_F(WsjtxSectionTest, SendButtonsOfThePlannerAndStation2) {
   const auto nextRequest = [this]() -> std::optional<wsjtx::Configure> {
     std::optional<wsjtx::Datagram> datagram;
     if (!WaitFor([&] { return (datagram = wsjtxSide->Receive(0)).has_value(); })) return {};
-    const wsjtx::DecodeResult decoded = wsjtx::Decode(datagram->bytes);
-    if (!decoded.decoded) return {};
-    return std::get<wsjtx::Configure>(decoded.decoded->message);
+    const auto decoded = wsjtx::Decode(datagram->bytes);
+    if (!decoded) return {};
+    return std::get<wsjtx::Configure>(decoded->message);
   };
 
   SetStationAt(model, "EM12OV");
