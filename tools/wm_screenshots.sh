@@ -48,7 +48,7 @@ for manager in $managers; do
   program=$!
   window=""
   for _ in $(seq 50); do
-    window=$(DISPLAY=$display xdotool search --name '^Kelvora Win$' 2>/dev/null | head -n 1 || true)
+    window=$(DISPLAY=$display xdotool search --onlyvisible --name '^Kelvora Win$' 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && break
     sleep 0.2
   done
