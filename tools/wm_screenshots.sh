@@ -2,16 +2,20 @@
 # Opens the window program's dialogs and message boxes under a real X server
 # with a window manager and saves a screenshot of each, for a person to look
 # at the title bars: a title that fits, no minimise or maximise button on a
-# dialog, a close button only where the dialog has one.
+# dialog, a close button only where the dialog has one. Two rules of the
+# managers themselves stay whatever the program asks: openbox 3.6 keeps a
+# minimise button, and an inert maximise beside it, on every dialog (see
+# gui/ui/window_decorations.h), and fluxbox 1.3 a close button on every window.
 #
 #   tools/wm_screenshots.sh [KELVORA_BINARY] [OUTPUT_FOLDER] [WINDOW_MANAGER...]
 #
 # Defaults: build/gui/kelvora, build/wm-screenshots, "openbox fluxbox". Each
-# window manager runs on its own Xvfb display with the program's data and
-# settings in a scratch folder (so no file of the user is touched). Besides
-# MANAGER_NAME.png (the whole screen) it saves MANAGER_NAME_frame.png (the
-# window in front, with its frame, at twice the size) and MANAGER_hints.txt
-# (the hints each window carries and the actions the manager allows it).
+# window manager runs on its own Xvfb display, with its settings and the
+# program's data and settings in a scratch folder (so no file of the user is
+# touched and the managers keep their defaults). Besides MANAGER_NAME.png
+# (the whole screen) it saves MANAGER_NAME_frame.png (the window in front,
+# with its frame, at twice the size) and MANAGER_hints.txt (the hints each
+# window carries and the actions the manager allows it).
 # Needs Xvfb, xdotool, xwininfo, xprop and ImageMagick; a window manager that
 # is not installed is skipped with a note. Everything started here is stopped
 # by its process id.
@@ -40,7 +44,8 @@ for manager in $managers; do
     DISPLAY=$display xdotool getdisplaygeometry >/dev/null 2>&1 && break
     sleep 0.1
   done
-  DISPLAY=$display "$manager" >/dev/null 2>&1 &
+  # The manager with its own default settings, written to the scratch folder.
+  HOME="$scratch" XDG_CONFIG_HOME="$scratch/wm" DISPLAY=$display "$manager" >/dev/null 2>&1 &
   wm=$!
   sleep 1.5
   (cd "$scratch" && DISPLAY=$display QT_QPA_PLATFORM=xcb XDG_CONFIG_HOME="$scratch/config" \
