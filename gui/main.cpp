@@ -20,6 +20,7 @@
 #include "ui/program.h"
 #include "ui/display_probe.h"
 #include "ui/tracker_dialog.h"
+#include "ui/window_decorations.h"
 
 namespace {
 
@@ -47,7 +48,9 @@ bool EnterUserFolder() {
   }
   if (failure.isEmpty()) return true;
   std::cerr << "kelvora: " << failure.toStdString() << '\n';
-  QMessageBox::critical(nullptr, QString::fromLatin1(kelvora::gui::kProgramName), failure);
+  // No window exists yet to own the box.
+  kelvora::gui::ShowMessageBox(nullptr, QMessageBox::Critical,
+                               QString::fromLatin1(kelvora::gui::kProgramName), failure);
   return false;
 }
 

@@ -25,6 +25,7 @@ QLabel* AddLabel(QWidget* parent, const QString& text, const QRect& rect) {
 }  // namespace
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+  setWindowFlags(FixedDialogFlags(/*closeBox=*/true));
   setWindowTitle(QString::fromUtf8(kAboutTitle));
   // The template's face at 8 points (11 pixels at 96 dots per inch); where
   // it is missing, faces of the same widths keep the texts in their boxes.

@@ -28,6 +28,7 @@
 #include "ui/dialog_units.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/program.h"
+#include "ui/window_decorations.h"
 
 namespace kelvora::gui {
 
@@ -58,12 +59,7 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
   if (options_.settingsFolder.isEmpty()) options_.settingsFolder = QDir::currentPath();
   if (!options_.showMessage) {
     options_.showMessage = [this](const QString& text) {
-      QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8(kProgramName), text, QMessageBox::Ok,
-                      this);
-      // A title and a close button only, as the dialogs have.
-      box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                         Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-      box.exec();
+      ShowMessageBox(this, QMessageBox::NoIcon, QString::fromUtf8(kProgramName), text);
     };
   }
 

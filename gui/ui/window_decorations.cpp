@@ -1,5 +1,6 @@
 #include "ui/window_decorations.h"
 
+#include <QEvent>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QString>
@@ -28,6 +29,40 @@ constexpr std::uint32_t kDecorMenu = 1u << 4;
 
 constexpr const char* kMotifHintsAtom = "_MOTIF_WM_HINTS";
 constexpr const char* kTitleFittedProperty = "kelvoraTitleFitted";
+
+// Writes FixedDialogHints(closeBox) to the window of `dialog` on X11.
+void WriteMotifHints(QWidget* dialog, bool closeBox) {
+  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+  if (x11 == nullptr || x11->connection() == nullptr) return;
+  xcb_connection_t* connection = x11->connection();
+  const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(
+      connection, 0, static_cast<std::uint16_t>(std::strlen(kMotifHintsAtom)), kMotifHintsAtom);
+  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+  if (reply == nullptr) return;
+  const xcb_atom_t atom = reply->atom;
+  std::free(reply);
+
+  const MotifHints hints = FixedDialogHints(closeBox);
+  const std::uint32_t words[5] = {hints.flags, hints.functions, hints.decorations,
+                                  static_cast<std::uint32_t>(hints.inputMode), hints.status};
+  xcb_change_property(connection, XCB_PROP_MODE_REPLACE,
+                      static_cast<xcb_window_t>(dialog->winId()), atom, atom, 32, 5, words);
+  xcb_flush(connection);
+}
+
+// Qt writes the Motif hints of a message box while it can still be resized
+// (its layout fixes the size only when it is shown), so they would offer a
+// resize; they are written again as the box is shown, before it is mapped.
+class MessageBoxHints : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+      WriteMotifHints(static_cast<QWidget*>(watched), /*closeBox=*/true);
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
 
 // Widens `dialog` once so its title shows whole. The content stays where its
 // template puts it (some dialogs paint beside their controls at fixed
@@ -58,24 +93,26 @@ MotifHints FixedDialogHints(bool closeBox) {
   return hints;
 }
 
+Qt::WindowFlags FixedDialogFlags(bool closeBox) {
+  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+  if (closeBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+  return flags;
+}
+
 void ApplyFixedDialogDecorations(QWidget* dialog, bool closeBox) {
   auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
   if (x11 == nullptr || x11->connection() == nullptr) return;
   FitTitle(dialog);
-  xcb_connection_t* connection = x11->connection();
-  const xcb_intern_atom_cookie_t cookie = xcb_intern_atom(
-      connection, 0, static_cast<std::uint16_t>(std::strlen(kMotifHintsAtom)), kMotifHintsAtom);
-  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
-  if (reply == nullptr) return;
-  const xcb_atom_t atom = reply->atom;
-  std::free(reply);
+  WriteMotifHints(dialog, closeBox);
+}
 
-  const MotifHints hints = FixedDialogHints(closeBox);
-  const std::uint32_t words[5] = {hints.flags, hints.functions, hints.decorations,
-                                  static_cast<std::uint32_t>(hints.inputMode), hints.status};
-  xcb_change_property(connection, XCB_PROP_MODE_REPLACE,
-                      static_cast<xcb_window_t>(dialog->winId()), atom, atom, 32, 5, words);
-  xcb_flush(connection);
+void ShowMessageBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption,
+                    const QString& text) {
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  box.setWindowFlags(FixedDialogFlags(/*closeBox=*/true));
+  MessageBoxHints hints;
+  box.installEventFilter(&hints);
+  box.exec();
 }
 
 }  // namespace kelvora::gui

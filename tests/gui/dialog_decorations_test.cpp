@@ -1,7 +1,9 @@
-// The small dialogs: fixed size, no minimise or maximise button, and a close
-// box only on the dialogs whose caption has a system menu.
+// The small dialogs and message boxes: fixed size, no minimise or maximise
+// button, and a close box only on the dialogs whose caption has a system menu.
 #include <QDialog>
 #include <QFontMetrics>
+#include <QMessageBox>
+#include <QWindow>
 
 #include "gui_test_support.h"
 #include "help/help_dialog.h"
@@ -62,8 +64,11 @@ TEST(DialogDecorations, TitleFitWidthShowsTheWholeTitle) {
   EXPECT_EQ(TitleFitWidth(metrics, QStringLiteral("Setup Data"), 600), 600);
 }
 
-// Every dialog the menu opens, as it is on the screen.
-TEST_F(WindowTest, DialogsAreFixedWithoutMinimiseOrMaximise) {
+// Every dialog the menu opens, and a message box, as they are on the screen:
+// fixed, owned by the main window (a transient of it), no minimise or
+// maximise button.
+TEST_F(WindowTest, DialogsAndMessageBoxesAreFixedTransientsWithoutMinimiseOrMaximise) {
+  constexpr int kMessageBox = -1;
   struct Row {
     const char* name;
     int command;
@@ -71,23 +76,34 @@ TEST_F(WindowTest, DialogsAreFixedWithoutMinimiseOrMaximise) {
   } rows[] = {
       {"setup", kCmdPrimarySetup, true},   {"eme_dir", kCmdEmeDir, true},
       {"star_data", kCmdOtherStar, false}, {"station2", kCmdStation2, false},
-      {"about", kCmdAbout, true},
+      {"about", kCmdAbout, true},          {"message_box", kMessageBox, true},
   };
+  dialog->show();
   for (const Row& r : rows) {
     Qt::WindowFlags flags;
     bool fixed = false;
     bool seen = false;
+    bool transient = false;
     QTimer::singleShot(0, [&] {
       QWidget* shown = QApplication::activeModalWidget();
       if (shown == nullptr || shown == dialog.get()) return;
       seen = true;
       flags = shown->windowFlags();
       fixed = shown->minimumSize() == shown->maximumSize();
+      transient = shown->windowHandle() != nullptr &&
+                  shown->windowHandle()->transientParent() == dialog->windowHandle();
       shown->close();
     });
-    dialog->RunCommand(r.command);
+    if (r.command == kMessageBox) {
+      ShowMessageBox(dialog.get(), QMessageBox::Warning, QStringLiteral("Kelvora Win"),
+                     QStringLiteral("Please enter a number."));
+    } else {
+      dialog->RunCommand(r.command);
+    }
     ASSERT_TRUE(seen) << r.name;
     EXPECT_TRUE(fixed) << r.name;
+    EXPECT_TRUE(transient) << r.name;
+    EXPECT_TRUE(flags.testFlag(Qt::Dialog)) << r.name;
     EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint)) << r.name;
     EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint)) << r.name;
     EXPECT_EQ(flags.testFlag(Qt::WindowCloseButtonHint), r.closeBox) << r.name;

@@ -102,9 +102,7 @@ QString FormatFieldNumber(double value) {
 FormDialog::FormDialog(QWidget* parent, const QString& title, int widthUnits, int heightUnits,
                        bool closeBox, const QString& fontFamily)
     : QDialog(parent), closeBox_(closeBox) {
-  Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-  if (closeBox) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-  setWindowFlags(flags);
+  setWindowFlags(FixedDialogFlags(closeBox));
   setWindowTitle(title);
   // 8 points at 96 dots per inch is 11 pixels. Where the template's face is
   // missing, its metric twins keep the texts inside their rectangles.
@@ -116,12 +114,7 @@ FormDialog::FormDialog(QWidget* parent, const QString& title, int widthUnits, in
   setFont(font);
   setFixedSize(DialogRect(kSansSerifDialogScale, 0, 0, widthUnits, heightUnits).size());
   messageHook_ = [this](QMessageBox::Icon icon, const QString& caption, const QString& text) {
-    QMessageBox box(icon, caption, text, QMessageBox::Ok, this);
-    // A title and a close button, as the dialogs have: no minimise or
-    // maximise for a message that waits for its OK.
-    box.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    box.exec();
+    ShowMessageBox(this, icon, caption, text);
   };
 }
 
