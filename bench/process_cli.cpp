@@ -1,10 +1,12 @@
 // What one `kelvora-cli tick` process costs from exec to exit: the CPU time
 // of the process (user + system, from wait4) and its peak resident memory.
 //
-// The peak is read from /proc/<pid>/status (VmHWM) at the moment the process
-// exits, caught with ptrace's exit event. wait4's ru_maxrss cannot be used:
-// the kernel carries the forking parent's peak across exec, so every child
-// of this program would report this program's size.
+// The child is started with vfork, so that copying and freeing this
+// program's page tables is not charged to it. Its peak is read from
+// /proc/<pid>/status (VmHWM) at the moment it exits, caught with ptrace's
+// exit event. wait4's ru_maxrss cannot be used: the kernel carries the
+// parent's peak across exec, so every child of this program would report
+// this program's size.
 #include <benchmark/benchmark.h>
 
 #include <fcntl.h>
@@ -40,8 +42,8 @@ long PeakResidentKiB(pid_t pid) {
 }
 
 ProcessCost RunOnce(const std::string& clock, const std::string& home) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
+  const pid_t pid = ::vfork();
+  if (pid == 0) {  // only system calls until exec: the parent's memory is shared
     const int devNull = ::open("/dev/null", O_WRONLY);
     ::dup2(devNull, 1);
     ::ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
