@@ -146,8 +146,8 @@ std::optional<DopplerFigures> FiguresAt(const Stations& stations, std::int64_t u
     return accurate ? AccurateMoonRangeRates(stations.home, stations.dx, at)
                     : StandardMoonRangeRates(stations.home, stations.dx, at);
   };
-  std::optional<MoonRangeRates> now = rates(utc);
-  std::optional<MoonRangeRates> then = rates(other);
+  Result<MoonRangeRates> now = rates(utc);
+  Result<MoonRangeRates> then = rates(other);
   if (accurate && (!now || !then)) {
     now = StandardMoonRangeRates(stations.home, stations.dx, utc);
     then = StandardMoonRangeRates(stations.home, stations.dx, other);
@@ -184,7 +184,8 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
 
   json methods = json::object();
   std::string table;
-  std::optional<RadioMicrowave> microwave;  // accurate figures only (1960-2099)
+  // Accurate figures only (1960-2099): refused outside them.
+  Result<RadioMicrowave> microwave = Fail("no method asked yet");
   for (const DopplerMethod method : {DopplerMethod::Off, DopplerMethod::OwnEcho,
                                      DopplerMethod::OnTheMoon, DopplerMethod::FullToDx}) {
     const auto f = MethodFrequencies(method, dialHz, figures->homeHz, figures->dxHz);
@@ -400,7 +401,7 @@ int RunRadioTrack(const TrackOptions& options) {
     if (period > 0) {
       utc = stations->fixedClock ? stations->utc + period : UtcNow();
     }
-    const std::optional<PeriodRates> rates =
+    const Result<PeriodRates> rates =
         RatesForPeriod(session.control().settings(), stations->home, stations->dx, utc);
     if (!rates) {
       std::cerr << "kelvora-cli: error: no moon figures for the moment " << utc << '\n';

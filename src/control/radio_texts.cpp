@@ -40,7 +40,7 @@ std::string ShiftText(std::optional<double> hz) {
   return hz ? Format("%+.1f Hz", *hz) : kNone;
 }
 
-RadioTexts MakeRadioTexts(const std::optional<DopplerFigures>& figures,
+RadioTexts MakeRadioTexts(const Result<DopplerFigures>& figures,
                           const std::optional<RadioReport>& report) {
   RadioTexts t;
   if (figures) {
@@ -94,7 +94,7 @@ std::optional<double> ParseDialHz(std::string_view text) {
   return value;
 }
 
-MicrowaveTexts MakeMicrowaveTexts(const std::optional<RadioMicrowave>& microwave) {
+MicrowaveTexts MakeMicrowaveTexts(const Result<RadioMicrowave>& microwave) {
   if (!microwave) return {kNone, kNone};
   const precise::MicrowaveFigures& f = microwave->figures;
   MicrowaveTexts t;

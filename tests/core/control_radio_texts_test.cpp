@@ -38,7 +38,7 @@ TEST(RadioTexts, MissingAndNonFiniteFiguresReadDash) {
   EXPECT_EQ(t.tuned, "+500.0 Hz");
   EXPECT_EQ(t.state, "tracking: F 1: RPRT -1: invalid parameter");
 
-  const RadioTexts idle = MakeRadioTexts(std::nullopt, std::nullopt);
+  const RadioTexts idle = MakeRadioTexts(Fail("no radio period has run yet"), std::nullopt);
   EXPECT_EQ(idle.echo, "-");
   EXPECT_EQ(idle.state, "not tracking");
 }
