@@ -117,7 +117,7 @@ std::optional<Stations> ResolveStations(const StationOptions& options) {
 }
 
 double ParseFrequency(const std::string& text) {
-  const std::optional<double> hz = ParseDialHz(text);
+  const Result<double> hz = ParseDialHz(text);
   if (!hz) {
     throw UsageError("--freq: '" + text + "' is not a frequency in Hz between 0 and 300 GHz");
   }
@@ -352,7 +352,7 @@ void PrintRadioLine(std::int64_t utc, const DopplerController& control, const Ra
 int RunRadioTrack(const TrackOptions& options) {
   RadioControlSettings settings;
   settings.dialHz = ParseFrequency(options.freq);
-  const std::optional<DopplerMethod> method = ParseDopplerMethod(options.method);
+  const Result<DopplerMethod> method = ParseDopplerMethod(options.method);
   if (!method) {
     throw UsageError("--method: '" + options.method + "' is not off, echo, moon or dx");
   }

@@ -43,12 +43,12 @@ bool IsRigStep(int hz) {
 
 bool IsRadioFrequency(double hz) { return hz > 0.0 && hz < kHighestRadioHz; }
 
-std::optional<DopplerMethod> ParseDopplerMethod(std::string_view name) {
+Result<DopplerMethod> ParseDopplerMethod(std::string_view name) {
   if (name == "off") return DopplerMethod::Off;
   if (name == "echo") return DopplerMethod::OwnEcho;
   if (name == "moon") return DopplerMethod::OnTheMoon;
   if (name == "dx") return DopplerMethod::FullToDx;
-  return std::nullopt;
+  return Fail("'" + std::string(name) + "' is not off, echo, moon or dx");
 }
 
 const char* DopplerMethodName(DopplerMethod method) {

@@ -43,8 +43,8 @@ enum class DopplerMethod {
   FullToDx,   // transmit f - (d_home + d_dx), receive f + (d_home + d_dx)
 };
 
-// "off", "echo", "moon", "dx" and back.
-std::optional<DopplerMethod> ParseDopplerMethod(std::string_view name);
+// "off", "echo", "moon", "dx" and back; any other name is refused.
+Result<DopplerMethod> ParseDopplerMethod(std::string_view name);
 const char* DopplerMethodName(DopplerMethod method);
 
 struct RadioSite {

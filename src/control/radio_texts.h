@@ -45,7 +45,7 @@ struct MicrowaveTexts {
 MicrowaveTexts MakeMicrowaveTexts(const Result<RadioMicrowave>& microwave);
 
 // A dial frequency typed by the user, in Hz or with an exponent
-// ("1296000000", "10368e6"); empty unless 0 < f < 300 GHz.
-std::optional<double> ParseDialHz(std::string_view text);
+// ("1296000000", "10368e6"); refused unless 0 < f < 300 GHz.
+Result<double> ParseDialHz(std::string_view text);
 
 }  // namespace kelvora

@@ -62,7 +62,11 @@ TEST(RadioTexts, DialEntry) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(ParseDialHz(c.text), c.hz);
+    const auto hz = ParseDialHz(c.text);
+    ASSERT_EQ(hz.ok(), c.hz.has_value()) << (hz ? "" : hz.reason());
+    if (hz) {
+      EXPECT_EQ(*hz, *c.hz);
+    }
   }
 }
 
