@@ -370,7 +370,7 @@ int RunRadioTrack(const TrackOptions& options) {
     settings.changesWhileTransmitting = false;
     settings.transmissionSeconds = *options.fixedWhileTransmitting;
   }
-  const std::optional<HostPort> endpoint = ParseHostPort(options.rigctld, kDefaultRigctldPort);
+  const Result<HostPort> endpoint = ParseHostPort(options.rigctld, kDefaultRigctldPort);
   if (!endpoint) {
     throw UsageError("--rigctld: expected HOST:PORT, got '" + options.rigctld + "'");
   }
