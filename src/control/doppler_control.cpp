@@ -29,6 +29,11 @@ Failure OutsideStandardYears(std::int64_t utc) {
               ") is outside 1901-2099, where the standard figures work");
 }
 
+// A refusal of one of the two sites, saying which.
+Failure StationRefused(const char* station, const Failure& failure) {
+  return Fail(std::string(station) + " station: " + failure.reason, failure.kind);
+}
+
 }  // namespace
 
 Failure NotRadioFrequency(double hz) {
@@ -97,14 +102,14 @@ Result<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
     return precise::PreciseMoon(*moment, precise::Site{site.latitude, site.longitude, site.height});
   };
   const Result<precise::MoonFix> here = fix(home);
-  if (!here) return here.failure();
+  if (!here) return StationRefused("home", here.failure());
   MoonRangeRates rates{};
   rates.accurate = true;
   rates.homeMps = here->rangeRateMps;
   rates.homeElevation = here->elevationDeg;
   if (dx) {
     const Result<precise::MoonFix> there = fix(*dx);
-    if (!there) return there.failure();
+    if (!there) return StationRefused("DX", there.failure());
     rates.dxMps = there->rangeRateMps;
     rates.dxElevation = there->elevationDeg;
   }

@@ -83,7 +83,7 @@ RadioTexts MakeRadioTexts(const Result<DopplerFigures>& figures,
 }
 
 Result<double> ParseDialHz(std::string_view text) {
-  const std::string typed(text);
+  const std::string_view typed = text;
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
@@ -91,7 +91,7 @@ Result<double> ParseDialHz(std::string_view text) {
   const char* end = text.data() + text.size();
   const auto [last, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
   if (text.empty() || ec != std::errc{} || last != end) {
-    return Fail("'" + typed + "' is not a frequency in Hz");
+    return Fail("'" + std::string(typed) + "' is not a frequency in Hz");
   }
   if (!IsRadioFrequency(value)) return NotRadioFrequency(value);
   return value;
