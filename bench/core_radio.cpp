@@ -48,7 +48,7 @@ void BM_RadioCorrectionStep(benchmark::State& state) {
   std::size_t i = 0;
   for (auto _ : state) {
     const Case& c = cases[i++ % cases.size()];
-    const std::optional<MoonRangeRates> rates = MoonRangeRatesAt(c.home, c.dx, c.utc);
+    const Result<MoonRangeRates> rates = MoonRangeRatesAt(c.home, c.dx, c.utc);
     RigReadback readback;
     readback.receiveHz = c.heardHz;
     const RadioStep step = control.Step(*rates, *rates, readback);

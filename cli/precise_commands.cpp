@@ -87,7 +87,7 @@ std::int64_t TrackedUtc(const PreciseCommandOptions& o) {
 // --ut1-utc: seconds, default 0.
 double Ut1MinusUtcOption(const std::string& text) {
   if (text.empty()) return 0.0;
-  const std::optional<double> value = ParseUt1MinusUtc(text);
+  const Result<double> value = ParseUt1MinusUtc(text);
   if (!value) throw UsageError("--ut1-utc: '" + text + "' is not a number of seconds within -1..1");
   return *value;
 }

@@ -117,7 +117,7 @@ std::optional<Stations> ResolveStations(const StationOptions& options) {
 }
 
 double ParseFrequency(const std::string& text) {
-  const std::optional<double> hz = ParseDialHz(text);
+  const Result<double> hz = ParseDialHz(text);
   if (!hz) {
     throw UsageError("--freq: '" + text + "' is not a frequency in Hz between 0 and 300 GHz");
   }
@@ -146,8 +146,8 @@ std::optional<DopplerFigures> FiguresAt(const Stations& stations, std::int64_t u
     return accurate ? AccurateMoonRangeRates(stations.home, stations.dx, at)
                     : StandardMoonRangeRates(stations.home, stations.dx, at);
   };
-  std::optional<MoonRangeRates> now = rates(utc);
-  std::optional<MoonRangeRates> then = rates(other);
+  Result<MoonRangeRates> now = rates(utc);
+  Result<MoonRangeRates> then = rates(other);
   if (accurate && (!now || !then)) {
     now = StandardMoonRangeRates(stations.home, stations.dx, utc);
     then = StandardMoonRangeRates(stations.home, stations.dx, other);
@@ -184,7 +184,8 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
 
   json methods = json::object();
   std::string table;
-  std::optional<RadioMicrowave> microwave;  // accurate figures only (1960-2099)
+  // Accurate figures only (1960-2099): refused outside them.
+  Result<RadioMicrowave> microwave = Fail("no method asked yet");
   for (const DopplerMethod method : {DopplerMethod::Off, DopplerMethod::OwnEcho,
                                      DopplerMethod::OnTheMoon, DopplerMethod::FullToDx}) {
     const auto f = MethodFrequencies(method, dialHz, figures->homeHz, figures->dxHz);
@@ -351,7 +352,7 @@ void PrintRadioLine(std::int64_t utc, const DopplerController& control, const Ra
 int RunRadioTrack(const TrackOptions& options) {
   RadioControlSettings settings;
   settings.dialHz = ParseFrequency(options.freq);
-  const std::optional<DopplerMethod> method = ParseDopplerMethod(options.method);
+  const Result<DopplerMethod> method = ParseDopplerMethod(options.method);
   if (!method) {
     throw UsageError("--method: '" + options.method + "' is not off, echo, moon or dx");
   }
@@ -369,7 +370,7 @@ int RunRadioTrack(const TrackOptions& options) {
     settings.changesWhileTransmitting = false;
     settings.transmissionSeconds = *options.fixedWhileTransmitting;
   }
-  const std::optional<HostPort> endpoint = ParseHostPort(options.rigctld, kDefaultRigctldPort);
+  const Result<HostPort> endpoint = ParseHostPort(options.rigctld, kDefaultRigctldPort);
   if (!endpoint) {
     throw UsageError("--rigctld: expected HOST:PORT, got '" + options.rigctld + "'");
   }
@@ -400,7 +401,7 @@ int RunRadioTrack(const TrackOptions& options) {
     if (period > 0) {
       utc = stations->fixedClock ? stations->utc + period : UtcNow();
     }
-    const std::optional<PeriodRates> rates =
+    const Result<PeriodRates> rates =
         RatesForPeriod(session.control().settings(), stations->home, stations->dx, utc);
     if (!rates) {
       std::cerr << "kelvora-cli: error: no moon figures for the moment " << utc << '\n';

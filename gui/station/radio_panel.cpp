@@ -251,7 +251,7 @@ void RadioPanel::FollowDial(double hz) {
 }
 
 void RadioPanel::DialEdited() {
-  const std::optional<double> hz = ParseDialHz(dial_->text().toStdString());
+  const Result<double> hz = ParseDialHz(dial_->text().toStdString());
   if (!hz) {
     // The last good dial stays in force; the typed text stays for mending.
     message_->setText(QStringLiteral("Dial: '%1' is not a frequency in Hz between 0 and 300 GHz")

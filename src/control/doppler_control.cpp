@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "astro/moon.h"
 #include "link/range_rate.h"
@@ -22,7 +24,23 @@ bool MovedByStep(std::int64_t wanted, const std::optional<std::int64_t>& last, i
   return !last || std::llabs(wanted - *last) >= stepHz;
 }
 
+Failure OutsideStandardYears(std::int64_t utc) {
+  return Fail("the moment (UTC seconds " + std::to_string(utc) +
+              ") is outside 1901-2099, where the standard figures work");
+}
+
+// A refusal of one of the two sites, saying which.
+Failure StationRefused(const char* station, const Failure& failure) {
+  return Fail(std::string(station) + " station: " + failure.reason, failure.kind);
+}
+
 }  // namespace
+
+Failure NotRadioFrequency(double hz) {
+  char text[48];
+  std::snprintf(text, sizeof text, "%.10g", hz);
+  return Fail("the dial frequency " + std::string(text) + " Hz is not between 0 and 300 GHz");
+}
 
 bool IsRigStep(int hz) {
   return std::find(kRigStepsHz.begin(), kRigStepsHz.end(), hz) != kRigStepsHz.end();
@@ -30,12 +48,12 @@ bool IsRigStep(int hz) {
 
 bool IsRadioFrequency(double hz) { return hz > 0.0 && hz < kHighestRadioHz; }
 
-std::optional<DopplerMethod> ParseDopplerMethod(std::string_view name) {
+Result<DopplerMethod> ParseDopplerMethod(std::string_view name) {
   if (name == "off") return DopplerMethod::Off;
   if (name == "echo") return DopplerMethod::OwnEcho;
   if (name == "moon") return DopplerMethod::OnTheMoon;
   if (name == "dx") return DopplerMethod::FullToDx;
-  return std::nullopt;
+  return Fail("'" + std::string(name) + "' is not off, echo, moon or dx");
 }
 
 const char* DopplerMethodName(DopplerMethod method) {
@@ -52,14 +70,16 @@ const char* DopplerMethodName(DopplerMethod method) {
   return "off";
 }
 
-std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
-                                                     const std::optional<RadioSite>& dx,
-                                                     std::int64_t utc) {
-  const TimeBase base{};
-  const std::optional<MoonFix> moon = MoonPosition(home.latitude, home.longitude, utc, base);
+Result<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
+                                              const std::optional<RadioSite>& dx,
+                                              std::int64_t utc) {
+  // The range rate checks the site and the moment, with the reason.
   const Result<double> homeRate =
       StandardRangeRateMps(home.latitude, home.longitude, home.height, utc);
-  if (!moon || !homeRate) return std::nullopt;
+  if (!homeRate) return homeRate.failure();
+  const TimeBase base{};
+  const auto moon = MoonPosition(home.latitude, home.longitude, utc, base);
+  if (!moon) return OutsideStandardYears(utc);
   MoonRangeRates rates{};
   rates.homeMps = *homeRate;
   rates.homeElevation = moon->elevation;
@@ -67,38 +87,37 @@ std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
     if (const auto rate = StandardRangeRateMps(dx->latitude, dx->longitude, dx->height, utc)) {
       rates.dxMps = *rate;
     }
-    const std::optional<MoonFix> there = MoonPosition(dx->latitude, dx->longitude, utc, base);
+    const auto there = MoonPosition(dx->latitude, dx->longitude, utc, base);
     if (there) rates.dxElevation = there->elevation;
   }
   return rates;
 }
 
-std::optional<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
-                                                     const std::optional<RadioSite>& dx,
-                                                     std::int64_t utc) {
+Result<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
+                                              const std::optional<RadioSite>& dx,
+                                              std::int64_t utc) {
   const Result<precise::Moment> moment = precise::PrepareMoment(utc);
-  if (!moment) return std::nullopt;
+  if (!moment) return moment.failure();
   const auto fix = [&moment](const RadioSite& site) {
     return precise::PreciseMoon(*moment, precise::Site{site.latitude, site.longitude, site.height});
   };
   const Result<precise::MoonFix> here = fix(home);
-  if (!here) return std::nullopt;
+  if (!here) return StationRefused("home", here.failure());
   MoonRangeRates rates{};
   rates.accurate = true;
   rates.homeMps = here->rangeRateMps;
   rates.homeElevation = here->elevationDeg;
   if (dx) {
     const Result<precise::MoonFix> there = fix(*dx);
-    if (!there) return std::nullopt;
+    if (!there) return StationRefused("DX", there.failure());
     rates.dxMps = there->rangeRateMps;
     rates.dxElevation = there->elevationDeg;
   }
   return rates;
 }
 
-std::optional<MoonRangeRates> MoonRangeRatesAt(const RadioSite& home,
-                                               const std::optional<RadioSite>& dx,
-                                               std::int64_t utc) {
+Result<MoonRangeRates> MoonRangeRatesAt(const RadioSite& home,
+                                        const std::optional<RadioSite>& dx, std::int64_t utc) {
   if (FigureSourceAt(utc) == FigureSource::Accurate) return AccurateMoonRangeRates(home, dx, utc);
   return StandardMoonRangeRates(home, dx, utc);
 }
@@ -107,9 +126,9 @@ double OneWayDopplerHz(double rangeRateMps, double frequencyHz) {
   return 0.5 * precise::EchoDopplerHz(rangeRateMps, frequencyHz);
 }
 
-std::optional<DopplerFigures> DopplerFiguresAt(const RadioSite& home,
-                                               const std::optional<RadioSite>& dx,
-                                               std::int64_t utc, double dialHz) {
+Result<DopplerFigures> DopplerFiguresAt(const RadioSite& home, const std::optional<RadioSite>& dx,
+                                        std::int64_t utc, double dialHz) {
+  if (!IsRadioFrequency(dialHz)) return NotRadioFrequency(dialHz);
   // One source for the moment and its spread, so that the figures never mix
   // the two near 1960; at the very end of the years covered the spread is
   // the change over the minute before.
@@ -117,14 +136,15 @@ std::optional<DopplerFigures> DopplerFiguresAt(const RadioSite& home,
   const auto ratesAt = [&](std::int64_t t) {
     return accurate ? AccurateMoonRangeRates(home, dx, t) : StandardMoonRangeRates(home, dx, t);
   };
-  const std::optional<MoonRangeRates> now = ratesAt(utc);
-  std::optional<MoonRangeRates> later = ratesAt(utc + kSpreadSeconds);
+  const Result<MoonRangeRates> now = ratesAt(utc);
+  if (!now) return now.failure();
+  Result<MoonRangeRates> later = ratesAt(utc + kSpreadSeconds);
   double spreadSign = 1.0;
-  if (now && !later) {
+  if (!later) {
     later = ratesAt(utc - kSpreadSeconds);
     spreadSign = -1.0;
   }
-  if (!now || !later || !IsRadioFrequency(dialHz)) return std::nullopt;
+  if (!later) return later.failure();
   DopplerFigures out{};
   out.dialHz = dialHz;
   out.rates = *now;

@@ -14,6 +14,8 @@
 #include <optional>
 #include <string_view>
 
+#include "common/result.h"
+
 namespace kelvora {
 
 // Nothing outside 0 < f < kHighestRadioHz is ever sent to a rig.
@@ -31,6 +33,8 @@ bool IsRigStep(int hz);
 
 // True when 0 < hz < kHighestRadioHz (so never for a NaN).
 bool IsRadioFrequency(double hz);
+// The refusal of a frequency IsRadioFrequency turns down, naming it.
+Failure NotRadioFrequency(double hz);
 
 enum class DopplerMethod {
   Off,        // figures only, the radio is not touched
@@ -39,8 +43,8 @@ enum class DopplerMethod {
   FullToDx,   // transmit f - (d_home + d_dx), receive f + (d_home + d_dx)
 };
 
-// "off", "echo", "moon", "dx" and back.
-std::optional<DopplerMethod> ParseDopplerMethod(std::string_view name);
+// "off", "echo", "moon", "dx" and back; any other name is refused.
+Result<DopplerMethod> ParseDopplerMethod(std::string_view name);
 const char* DopplerMethodName(DopplerMethod method);
 
 struct RadioSite {
@@ -59,23 +63,23 @@ struct MoonRangeRates {
 };
 
 // The standard theory's rates: each station's own distance to the moon,
-// differenced half a minute either side (link/range_rate.h). Empty when the
-// moment lies outside the years the theory covers.
-std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
+// differenced half a minute either side (link/range_rate.h). Refused when the
+// moment lies outside the years the theory covers or the home site is not one
+// it can work with; a DX station it refuses is left without figures.
+Result<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
                                                      const std::optional<RadioSite>& dx,
                                                      std::int64_t utc);
 
-// The accurate figures' rates (heights used). Empty outside the moments
-// and sites they accept.
-std::optional<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
+// The accurate figures' rates (heights used). Refused, with their reason,
+// outside the moments and sites they accept.
+Result<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
                                                      const std::optional<RadioSite>& dx,
                                                      std::int64_t utc);
 
 // The rates the radio works from: the accurate figures from 1960 on, the
 // standard ones before (FigureSourceAt in link/range_rate.h decides).
-std::optional<MoonRangeRates> MoonRangeRatesAt(const RadioSite& home,
-                                               const std::optional<RadioSite>& dx,
-                                               std::int64_t utc);
+Result<MoonRangeRates> MoonRangeRatesAt(const RadioSite& home,
+                                        const std::optional<RadioSite>& dx, std::int64_t utc);
 
 // -f * v / c, Hz: half the echo shift.
 double OneWayDopplerHz(double rangeRateMps, double frequencyHz);
@@ -92,9 +96,9 @@ struct DopplerFigures {
   MoonRangeRates rates;
 };
 
-std::optional<DopplerFigures> DopplerFiguresAt(const RadioSite& home,
-                                               const std::optional<RadioSite>& dx,
-                                               std::int64_t utc, double dialHz);
+// Refused for a dial outside IsRadioFrequency or when the rates are.
+Result<DopplerFigures> DopplerFiguresAt(const RadioSite& home, const std::optional<RadioSite>& dx,
+                                        std::int64_t utc, double dialHz);
 
 struct RadioFrequencies {
   double receiveHz;

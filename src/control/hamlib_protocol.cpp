@@ -61,13 +61,13 @@ std::string HamlibErrorText(int code) {
   return "unknown Hamlib error " + std::to_string(code);
 }
 
-std::optional<double> ParseStrictNumber(std::string_view line) {
+Result<double> ParseStrictNumber(std::string_view line) {
   line = Trim(line);
-  if (line.empty()) return std::nullopt;
   double value = 0;
   const auto [end, ec] = std::from_chars(line.data(), line.data() + line.size(), value);
-  if (ec != std::errc{} || end != line.data() + line.size() || !std::isfinite(value)) {
-    return std::nullopt;
+  if (line.empty() || ec != std::errc{} || end != line.data() + line.size() ||
+      !std::isfinite(value)) {
+    return Fail("\"" + std::string(line) + "\" is not one finite number");
   }
   return value;
 }
@@ -93,32 +93,38 @@ void LineSplitter::Clear() {
   overflowed_ = false;
 }
 
-std::optional<HostPort> ParseHostPort(std::string_view text, int defaultPort) {
+Result<HostPort> ParseHostPort(std::string_view text, int defaultPort) {
+  const auto notHostPort = [text] {
+    return Fail("'" + std::string(text) + "' is not HOST:PORT, [v6 address]:PORT or HOST");
+  };
   std::string_view host = text;
   std::string_view port;
   if (!text.empty() && text.front() == '[') {
     const auto close = text.find(']');
-    if (close == std::string_view::npos) return std::nullopt;
+    if (close == std::string_view::npos) return notHostPort();
     host = text.substr(1, close - 1);
     const std::string_view rest = text.substr(close + 1);
     if (!rest.empty()) {
-      if (rest.front() != ':') return std::nullopt;
+      if (rest.front() != ':') return notHostPort();
       port = rest.substr(1);
-      if (port.empty()) return std::nullopt;
+      if (port.empty()) return notHostPort();
     }
   } else if (const auto colon = text.rfind(':'); colon != std::string_view::npos) {
-    if (text.find(':') != colon) return std::nullopt;  // a bare v6 address needs brackets
+    if (text.find(':') != colon) return notHostPort();  // a bare v6 address needs brackets
     host = text.substr(0, colon);
     port = text.substr(colon + 1);
-    if (port.empty()) return std::nullopt;
+    if (port.empty()) return notHostPort();
   }
-  if (host.empty() || host.find_first_of(" \t") != std::string_view::npos) return std::nullopt;
+  if (host.empty() || host.find_first_of(" \t") != std::string_view::npos) return notHostPort();
   int number = defaultPort;
   if (!port.empty()) {
     const auto [end, ec] = std::from_chars(port.data(), port.data() + port.size(), number);
-    if (ec != std::errc{} || end != port.data() + port.size()) return std::nullopt;
+    if (ec != std::errc{} || end != port.data() + port.size()) return notHostPort();
   }
-  if (number < 1 || number > 65535) return std::nullopt;
+  if (number < 1 || number > 65535) {
+    return Fail("port " + std::to_string(number) + " in '" + std::string(text) +
+                "' is outside 1-65535");
+  }
   return HostPort{std::string(host), number};
 }
 

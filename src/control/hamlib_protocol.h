@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "common/result.h"
+
 namespace kelvora {
 
 // The code of a "RPRT n" line (0 is success, negative is Hamlib's error
@@ -20,8 +22,8 @@ std::optional<int> ParseReport(std::string_view line);
 std::string HamlibErrorText(int code);
 
 // A whole line that is one finite decimal number, blanks around it allowed
-// ("123.40", "-5", "1.4e3"); empty for anything else ("12abc", "nan", "").
-std::optional<double> ParseStrictNumber(std::string_view line);
+// ("123.40", "-5", "1.4e3"); refused for anything else ("12abc", "nan", "").
+Result<double> ParseStrictNumber(std::string_view line);
 
 // Collects bytes as they arrive and hands out complete lines without their
 // "\n" or "\r\n". A line longer than kMaxLineBytes is a protocol fault: the
@@ -45,8 +47,8 @@ struct HostPort {
   int port;
 };
 // "HOST:PORT", "[v6 address]:PORT" or "HOST" alone (defaultPort); the port
-// 1-65535. Empty for anything else.
-std::optional<HostPort> ParseHostPort(std::string_view text, int defaultPort);
+// 1-65535. Refused, saying which part is wrong, for anything else.
+Result<HostPort> ParseHostPort(std::string_view text, int defaultPort);
 
 // Wait before the next connection attempt after `failures` failed attempts
 // in a row (1 or more): 1, 2, 4, 8, 16 s, then 30 s from there on.

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string_view>
 
+#include "common/result.h"
 #include "control/doppler_control.h"
 #include "precise/libration.h"
 #include "precise/precise.h"
@@ -18,9 +19,9 @@ namespace kelvora {
 // seconds, within +-precise::kMaxUt1MinusUtcS; absent means 0.
 inline constexpr const char* kUt1MinusUtcSettingsKey = "precise/ut1MinusUtcSeconds";
 
-// A UT1 - UTC given as text ("-0.123"): empty unless a plain number within
+// A UT1 - UTC given as text ("-0.123"): refused unless a plain number within
 // +-precise::kMaxUt1MinusUtcS.
-std::optional<double> ParseUt1MinusUtc(std::string_view text);
+Result<double> ParseUt1MinusUtc(std::string_view text);
 
 struct RadioMicrowave {
   double dialHz;
@@ -32,13 +33,13 @@ struct RadioMicrowave {
 
 // At UTC moment `utc`. `reuse` is the frame of the last call's moment
 // (precise::PrepareMoment); `frameOut`, when given, receives this one's to
-// hand back next time. Empty outside 1960-2099, for a site the accurate
-// figures refuse, a dial outside IsRadioFrequency or a UT1 - UTC out of range.
-std::optional<RadioMicrowave> RadioMicrowaveAt(const RadioSite& home,
-                                               const std::optional<RadioSite>& dx, std::int64_t utc,
-                                               double dialHz, DopplerMethod method,
-                                               double ut1MinusUtcS = 0.0,
-                                               const precise::CelestialFrame* reuse = nullptr,
-                                               precise::CelestialFrame* frameOut = nullptr);
+// hand back next time. Refused, with the reason, outside 1960-2099, for a
+// site the accurate figures refuse, a dial outside IsRadioFrequency or a
+// UT1 - UTC out of range.
+Result<RadioMicrowave> RadioMicrowaveAt(const RadioSite& home, const std::optional<RadioSite>& dx,
+                                        std::int64_t utc, double dialHz, DopplerMethod method,
+                                        double ut1MinusUtcS = 0.0,
+                                        const precise::CelestialFrame* reuse = nullptr,
+                                        precise::CelestialFrame* frameOut = nullptr);
 
 }  // namespace kelvora

@@ -1,32 +1,36 @@
 #include "control/radio_session.h"
 
+#include <string>
 #include <utility>
 
 namespace kelvora {
 
-std::optional<PeriodRates> RatesForPeriod(const RadioControlSettings& settings,
-                                          const RadioSite& home,
-                                          const std::optional<RadioSite>& dx, std::int64_t utc) {
-  const std::optional<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc);
-  if (!now) return std::nullopt;
+Result<PeriodRates> RatesForPeriod(const RadioControlSettings& settings, const RadioSite& home,
+                                   const std::optional<RadioSite>& dx, std::int64_t utc) {
+  const Result<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc);
+  if (!now) return now.failure();
   const int lead = TransmitLeadSeconds(settings);
   if (lead == 0) return PeriodRates{*now, *now};
-  const std::optional<MoonRangeRates> later = MoonRangeRatesAt(home, dx, utc + lead);
-  if (!later) return std::nullopt;
+  const Result<MoonRangeRates> later = MoonRangeRatesAt(home, dx, utc + lead);
+  if (!later) return later.failure();
   return PeriodRates{*now, *later};
 }
 
-std::optional<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
-                                                   const std::optional<RadioSite>& dx,
-                                                   std::int64_t utc, int periodSeconds) {
-  if (periodSeconds <= 0) return std::nullopt;
+Result<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
+                                            const std::optional<RadioSite>& dx, std::int64_t utc,
+                                            int periodSeconds) {
+  if (periodSeconds <= 0) {
+    return Fail("the transmit period of " + std::to_string(periodSeconds) +
+                " s is not a positive number of seconds");
+  }
   const std::int64_t period = periodSeconds;
   // Periods start on whole multiples of their length, counted in UTC.
   const std::int64_t start = utc - ((utc % period) + period) % period;
   const std::int64_t nextMiddle = start + period + period / 2;
-  const std::optional<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc);
-  const std::optional<MoonRangeRates> later = MoonRangeRatesAt(home, dx, nextMiddle);
-  if (!now || !later) return std::nullopt;
+  const Result<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc);
+  if (!now) return now.failure();
+  const Result<MoonRangeRates> later = MoonRangeRatesAt(home, dx, nextMiddle);
+  if (!later) return later.failure();
   return PeriodRates{*now, *later};
 }
 

@@ -36,23 +36,23 @@ struct RadioReport {
 
 // The rates for one period: now for receiving, and for the transmit side the
 // middle of a transmission starting now when the rig cannot change while it
-// transmits. Empty outside the years with figures.
+// transmits. Refused, with the reason, outside the years and sites with figures.
 struct PeriodRates {
   MoonRangeRates now;
   MoonRangeRates forTransmit;
 };
-std::optional<PeriodRates> RatesForPeriod(const RadioControlSettings& settings,
-                                          const RadioSite& home,
-                                          const std::optional<RadioSite>& dx, std::int64_t utc);
+Result<PeriodRates> RatesForPeriod(const RadioControlSettings& settings, const RadioSite& home,
+                                   const std::optional<RadioSite>& dx, std::int64_t utc);
 
 // The radio's rates when the transmit periods are known (from the digital-mode
 // program): receive now, and the
 // transmit side for the middle of the next period, which is the next
 // transmission while this one receives (the single correction of a rig that
-// cannot change while transmitting).
-std::optional<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
-                                                   const std::optional<RadioSite>& dx,
-                                                   std::int64_t utc, int periodSeconds);
+// cannot change while transmitting). Refused also for a period that is not
+// a positive number of seconds.
+Result<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
+                                            const std::optional<RadioSite>& dx, std::int64_t utc,
+                                            int periodSeconds);
 
 // "F 1296001234", "I 1296000000": whole hertz.
 std::string FrequencyCommandText(char letter, std::int64_t hz);

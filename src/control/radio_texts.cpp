@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace kelvora {
 
@@ -40,7 +41,7 @@ std::string ShiftText(std::optional<double> hz) {
   return hz ? Format("%+.1f Hz", *hz) : kNone;
 }
 
-RadioTexts MakeRadioTexts(const std::optional<DopplerFigures>& figures,
+RadioTexts MakeRadioTexts(const Result<DopplerFigures>& figures,
                           const std::optional<RadioReport>& report) {
   RadioTexts t;
   if (figures) {
@@ -81,20 +82,22 @@ RadioTexts MakeRadioTexts(const std::optional<DopplerFigures>& figures,
   return t;
 }
 
-std::optional<double> ParseDialHz(std::string_view text) {
+Result<double> ParseDialHz(std::string_view text) {
+  const std::string_view typed = text;
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
   double value = 0.0;
   const char* end = text.data() + text.size();
   const auto [last, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
-  if (text.empty() || ec != std::errc{} || last != end || !IsRadioFrequency(value)) {
-    return std::nullopt;
+  if (text.empty() || ec != std::errc{} || last != end) {
+    return Fail("'" + std::string(typed) + "' is not a frequency in Hz");
   }
+  if (!IsRadioFrequency(value)) return NotRadioFrequency(value);
   return value;
 }
 
-MicrowaveTexts MakeMicrowaveTexts(const std::optional<RadioMicrowave>& microwave) {
+MicrowaveTexts MakeMicrowaveTexts(const Result<RadioMicrowave>& microwave) {
   if (!microwave) return {kNone, kNone};
   const precise::MicrowaveFigures& f = microwave->figures;
   MicrowaveTexts t;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "common/result.h"
 #include "control/doppler_control.h"
 #include "control/radio_microwave.h"
 #include "control/radio_session.h"
@@ -28,22 +29,23 @@ std::string HertzText(std::optional<double> hz);
 // "+1737.3 Hz": signed, one decimal.
 std::string ShiftText(std::optional<double> hz);
 
-RadioTexts MakeRadioTexts(const std::optional<DopplerFigures>& figures,
+// Refused figures read "-" and "no figures for this moment".
+RadioTexts MakeRadioTexts(const Result<DopplerFigures>& figures,
                           const std::optional<RadioReport>& report);
 
 // The microwave figures at the dial, two lines:
 //   spread "echo 168.5 Hz  path 22.8 Hz" (the libration spread, limb to limb)
 //   delay  "echo 2.732 s  path 2.586 s  rx +1.595 Hz/s" (the receive
 //          frequency's rate for the method; the echo's when it sends nothing)
-// "-" when there are no accurate figures.
+// "-" when the accurate figures are refused.
 struct MicrowaveTexts {
   std::string spread;
   std::string delay;
 };
-MicrowaveTexts MakeMicrowaveTexts(const std::optional<RadioMicrowave>& microwave);
+MicrowaveTexts MakeMicrowaveTexts(const Result<RadioMicrowave>& microwave);
 
 // A dial frequency typed by the user, in Hz or with an exponent
-// ("1296000000", "10368e6"); empty unless 0 < f < 300 GHz.
-std::optional<double> ParseDialHz(std::string_view text);
+// ("1296000000", "10368e6"); refused unless 0 < f < 300 GHz.
+Result<double> ParseDialHz(std::string_view text);
 
 }  // namespace kelvora

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <string_view>
 
 #include "astro/moon.h"
 #include "astro/sources.h"
@@ -74,8 +75,13 @@ Result<RotatorTarget> ParseTargetText(const std::string& text) {
   if (text.rfind(kFixed, 0) == 0) {
     const std::string rest = text.substr(kFixed.size());
     const auto comma = rest.find(',');
-    const auto az = comma == std::string::npos ? std::nullopt : ParseStrictNumber(rest.substr(0, comma));
-    const auto el = comma == std::string::npos ? std::nullopt : ParseStrictNumber(rest.substr(comma + 1));
+    const std::string_view azText =
+        comma == std::string::npos ? std::string_view() : std::string_view(rest).substr(0, comma);
+    const std::string_view elText = comma == std::string::npos
+                                        ? std::string_view()
+                                        : std::string_view(rest).substr(comma + 1);
+    const Result<double> az = ParseStrictNumber(azText);
+    const Result<double> el = ParseStrictNumber(elText);
     if (az && el && *az >= 0 && *az <= 360 && *el >= -90 && *el <= 180) {
       target.kind = TargetKind::Fixed;
       target.fixed = {*az, *el};

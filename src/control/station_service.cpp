@@ -219,7 +219,7 @@ void StationService::RadioPeriod(std::int64_t utc) {
   microwaveFrame_ = microwave_ ? std::optional(frame) : std::nullopt;
   if (radio_) {
     const RadioControlSettings& now = radio_->control().settings();
-    const auto rates = transmitPeriodSeconds_ && !now.changesWhileTransmitting
+    const Result<PeriodRates> rates = transmitPeriodSeconds_ && !now.changesWhileTransmitting
                            ? RatesForTransmitPeriods(home, dx, utc, *transmitPeriodSeconds_)
                            : RatesForPeriod(now, home, dx, utc);
     if (rates) {

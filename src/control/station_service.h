@@ -63,16 +63,19 @@ class StationService {
   // even when not tracking.
   void RadioPeriod(std::int64_t utc);
   const RadioSession* Radio() const { return radio_.get(); }
-  const std::optional<DopplerFigures>& Figures() const { return figures_; }
+  // The figures of the last radio period, or why there are none (refused
+  // before the first period).
+  const Result<DopplerFigures>& Figures() const { return figures_; }
   // The microwave figures at the dial (delays, spreads, rates), from the
-  // accurate figures; empty outside their years.
-  const std::optional<RadioMicrowave>& Microwave() const { return microwave_; }
+  // accurate figures; refused outside their years, with the reason.
+  const Result<RadioMicrowave>& Microwave() const { return microwave_; }
 
   // Takes the replies of both devices and sends what follows from them; the
   // window calls it every few tens of milliseconds, the command line too.
   void Poll();
 
  private:
+  static Failure NoPeriodYet() { return Fail("no radio period has run yet"); }
   Result<RotatorTarget> BuildTarget() const;
   ControlSite Site() const;
   void MarkAntenna();
@@ -89,8 +92,8 @@ class StationService {
   std::optional<bool> transmitting_;
   std::optional<int> transmitPeriodSeconds_;
   bool radioHeld_ = false;
-  std::optional<DopplerFigures> figures_;
-  std::optional<RadioMicrowave> microwave_;
+  Result<DopplerFigures> figures_ = NoPeriodYet();
+  Result<RadioMicrowave> microwave_ = NoPeriodYet();
   // The last period's frame, handed back so that a second's step is cheap.
   std::optional<precise::CelestialFrame> microwaveFrame_;
   std::string rotatorNote_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "astro/moon.h"
 #include "astro/sun.h"
@@ -46,14 +47,18 @@ Spread SpreadOf(std::vector<double> values) {
   return {Percentile(values, 0.5), Percentile(values, 0.95), values.back()};
 }
 
-std::optional<StandardFigures> StandardFiguresAt(const Site& site, std::int64_t utcSeconds) {
-  const TimeBase utc{};
-  const auto moon = MoonPosition(site.latitudeDeg, site.longitudeWestDeg, utcSeconds, utc);
-  if (!moon) return std::nullopt;
-  const kelvora::SunFix sun = SunPosition(site.latitudeDeg, site.longitudeWestDeg, utcSeconds, utc);
+Result<StandardFigures> StandardFiguresAt(const Site& site, std::int64_t utcSeconds) {
+  // The range rate checks the site and the moment first, with the reason.
   const Result<double> rate = StandardRangeRateMps(
       site.latitudeDeg, site.longitudeWestDeg, site.heightM, utcSeconds);
-  if (!rate) return std::nullopt;
+  if (!rate) return rate.failure();
+  const TimeBase utc{};
+  const auto moon = MoonPosition(site.latitudeDeg, site.longitudeWestDeg, utcSeconds, utc);
+  if (!moon) {
+    return Fail("the moment (UTC seconds " + std::to_string(utcSeconds) +
+                ") is outside 1901-2099, where the standard figures work");
+  }
+  const kelvora::SunFix sun = SunPosition(site.latitudeDeg, site.longitudeWestDeg, utcSeconds, utc);
   return StandardFigures{moon->azimuth, moon->elevation, moon->distance, sun.moonRangeRate,
                          *rate,         sun.azimuth,     sun.elevation};
 }

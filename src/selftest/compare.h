@@ -5,9 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
+#include "common/result.h"
 #include "precise/precise.h"
 
 namespace kelvora::selftest {
@@ -24,7 +24,8 @@ struct Spread {
 Spread SpreadOf(std::vector<double> values);
 
 // The standard theory's figures for a station at a UTC moment, in the
-// accurate figures' units; empty outside the standard theory's years.
+// accurate figures' units; refused outside the standard theory's years or
+// for a site it cannot work with.
 struct StandardFigures {
   double azimuthDeg;
   double elevationDeg;
@@ -34,7 +35,7 @@ struct StandardFigures {
   double sunAzimuthDeg;
   double sunElevationDeg;
 };
-std::optional<StandardFigures> StandardFiguresAt(const Site& site, std::int64_t utcSeconds);
+Result<StandardFigures> StandardFiguresAt(const Site& site, std::int64_t utcSeconds);
 
 // The standard echo Doppler at a frequency, from the station's range rate.
 double StandardEchoDopplerHz(const StandardFigures& standard, double frequencyHz);

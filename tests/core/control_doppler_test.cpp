@@ -435,7 +435,9 @@ TEST(RadioMicrowave, MethodRatesAndRefusals) {
   EXPECT_FALSE(RadioMicrowaveAt(home, dx, utc, dial, DopplerMethod::OwnEcho, 1.2));
   for (const char* bad : {"", "1.5", "x", "0.1s", "nan"})
     EXPECT_FALSE(ParseUt1MinusUtc(bad)) << bad;
-  EXPECT_EQ(ParseUt1MinusUtc("-0.25"), -0.25);
+  const auto parsed = ParseUt1MinusUtc("-0.25");
+  ASSERT_TRUE(parsed) << parsed.reason();
+  EXPECT_EQ(*parsed, -0.25);
 }
 
 }  // namespace

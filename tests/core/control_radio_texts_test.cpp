@@ -38,7 +38,7 @@ TEST(RadioTexts, MissingAndNonFiniteFiguresReadDash) {
   EXPECT_EQ(t.tuned, "+500.0 Hz");
   EXPECT_EQ(t.state, "tracking: F 1: RPRT -1: invalid parameter");
 
-  const RadioTexts idle = MakeRadioTexts(std::nullopt, std::nullopt);
+  const RadioTexts idle = MakeRadioTexts(Fail("no radio period has run yet"), std::nullopt);
   EXPECT_EQ(idle.echo, "-");
   EXPECT_EQ(idle.state, "not tracking");
 }
@@ -62,7 +62,11 @@ TEST(RadioTexts, DialEntry) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(ParseDialHz(c.text), c.hz);
+    const auto hz = ParseDialHz(c.text);
+    ASSERT_EQ(hz.ok(), c.hz.has_value()) << (hz ? "" : hz.reason());
+    if (hz) {
+      EXPECT_EQ(*hz, *c.hz);
+    }
   }
 }
 

@@ -98,7 +98,7 @@ TEST(PreciseReference, MeetsTheAccuracyTargets) {
         SeparationDeg(sun->azimuthDeg, sun->elevationDeg, row.sunAzimuth, row.sunElevation));
 
     const auto standard = StandardFiguresAt(row.site, row.utc);
-    ASSERT_TRUE(standard.has_value()) << row.utc;
+    ASSERT_TRUE(standard.ok()) << row.utc << ": " << standard.reason();
     stdDirection.push_back(SeparationDeg(standard->azimuthDeg, standard->elevationDeg,
                                          row.moonAzimuth, row.moonElevation));
     stdSunDirection.push_back(SeparationDeg(standard->sunAzimuthDeg, standard->sunElevationDeg,
