@@ -56,7 +56,7 @@ std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
                                                      const std::optional<RadioSite>& dx,
                                                      std::int64_t utc) {
   const TimeBase base{};
-  const std::optional<MoonFix> moon = MoonPosition(home.latitude, home.longitude, utc, base);
+  const Result<MoonFix> moon = MoonPosition(home.latitude, home.longitude, utc, base);
   const std::optional<double> homeRate =
       StandardRangeRateMps(home.latitude, home.longitude, home.height, utc);
   if (!moon || !homeRate) return std::nullopt;
@@ -65,7 +65,7 @@ std::optional<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
   rates.homeElevation = moon->elevation;
   if (dx) {
     rates.dxMps = StandardRangeRateMps(dx->latitude, dx->longitude, dx->height, utc);
-    const std::optional<MoonFix> there = MoonPosition(dx->latitude, dx->longitude, utc, base);
+    const Result<MoonFix> there = MoonPosition(dx->latitude, dx->longitude, utc, base);
     if (there) rates.dxElevation = there->elevation;
   }
   return rates;

@@ -17,7 +17,7 @@ constexpr std::int64_t kRangeRateHalfSpanSeconds = 30;
 
 // Earth-fixed position of the moon's centre in km (axes as EarthFixedStationKm).
 std::optional<std::array<double, 3>> MoonEarthFixedKm(std::int64_t utcSeconds) {
-  const std::optional<MoonFix> fix = MoonPosition(0.0, 0.0, utcSeconds, TimeBase{});
+  const Result<MoonFix> fix = MoonPosition(0.0, 0.0, utcSeconds, TimeBase{});
   if (!fix) return std::nullopt;
   const double c = std::cos(fix->declination);
   return std::array<double, 3>{fix->distance * c * std::cos(fix->hourAngle),

@@ -175,7 +175,7 @@ void PlaceStation2OnMap(TrackerModel& model, int x, int y) {
 }
 
 bool PlaceStation2AtLocator(TrackerModel& model, std::string_view locator) {
-  const std::optional<GeoPosition> position = LocatorToPosition(locator);
+  const Result<GeoPosition> position = LocatorToPosition(locator);
   if (!position) return false;
   PlaceStation2(model, RoundToHundredths(position->latitude),
                 RoundToHundredths(position->longitude));
@@ -231,9 +231,10 @@ Station2Refresh RefreshStation2(TrackerModel& model, std::int64_t clock) {
   Station2Refresh refresh;
   refresh.clearCall = station.locator.empty() || station.callReset;
   station.callReset = false;
-  station.localTimeText = LocalTimeText(station.longitude, clock, model.home.gmtOffsetHours,
-                                        model.tracking.timeOffset)
-                              .value_or(std::string());
+  // No local time to show (outside the supported years): the field is blank.
+  const Result<std::string> localTime =
+      LocalTimeText(station.longitude, clock, model.home.gmtOffsetHours, model.tracking.timeOffset);
+  station.localTimeText = localTime ? *localTime : std::string();
   refresh.path = BearingAndDistance(model.home.latitude, model.home.longitude, station.latitude,
                                     station.longitude, model.home.distanceUnit);
   return refresh;
@@ -252,7 +253,7 @@ void SetHomeLongitude(TrackerModel& model, double longitude) {
 }
 
 bool SetHomeFromLocator(TrackerModel& model, std::string_view locator) {
-  const std::optional<GeoPosition> position = LocatorToPosition(locator);
+  const Result<GeoPosition> position = LocatorToPosition(locator);
   if (!position) return false;
   const double longitude = RoundToHundredths(position->longitude);
   model.settings.longitude = longitude;
