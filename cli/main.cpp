@@ -136,8 +136,8 @@ std::int64_t ClockValueOf(std::int64_t utc, const TrackerModel& model) {
 // The model as the window would have it after start-up and the given choices.
 TrackerModel BuildModel(const StateOptions& options) {
   TrackerModel model;
-  if (const std::optional<std::string> notice = StartUp(model, std::filesystem::current_path())) {
-    std::cerr << "kelvora-cli: " << *notice << '\n';
+  if (const Status loaded = StartUp(model, std::filesystem::current_path()); !loaded) {
+    std::cerr << "kelvora-cli: " << loaded.reason() << '\n';
   }
   if (!options.home.empty()) {
     const LatLon home = ParseLatLonPair(options.home, "--home");

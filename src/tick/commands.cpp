@@ -273,11 +273,11 @@ void SetHomeAtStartUp(TrackerModel& model, double latitude, double longitude) {
   model.home.locator = PositionToLocator(latitude, longitude);
 }
 
-std::optional<std::string> StartUp(TrackerModel& model, const std::filesystem::path& folder) {
+Status StartUp(TrackerModel& model, const std::filesystem::path& folder) {
   const std::filesystem::path file = folder / kSettingsFileName;
   const SettingsLoad load = LoadSettings(file, model.settings, model.home);
   model.home.locator = PositionToLocator(model.home.sunLatitude, model.home.sunLongitude);
-  return DamagedSettingsNotice(file, load);
+  return CheckSettingsLoad(file, load);
 }
 
 }  // namespace kelvora

@@ -6,11 +6,11 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/result.h"
 #include "state/records.h"
 #include "stations/bearing.h"
 #include "tick/tick.h"
@@ -138,8 +138,9 @@ bool SetHomeFromLocator(TrackerModel& model, std::string_view locator);
 void SetHomeAtStartUp(TrackerModel& model, double latitude, double longitude);
 
 // Runs at start-up after the window exists: settings from `folder`, the home
-// locator from the loaded position. Returns the notice to show once when the
-// settings file had damaged fields.
-std::optional<std::string> StartUp(TrackerModel& model, const std::filesystem::path& folder);
+// locator from the loaded position. A failure, whose reason is the notice to
+// show once, when the settings file had damaged fields (the model holds their
+// defaults all the same).
+Status StartUp(TrackerModel& model, const std::filesystem::path& folder);
 
 }  // namespace kelvora
