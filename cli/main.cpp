@@ -137,8 +137,8 @@ std::int64_t ClockValueOf(std::int64_t utc, const TrackerModel& model) {
 // The model as the window would have it after start-up and the given choices.
 TrackerModel BuildModel(const StateOptions& options) {
   TrackerModel model;
-  if (const std::optional<std::string> notice = StartUp(model, std::filesystem::current_path())) {
-    std::cerr << "kelvora-cli: " << *notice << '\n';
+  if (const Status loaded = StartUp(model, std::filesystem::current_path()); !loaded) {
+    std::cerr << "kelvora-cli: " << loaded.reason() << '\n';
   }
   if (!options.home.empty()) {
     const LatLon home = ParseLatLonPair(options.home, "--home");
@@ -290,7 +290,7 @@ json TickJson(const TrackerModel& model, const TickFigures& figures) {
                  {"longitudeWestDeg", model.home.longitude},
                  {"locator", model.home.locator}};
   if (model.station2.IsSet()) {
-    const std::optional<std::string> localTime =
+    const Result<std::string> localTime =
         LocalTimeText(model.station2.longitude, figures.clock, model.home.gmtOffsetHours,
                       t.timeOffset);
     out["station2"] = {{"latitudeDeg", model.station2.latitude},
@@ -458,7 +458,8 @@ int RunNextCrossing(std::optional<std::int64_t> clockOption, const std::string& 
   const double elevation = sun ? QuickSunElevation(latitude, longitude, utc)
                                : QuickMoonElevation(latitude, longitude, utc).value();
   const char* event = elevation > 0.0 ? "rise" : "set";
-  const std::string utcText = AscTimeText(utc).value_or(kNoFigureText);
+  const Result<std::string> asc = AscTimeText(utc);
+  const std::string utcText = asc ? *asc : std::string(kNoFigureText);
 
   if (asJson) {
     const json out = {{"body", sun ? "sun" : "moon"},
@@ -482,7 +483,7 @@ int RunNextCrossing(std::optional<std::int64_t> clockOption, const std::string& 
 
 int RunLocator(const std::string& text) {
   const std::string locator = ParseLocator(text);
-  const std::optional<GeoPosition> position = LocatorToPosition(locator);
+  const Result<GeoPosition> position = LocatorToPosition(locator);
   if (!position) throw UsageError("cannot place locator '" + text + "'");
   std::printf("%s  latitude %.2f  longitude %.2f (west positive)\n", locator.c_str(),
               RoundToHundredths(position->latitude), RoundToHundredths(position->longitude));

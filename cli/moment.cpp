@@ -36,7 +36,8 @@ std::int32_t GmtOffsetHours(const std::optional<std::int64_t>& gmtOffset,
 }
 
 std::string HomeLocalText(std::int64_t utc, std::int32_t gmtOffsetHours) {
-  return AscTimeText(utc - GmtOffsetSeconds(gmtOffsetHours)).value_or("?");
+  const Result<std::string> text = AscTimeText(utc - GmtOffsetSeconds(gmtOffsetHours));
+  return text ? *text : "?";
 }
 
 }  // namespace kelvora::cli

@@ -82,7 +82,7 @@ std::int64_t ParseStart(const std::string& text) {
         (std::int64_t{DayNumber(y, mo, d)} - DayNumber(1970, 1, 1)) * kSecondsPerDay + h * 3600 +
         mi * 60 + s;
     // The calendar breaks it back down to the same day only if the day exists.
-    const std::optional<CivilTime> back = BreakDownTime(seconds);
+    const Result<CivilTime> back = BreakDownTime(seconds);
     if (back && back->day == d && back->month == mo) return seconds;
   }
   throw UsageError("--start: '" + text +

@@ -208,7 +208,8 @@ int RunMoon(const PreciseCommandOptions& o) {
                          precise::StationLibration(*moment, *dxSite).value()};
   }
 
-  const std::string utcText = AscTimeText(utc).value_or("?");
+  const Result<std::string> asc = AscTimeText(utc);
+  const std::string utcText = asc ? *asc : "?";
   if (o.moonJson) {
     json out{{"utcSeconds", utc},
              {"utcText", utcText},

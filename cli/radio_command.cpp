@@ -67,7 +67,7 @@ struct Stations {
 };
 
 RadioSite SiteOfLocator(const std::string& locator, const std::string& what) {
-  const std::optional<GeoPosition> position = LocatorToPosition(locator);
+  const Result<GeoPosition> position = LocatorToPosition(locator);
   if (!position) throw UsageError(what + ": cannot place '" + locator + "'");
   return RadioSite{RoundToHundredths(position->latitude), RoundToHundredths(position->longitude)};
 }
@@ -180,7 +180,8 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
   const std::string localText = HomeLocalText(stations->utc, stations->gmtOffsetHours);
   const MoonRangeRates& rates = figures->rates;
   const char* source = rates.accurate ? "accurate" : "standard";
-  const std::string utcText = AscTimeText(stations->utc).value_or("");
+  const Result<std::string> asc = AscTimeText(stations->utc);
+  const std::string utcText = asc ? *asc : std::string();
 
   json methods = json::object();
   std::string table;
@@ -333,7 +334,8 @@ json RadioLineJson(std::int64_t utc, const std::string& localText, const Doppler
 }
 
 void PrintRadioLine(std::int64_t utc, const DopplerController& control, const RadioReport& r) {
-  const std::string when = AscTimeText(utc).value_or("");
+  const Result<std::string> asc = AscTimeText(utc);
+  const std::string when = asc ? *asc : std::string();
   std::optional<double> rx;
   std::optional<double> tx;
   if (r.wanted) {

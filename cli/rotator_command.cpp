@@ -191,7 +191,8 @@ int RunTrack(const RotatorOptions& o) {
     throw UsageError("--period must be between 0.2 and 60 seconds");
   }
   TrackerModel model;
-  StartUp(model, std::filesystem::current_path());
+  // A damaged settings file is read with its defaults; the notice is not this command's.
+  static_cast<void>(StartUp(model, std::filesystem::current_path()));
   ControlSite site{model.home.latitude, model.home.longitude};
   if (!o.home.empty()) {
     const LatLon home = ParseLatLonPair(o.home, "--home");

@@ -146,7 +146,8 @@ int Run(const StationOptions& o) {
   if (const Status checked = CheckStationConfig(config); !checked) throw UsageError(checked.reason());
 
   TrackerModel model;
-  StartUp(model, std::filesystem::current_path());
+  // A damaged settings file is read with its defaults; the notice is not this command's.
+  static_cast<void>(StartUp(model, std::filesystem::current_path()));
   const auto utcNow = [&model] {
     return TimeBase{model.home.gmtOffsetHours, 0}.Adjust(ClockValue());
   };

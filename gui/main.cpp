@@ -39,7 +39,7 @@ bool EnterUserFolder() {
     const QString binaryFolder = QCoreApplication::applicationDirPath();
     const kelvora::Result<kelvora::UserFolderSetup> setup = kelvora::PrepareUserFolder(
         *folder, QDir(binaryFolder).filePath(kelvora::kSampleDirectoryFromBinary).toStdString());
-    if (setup && setup->note) std::cerr << "kelvora: " << *setup->note << '\n';
+    if (setup && !setup->sample) std::cerr << "kelvora: " << setup->sample.reason() << '\n';
     if (!setup) {
       failure = QString::fromStdString(setup.reason());
     } else if (::chdir(folder->c_str()) != 0) {
@@ -58,12 +58,14 @@ bool EnterUserFolder() {
 
 int main(int argc, char* argv[]) {
   // Answered before Qt looks for a display, so they work on any terminal.
-  const kelvora::StartArguments early = kelvora::ParseStartArguments(Arguments(argc, argv));
-  if (early.showHelp) {
+  // An unknown argument may still be one of Qt's options here.
+  const kelvora::Result<kelvora::StartArguments> early =
+      kelvora::ParseStartArguments(Arguments(argc, argv));
+  if (early && early->showHelp) {
     std::cout << kelvora::StartHelpText();
     return 0;
   }
-  if (early.showVersion) {
+  if (early && early->showVersion) {
     std::cout << "kelvora " << kelvora::kVersion << '\n' << kelvora::kLicence << '\n';
     return 0;
   }
@@ -81,12 +83,13 @@ int main(int argc, char* argv[]) {
   // Lets the desktop match the window to its menu entry and icon.
   QGuiApplication::setDesktopFileName(QString::fromUtf8(kelvora::kAppId));
 
-  const kelvora::StartArguments arguments = kelvora::ParseStartArguments(Arguments(argc, argv));
-  if (arguments.error) {
-    std::cerr << "kelvora: error: " << *arguments.error << '\n';
+  const kelvora::Result<kelvora::StartArguments> arguments =
+      kelvora::ParseStartArguments(Arguments(argc, argv));
+  if (!arguments) {
+    std::cerr << "kelvora: error: " << arguments.reason() << '\n';
     return 2;
   }
-  if (arguments.userFolder && !EnterUserFolder()) return 1;
+  if (arguments->userFolder && !EnterUserFolder()) return 1;
 
   kelvora::TrackerModel model;
   kelvora::gui::TrackerDialogOptions options;

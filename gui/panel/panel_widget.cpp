@@ -220,8 +220,9 @@ void PanelWidget::mousePressEvent(QMouseEvent* event) {
     }
     if (clicked) {
       if (*clicked == StepButton::kRiseClear) {
-        JumpToHorizonCrossing(d.model, d.model.home.latitude, d.model.home.longitude,
-                              d.host.Clock());
+        // No crossing: the status line says so.
+        static_cast<void>(JumpToHorizonCrossing(d.model, d.model.home.latitude,
+                                                d.model.home.longitude, d.host.Clock()));
       } else {
         StepTime(d.model, StepSecondsForButton(*clicked), d.host.Clock());
       }

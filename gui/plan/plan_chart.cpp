@@ -205,7 +205,7 @@ void PlanChart::TimeAxis(QPainter& painter, const QRect& plot) {
   for (std::int64_t t = (begin + stepSeconds - 1) / stepSeconds * stepSeconds;
        tickStep > 0 && t <= end; t += stepSeconds) {
     const double x = XForUtc(t);
-    const std::optional<CivilTime> civil = BreakDownTime(t);
+    const Result<CivilTime> civil = BreakDownTime(t);
     if (!civil) continue;
     const bool midnight = civil->hour == 0;
     if (midnight) {
@@ -225,7 +225,7 @@ void PlanChart::TimeAxis(QPainter& painter, const QRect& plot) {
   }
   // The start's date when no midnight label is near the start, so that every
   // chart names its year.
-  const std::optional<CivilTime> first = BreakDownTime(begin);
+  const Result<CivilTime> first = BreakDownTime(begin);
   if (first && (firstDateLeft < 0 || firstDateLeft >= plot.left() + dateLabelWidth)) {
     painter.drawText(QRectF(plot.left(), plot.bottom() + kTickLength + 1 + line, dateLabelWidth,
                             line),

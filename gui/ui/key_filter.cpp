@@ -55,10 +55,13 @@ KeyAction PreTranslateKey(TrackerModel& model, const KeyMessage& message, std::i
     case Qt::Key_Up:
       action.consumed = true;
       if (tracking.stepPending) break;
+      // No crossing: the status line says so.
       if (message.ctrlDown || !model.station2.IsSet()) {
-        JumpToHorizonCrossing(model, model.home.latitude, model.home.longitude, clock);
+        static_cast<void>(
+            JumpToHorizonCrossing(model, model.home.latitude, model.home.longitude, clock));
       } else {
-        JumpToHorizonCrossing(model, model.station2.latitude, model.station2.longitude, clock);
+        static_cast<void>(JumpToHorizonCrossing(model, model.station2.latitude,
+                                                model.station2.longitude, clock));
       }
       action.startStepTimer = true;
       tracking.stepPending = true;

@@ -103,9 +103,11 @@ TrackerDialog::TrackerDialog(TrackerModel& model, TrackerDialogOptions options, 
     stepTimer_->stop();
   });
 
-  if (const std::optional<std::string> notice = StartUp(model_, LocalPath(options_.settingsFolder))) {
+  if (const Status loaded = StartUp(model_, LocalPath(options_.settingsFolder)); !loaded) {
     // Once, as soon as the window is up, so the message stands over it.
-    QTimer::singleShot(0, this, [this, text = QString::fromStdString(*notice)] { ShowMessage(text); });
+    QTimer::singleShot(0, this, [this, text = QString::fromStdString(loaded.reason())] {
+      ShowMessage(text);
+    });
   }
 
   qApp->installEventFilter(this);

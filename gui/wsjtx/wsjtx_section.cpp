@@ -168,7 +168,8 @@ void WsjtxSection::TakeStatus(const wsjtx::Status& status) {
   const double radioDial = radio_.dialHz ? radio_.dialHz() : 0.0;
   wsjtx::FollowCommands commands = follower_.OnStatus(status, radioDial);
   if (commands.station2Locator) {
-    PlaceStation2AtLocator(model_, *commands.station2Locator);
+    // The follower passes only locators that name a subsquare.
+    static_cast<void>(PlaceStation2AtLocator(model_, *commands.station2Locator));
     model_.tracking.fullRepaintRequest = true;
   } else if (commands.directoryCall) {
     if (PlaceStation2FromDirectory(model_, LocalPath(directoryFile_), *commands.directoryCall)) {

@@ -152,9 +152,8 @@ SettingsLoad LoadSettings(const std::filesystem::path& file, StationSettings& re
   return load;
 }
 
-std::optional<std::string> DamagedSettingsNotice(const std::filesystem::path& file,
-                                                 const SettingsLoad& load) {
-  if (load.replaced.empty()) return std::nullopt;
+Status CheckSettingsLoad(const std::filesystem::path& file, const SettingsLoad& load) {
+  if (load.replaced.empty()) return Done();
   std::string fields;
   for (std::size_t i = 0; i < load.replaced.size(); ++i) {
     if (i > 0) fields += i + 1 == load.replaced.size() ? " and " : ", ";
@@ -166,9 +165,9 @@ std::optional<std::string> DamagedSettingsNotice(const std::filesystem::path& fi
           ? " (" + std::to_string(load.bytes) + " of its " +
                 std::to_string(kSettingsRecordBytes) + " bytes)"
           : std::string();
-  return "\"" + file.filename().string() + "\" is damaged" + size + ": its " + fields +
-         (one ? " was" : " were") + " replaced by the default" + (one ? "" : "s") +
-         ". The file stays as it is until you save.";
+  return Fail("\"" + file.filename().string() + "\" is damaged" + size + ": its " + fields +
+              (one ? " was" : " were") + " replaced by the default" + (one ? "" : "s") +
+              ". The file stays as it is until you save.");
 }
 
 WriteResult WriteSettingsRecord(const std::filesystem::path& file, const StationSettings& record) {

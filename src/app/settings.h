@@ -51,10 +51,10 @@ struct SettingsLoad {
 SettingsLoad LoadSettings(const std::filesystem::path& file, StationSettings& record,
                           HomeStation& home);
 
-// One line for the user naming the fields of `file` that were replaced by
-// their defaults; empty when none were.
-std::optional<std::string> DamagedSettingsNotice(const std::filesystem::path& file,
-                                                 const SettingsLoad& load);
+// Done when every field of `file` was usable (or there was no file: a first
+// start); otherwise a failure whose reason is one line for the user naming the
+// fields that were replaced by their defaults.
+Status CheckSettingsLoad(const std::filesystem::path& file, const SettingsLoad& load);
 
 // Writes the 32-byte record through a temporary file renamed over the old
 // one, so a failure never leaves a half-written file. An existing file the

@@ -77,22 +77,26 @@ Result<UserFolderSetup> PrepareUserFolder(const fs::path& folder,
 
   std::error_code ec;
   if (!fs::is_regular_file(sampleDirectory, ec)) {
-    setup.note = "no sample directory at " + sampleDirectory.string() + "; the new folder " +
-                 folder.string() + " starts without " + kDirectoryFileName;
+    setup.sample = Fail("no sample directory at " + sampleDirectory.string() +
+                            "; the new folder " + folder.string() + " starts without " +
+                            kDirectoryFileName,
+                        FailureKind::kNotFound);
     return setup;
   }
   fs::copy_file(sampleDirectory, folder / kDirectoryFileName, ec);
   if (ec) {
-    setup.note = "could not copy the sample directory into " + folder.string() + ": " +
-                 ec.message();
+    setup.sample = Fail("could not copy the sample directory into " + folder.string() + ": " +
+                            ec.message(),
+                        FailureKind::kBroken);
     return setup;
   }
   setup.sampleCopied = true;
   return setup;
 }
 
-StartArguments ParseStartArguments(const std::vector<std::string>& arguments) {
+Result<StartArguments> ParseStartArguments(const std::vector<std::string>& arguments) {
   StartArguments parsed;
+  const std::string* unknown = nullptr;
   for (const std::string& argument : arguments) {
     if (argument == "--help" || argument == "-h") {
       parsed.showHelp = true;
@@ -100,11 +104,13 @@ StartArguments ParseStartArguments(const std::vector<std::string>& arguments) {
       parsed.showVersion = true;
     } else if (argument == kUserFolderSwitch) {
       parsed.userFolder = true;
-    } else if (!parsed.error) {
-      parsed.error = "unknown argument '" + argument + "' (see kelvora --help)";
+    } else if (unknown == nullptr) {
+      unknown = &argument;
     }
   }
-  if (parsed.showHelp || parsed.showVersion) parsed.error.reset();
+  if (unknown != nullptr && !parsed.showHelp && !parsed.showVersion) {
+    return Fail("unknown argument '" + *unknown + "' (see kelvora --help)");
+  }
   return parsed;
 }
 

@@ -34,8 +34,9 @@ Result<std::filesystem::path> UserDataFolder(const char* xdgDataHome, const char
 struct UserFolderSetup {
   bool created = false;       // the folder did not exist before this start
   bool sampleCopied = false;  // the sample directory was copied in as "EME.DTA"
-  // For the terminal: the folder is usable but the sample was not copied.
-  std::optional<std::string> note;
+  // The sample copy: done (or not needed), or, for the terminal, why the
+  // usable new folder starts without it.
+  Status sample;
 };
 
 // Makes `folder` and its missing parents (owner-only, as the XDG rules ask)
@@ -55,10 +56,11 @@ struct StartArguments {
   bool userFolder = false;
   bool showHelp = false;
   bool showVersion = false;
-  std::optional<std::string> error;  // one line for stderr
 };
 
-StartArguments ParseStartArguments(const std::vector<std::string>& arguments);
+// Refused, naming the first unknown argument in one line for stderr, unless
+// --help or --version was asked for.
+Result<StartArguments> ParseStartArguments(const std::vector<std::string>& arguments);
 
 // The text `kelvora --help` prints.
 std::string StartHelpText();

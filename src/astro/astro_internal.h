@@ -2,10 +2,10 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 
 #include "astro/footprint.h"
+#include "common/result.h"
 
 namespace kelvora::internal {
 
@@ -37,7 +37,7 @@ LunarArguments FundamentalArguments(double t, double twoPi, bool withNode);
 
 // The moon's geocentric place from the adjusted time (UTC seconds): the
 // series and the change to equatorial coordinates, without the observer.
-// Empty outside the supported years. The distance
+// Refused outside the supported years. The distance
 // is evaluated only when asked for (the sky-map track does not need it).
 struct MoonEquatorial {
   double dayCount;           // adjusted time / 86400
@@ -50,7 +50,7 @@ struct MoonEquatorial {
   double sinDelta, cosDelta;
   double distance;  // km, 0 when not asked for
 };
-std::optional<MoonEquatorial> MoonEquatorialAt(std::int64_t adjusted, bool withDistance);
+Result<MoonEquatorial> MoonEquatorialAt(std::int64_t adjusted, bool withDistance);
 
 // The sun's geocentric place at x days since 1970 and its horizontal
 // coordinates for an observer (degrees, west positive).

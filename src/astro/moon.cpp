@@ -291,12 +291,12 @@ double MoonRangeRate(double daysSince1970) {
 
 namespace internal {
 
-std::optional<MoonEquatorial> MoonEquatorialAt(std::int64_t adjusted, bool withDistance) {
+Result<MoonEquatorial> MoonEquatorialAt(std::int64_t adjusted, bool withDistance) {
   using internal::FullArcTangentPi;
 
   // The moment broken down on the UTC scale.
   const auto civil = BreakDownTime(adjusted);
-  if (!civil) return std::nullopt;
+  if (!civil) return civil.failure();
   MoonEquatorial place{};
   place.dayCount = static_cast<double>(adjusted) / 86400;
   const double f = (civil->minute / 60.0 + civil->hour + civil->second / 3600.0) / 24;
@@ -353,12 +353,12 @@ std::optional<MoonEquatorial> MoonEquatorialAt(std::int64_t adjusted, bool withD
 
 }  // namespace internal
 
-std::optional<MoonFix> MoonPosition(double latitude, double longitude, std::int64_t clock,
-                                    const TimeBase& base) {
+Result<MoonFix> MoonPosition(double latitude, double longitude, std::int64_t clock,
+                             const TimeBase& base) {
   using internal::FullArcTangentPi;
 
   const auto place = internal::MoonEquatorialAt(base.Adjust(clock), true);
-  if (!place) return std::nullopt;
+  if (!place) return place.failure();
   MoonFix fix{};
   fix.dayCount = place->dayCount;
   const double alpha = place->rightAscension;

@@ -5,9 +5,9 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "astro/time_helpers.h"
+#include "common/result.h"
 
 namespace kelvora {
 
@@ -35,9 +35,9 @@ struct MoonFix {
 };
 
 // Moon for an observer (degrees, longitude west positive) at clock + offsets.
-// Empty when the tracked moment lies outside 1901-2099.
-std::optional<MoonFix> MoonPosition(double latitude, double longitude, std::int64_t clock,
-                                    const TimeBase& base);
+// Refused when the tracked moment lies outside 1901-2099.
+Result<MoonFix> MoonPosition(double latitude, double longitude, std::int64_t clock,
+                             const TimeBase& base);
 
 // Geocentric distance in km, centre to centre, at a moment given in days
 // since 1970-01-01 00:00 UTC (the day count of a MoonFix).

@@ -35,8 +35,7 @@ constexpr int kSetRefineSteps = 22;
 double SinDeg(double degrees) { return std::sin(degrees * kDegToRad); }
 double CosDeg(double degrees) { return std::cos(degrees * kDegToRad); }
 
-std::optional<double> Elevation(Body body, double latitude, double longitude,
-                                std::int64_t time) {
+Result<double> Elevation(Body body, double latitude, double longitude, std::int64_t time) {
   if (body == Body::Moon) return QuickMoonElevation(latitude, longitude, time);
   return QuickSunElevation(latitude, longitude, time);
 }
@@ -48,9 +47,9 @@ double QuickSunElevation(double latitude, double longitude, std::int64_t time) {
       .elevation;
 }
 
-std::optional<double> QuickMoonElevation(double latitude, double longitude, std::int64_t time) {
+Result<double> QuickMoonElevation(double latitude, double longitude, std::int64_t time) {
   const auto civil = BreakDownTime(time);
-  if (!civil) return std::nullopt;
+  if (!civil) return civil.failure();
 
   // Days from 1992-12-31 00:00, by the count int(365.25 y) + int(30.6 (m + 1))
   // + day with March as the first month. That date counts as
@@ -126,7 +125,7 @@ Result<std::int32_t> FindHorizonCrossing(double latitude, double longitude, Body
   std::int64_t offset = timeOffset;
   // No elevation (outside the supported years) or an undefined one (from
   // undefined coordinates): nothing to find.
-  const auto defined = [](const std::optional<double>& v) { return v && !std::isnan(*v); };
+  const auto defined = [](const Result<double>& v) { return v && !std::isnan(*v); };
   const auto first = e(now);
   if (!defined(first)) return noElevation;
   double h = *first;
@@ -149,11 +148,15 @@ Result<std::int32_t> FindHorizonCrossing(double latitude, double longitude, Body
     offset += s - static_cast<std::int64_t>(3600 * h / (h - previous));
     if (setting) {
       // Step past the set in 5-second steps while the body is still up.
-      if (e(base + offset) > 0) {
+      const auto up = [&](std::int64_t at) {
+        const auto v = e(at);
+        return v && *v > 0;
+      };
+      if (up(base + offset)) {
         for (int i = 0; i < kSetRefineSteps; ++i) {
-          const auto stillUp = e(base + offset);
+          const bool stillUp = up(base + offset);
           offset += kSetRefineStepSeconds;
-          if (!(stillUp > 0)) break;
+          if (!stillUp) break;
         }
       }
     }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 
 #include "common/result.h"
 
@@ -10,9 +9,9 @@ namespace kelvora {
 
 // Cheaper elevations for the search. time is UTC seconds with every offset
 // already applied; results in degrees. The moon's includes a spherical-earth
-// parallax and is empty outside 1901-2099 (it needs the calendar); the sun's
-// is geocentric and defined for any moment.
-std::optional<double> QuickMoonElevation(double latitude, double longitude, std::int64_t time);
+// parallax and is refused outside 1901-2099 (it needs the calendar); the
+// sun's is geocentric and defined for any moment.
+Result<double> QuickMoonElevation(double latitude, double longitude, std::int64_t time);
 double QuickSunElevation(double latitude, double longitude, std::int64_t time);
 
 enum class Body { Moon, Sun };

@@ -39,8 +39,8 @@ double SkyTemperature(double rightAscensionHours) {
   return (at(i) * (1 - w) + at(i + 1) * w) * kSkyTemperatureScale;
 }
 
-std::optional<MoonTrackResult> MoonTrack(double homeLatitude, double homeLongitude,
-                                         std::int64_t clock, const TimeBase& base) {
+Result<MoonTrackResult> MoonTrack(double homeLatitude, double homeLongitude, std::int64_t clock,
+                                  const TimeBase& base) {
   MoonTrackResult result{};
   const auto place = [](double rightAscension, double declination) {
     return SkyMapPlacement(rightAscension * kMoonTrackRaToHours, declination / kMoonDegToRad);
@@ -48,14 +48,14 @@ std::optional<MoonTrackResult> MoonTrack(double homeLatitude, double homeLongitu
   // The present moment is point 0 and the current position; the moon
   // position is a pure function of its inputs, so it is not evaluated twice.
   const auto now = MoonPosition(homeLatitude, homeLongitude, clock, base);
-  if (!now) return std::nullopt;
+  if (!now) return now.failure();
   result.current = *now;
   result.points[0] = place(now->rightAscension, now->declination);
   // The later points need only the geocentric right ascension and
   // declination, not the distance or the observer's horizon.
   for (int k = 1; k < kMoonTrackPoints; ++k) {
     const auto later = internal::MoonEquatorialAt(base.Adjust(clock + kSecondsPerDay * k), false);
-    if (!later) return std::nullopt;
+    if (!later) return later.failure();
     result.points[static_cast<std::size_t>(k)] = place(later->rightAscension, later->declination);
   }
   result.currentColumn = static_cast<int>(result.points[0].column);

@@ -3,11 +3,11 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 
 #include "astro/map_projection.h"
 #include "astro/moon.h"
 #include "astro/time_helpers.h"
+#include "common/result.h"
 
 namespace kelvora {
 
@@ -24,8 +24,8 @@ struct MoonTrackResult {
 };
 
 // The moon's sky-map positions for today and the next 25 days, for the home
-// station. Empty when any of those moments lies outside 1901-2099.
-std::optional<MoonTrackResult> MoonTrack(double homeLatitude, double homeLongitude,
-                                         std::int64_t clock, const TimeBase& base);
+// station. Refused when any of those moments lies outside 1901-2099.
+Result<MoonTrackResult> MoonTrack(double homeLatitude, double homeLongitude, std::int64_t clock,
+                                  const TimeBase& base);
 
 }  // namespace kelvora

@@ -55,13 +55,20 @@ constexpr std::array<const char*, 7> kWeekdayNames = {"Sun", "Mon", "Tue", "Wed"
 constexpr std::array<const char*, 12> kMonthNames = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                      "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
+// The refusal of everything that needs the calendar, passed on by the
+// astronomy routines built on it.
+Failure OutsideSupportedYears() {
+  return Fail("moment outside " + std::to_string(kFirstSupportedYear) + "-" +
+              std::to_string(kLastSupportedYear));
+}
+
 }  // namespace
 
 std::int64_t FirstSupportedSecond() { return kFirstSecond; }
 std::int64_t LastSupportedSecond() { return kLastSecond; }
 
-std::optional<CivilTime> BreakDownTime(std::int64_t seconds) {
-  if (seconds < kFirstSecond || seconds > kLastSecond) return std::nullopt;
+Result<CivilTime> BreakDownTime(std::int64_t seconds) {
+  if (seconds < kFirstSecond || seconds > kLastSecond) return OutsideSupportedYears();
   const std::int64_t days = FloorDiv(seconds, kSecondsPerDay);
   const auto secondOfDay = static_cast<int>(seconds - days * kSecondsPerDay);
   const CivilDate date = CivilFromDays(days);
@@ -77,9 +84,9 @@ std::optional<CivilTime> BreakDownTime(std::int64_t seconds) {
   return civil;
 }
 
-std::optional<std::string> AscTimeText(std::int64_t seconds) {
+Result<std::string> AscTimeText(std::int64_t seconds) {
   const auto civil = BreakDownTime(seconds);
-  if (!civil) return std::nullopt;
+  if (!civil) return civil.failure();
   std::array<char, 32> text{};
   std::snprintf(text.data(), text.size(), "%.3s %.3s%3d %.2d:%.2d:%.2d %d",
                 kWeekdayNames[static_cast<std::size_t>(civil->weekday)],

@@ -6,8 +6,9 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
+
+#include "common/result.h"
 
 namespace kelvora {
 
@@ -52,14 +53,15 @@ inline constexpr int kFirstSupportedYear = 1901;
 inline constexpr int kLastSupportedYear = 2099;
 
 // Breaks seconds since 1970 down; refuses moments outside 1901-2099.
-std::optional<CivilTime> BreakDownTime(std::int64_t seconds);
+Result<CivilTime> BreakDownTime(std::int64_t seconds);
 
 // The first and last second that BreakDownTime accepts.
 std::int64_t FirstSupportedSecond();
 std::int64_t LastSupportedSecond();
 
-// "Sat Jan  1 12:00:00 2000" (the asctime layout without its newline).
-std::optional<std::string> AscTimeText(std::int64_t seconds);
+// "Sat Jan  1 12:00:00 2000" (the asctime layout without its newline);
+// refuses moments outside 1901-2099.
+Result<std::string> AscTimeText(std::int64_t seconds);
 
 // Calendar day count: 53997 on 2000-01-01, 43040 on 1970-01-01.
 int DayNumber(int year, int month, int day);

@@ -24,7 +24,7 @@ std::string Format(const char* format, ...) {
 }
 
 std::string CivilText(std::int64_t seconds, const char* layout) {
-  const std::optional<CivilTime> c = BreakDownTime(seconds);
+  const Result<CivilTime> c = BreakDownTime(seconds);
   if (!c) return "----";
   return Format(layout, c->year, c->month, c->day, c->hour, c->minute, c->second);
 }
@@ -88,7 +88,7 @@ std::string UtcIsoText(std::int64_t utc) {
 }
 
 std::string ShortTimeText(std::int64_t seconds) {
-  const std::optional<CivilTime> c = BreakDownTime(seconds);
+  const Result<CivilTime> c = BreakDownTime(seconds);
   if (!c) return "----";
   return Format("%04d-%02d-%02d %02d:%02d", c->year, c->month, c->day, c->hour, c->minute);
 }

@@ -31,7 +31,7 @@ std::string Trim(std::string_view text) {
 
 // The station at the centre of a completed, accepted locator.
 std::optional<PlanStation> PlaceLocator(const std::string& locator) {
-  const std::optional<GeoPosition> position = LocatorToPosition(locator);
+  const Result<GeoPosition> position = LocatorToPosition(locator);
   if (!position) return std::nullopt;
   return PlanStation{
       {}, locator, RoundToHundredths(position->latitude), RoundToHundredths(position->longitude)};

@@ -41,11 +41,13 @@ constexpr double kScoreSunFullDeg = 30.0;
 // covers, so that the range-rate samples stay inside them too.
 constexpr std::int64_t kSupportedMarginSeconds = 3600;
 
-const MoonFix NoFix{std::nan(""), std::nan(""), std::nan(""), std::nan(""),
-                    std::nan(""), std::nan(""), std::nan("")};
-
+// The standard moon at a moment of a window. Windows lie where both stations'
+// fixes put the moon above their minimum elevations, inside a span that a
+// checked request keeps an hour within the years the theory covers, so the
+// fix is always there; the public figures below, which take any moment,
+// handle the refusal themselves.
 MoonFix Fix(double latitude, double longitude, std::int64_t utc) {
-  return MoonPosition(latitude, longitude, utc, TimeBase{}).value_or(NoFix);
+  return MoonPosition(latitude, longitude, utc, TimeBase{}).value();
 }
 
 double Clamp01(double x) { return std::clamp(x, 0.0, 1.0); }
@@ -268,7 +270,8 @@ Status CheckPlanRequest(const PlanRequest& request) {
 }
 
 double PlanMoonElevation(const PlanSite& site, std::int64_t utc) {
-  return Fix(site.latitude, site.longitude, utc).elevation;
+  const Result<MoonFix> fix = MoonPosition(site.latitude, site.longitude, utc, TimeBase{});
+  return fix ? fix->elevation : std::nan("");
 }
 
 double MutualMargin(const PlanSite& home, const PlanSite& dx, std::int64_t utc) {
@@ -276,7 +279,10 @@ double MutualMargin(const PlanSite& home, const PlanSite& dx, std::int64_t utc) 
                   PlanMoonElevation(dx, utc) - dx.minElevation);
 }
 
-double MoonSunSeparation(std::int64_t utc) { return SeparationFromSun(Fix(0.0, 0.0, utc), utc); }
+double MoonSunSeparation(std::int64_t utc) {
+  const Result<MoonFix> fix = MoonPosition(0.0, 0.0, utc, TimeBase{});
+  return fix ? SeparationFromSun(*fix, utc) : std::nan("");
+}
 
 Result<double> TwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
                                  std::int64_t utc, double frequencyHz) {

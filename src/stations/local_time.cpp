@@ -34,17 +34,17 @@ int ApproximateZone(double westLongitude) {
   return n >= 0 ? n / kZoneWidthDegrees : (n - kZoneWidthDegrees) / kZoneWidthDegrees;
 }
 
-std::optional<std::string> LocalTimeText(double westLongitude, std::int64_t clock,
-                                         std::int32_t gmtOffsetHours, std::int32_t timeOffset) {
+Result<std::string> LocalTimeText(double westLongitude, std::int64_t clock,
+                                  std::int32_t gmtOffsetHours, std::int32_t timeOffset) {
   if (std::isnan(westLongitude)) {
-    return std::nullopt;
+    return Fail("longitude is not a number");
   }
   const int zone = ApproximateZone(westLongitude);
   const std::int64_t moment =
       clock + GmtOffsetSeconds(std::int64_t{gmtOffsetHours} - zone) + std::int64_t{timeOffset};
-  const std::optional<CivilTime> civil = BreakDownTime(moment);
+  const Result<CivilTime> civil = BreakDownTime(moment);
   if (!civil) {
-    return std::nullopt;
+    return civil.failure();
   }
   int hour = civil->hour;
   const char* suffix = hour < 12 ? "am" : "pm";

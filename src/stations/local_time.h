@@ -2,8 +2,9 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
+
+#include "common/result.h"
 
 namespace kelvora {
 
@@ -11,9 +12,9 @@ namespace kelvora {
 // program's 7-degree shift).
 int ApproximateZone(double westLongitude);
 
-// "Sun, 09:05am" for the tracked moment at that longitude. Empty outside the
-// supported years.
-std::optional<std::string> LocalTimeText(double westLongitude, std::int64_t clock,
-                                         std::int32_t gmtOffsetHours, std::int32_t timeOffset);
+// "Sun, 09:05am" for the tracked moment at that longitude. Refused for a
+// longitude that is not a number and outside the supported years.
+Result<std::string> LocalTimeText(double westLongitude, std::int64_t clock,
+                                  std::int32_t gmtOffsetHours, std::int32_t timeOffset);
 
 }  // namespace kelvora

@@ -43,14 +43,14 @@ std::string CompleteLocator(std::string_view text) {
   return out;
 }
 
-std::optional<GeoPosition> LocatorToPosition(std::string_view text) {
+Result<GeoPosition> LocatorToPosition(std::string_view text) {
   if (text.empty()) {
-    return std::nullopt;
+    return Fail("no locator given");
   }
   const std::string loc = CompleteLocator(text);
   // One, three or five characters cannot be completed and name no subsquare.
   if (loc.size() != 6) {
-    return std::nullopt;
+    return Fail("locator \"" + loc + "\" names no subsquare: it needs 2, 4 or 6 characters");
   }
   const int c1 = static_cast<unsigned char>(loc[0]);
   const int c2 = static_cast<unsigned char>(loc[1]);

@@ -2,9 +2,10 @@
 // every locator-derived position goes through. Longitudes are west positive.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
+
+#include "common/result.h"
 
 namespace kelvora {
 
@@ -18,9 +19,9 @@ struct GeoPosition {
 // upper-cased but otherwise as they are.
 std::string CompleteLocator(std::string_view text);
 
-// Centre of the subsquare of the completed text; empty when the text is empty
-// or, once completed, is not six characters long.
-std::optional<GeoPosition> LocatorToPosition(std::string_view text);
+// Centre of the subsquare of the completed text; refused, with the reason,
+// when the text is empty or, once completed, is not six characters long.
+Result<GeoPosition> LocatorToPosition(std::string_view text);
 
 // Six-character locator; nothing is rounded, except that a position within
 // a billionth of a subsquare of a grid line is on it, and a grid line belongs

@@ -139,17 +139,17 @@ void StepTime(TrackerModel& model, std::int64_t seconds, std::int64_t clock) {
   if (model.tracking.timeOffset != wanted) model.texts[TextId::kStatusLine] = kTimeLimitNote;
 }
 
-bool JumpToHorizonCrossing(TrackerModel& model, double latitude, double longitude,
-                           std::int64_t clock) {
+Status JumpToHorizonCrossing(TrackerModel& model, double latitude, double longitude,
+                             std::int64_t clock) {
   const Body body = model.view.sunView ? Body::Sun : Body::Moon;
   const Result<std::int32_t> offset = FindHorizonCrossing(
       latitude, longitude, body, clock, model.home.gmtOffsetHours, model.tracking.timeOffset);
   if (!offset) {
     model.texts[TextId::kStatusLine] = kNoCrossingNote;
-    return false;
+    return offset.failure();
   }
   model.tracking.timeOffset = *offset;
-  return true;
+  return Done();
 }
 
 bool ReturnToLiveTime(TrackerModel& model) {
@@ -174,28 +174,36 @@ void PlaceStation2OnMap(TrackerModel& model, int x, int y) {
   model.station2.callReset = true;
 }
 
-bool PlaceStation2AtLocator(TrackerModel& model, std::string_view locator) {
-  const std::optional<GeoPosition> position = LocatorToPosition(locator);
-  if (!position) return false;
+Status PlaceStation2AtLocator(TrackerModel& model, std::string_view locator) {
+  const Result<GeoPosition> position = LocatorToPosition(locator);
+  if (!position) return position.failure();
   PlaceStation2(model, RoundToHundredths(position->latitude),
                 RoundToHundredths(position->longitude));
-  return true;
+  return Done();
 }
 
 void PlaceStation2AtGridEntry(TrackerModel& model, std::string_view entry) {
   std::string completed(entry);
   if (completed.size() == 4) completed += "MM";
   if (!IsAcceptedStation2Grid(completed) || !PlaceStation2AtLocator(model, completed)) {
-    PlaceStation2AtLocator(model, kFallbackStation2Locator);
+    // The fallback names a subsquare.
+    static_cast<void>(PlaceStation2AtLocator(model, kFallbackStation2Locator));
   }
 }
 
-bool PlaceStation2FromDirectory(TrackerModel& model, const std::filesystem::path& directory,
-                                std::string_view call) {
+Status PlaceStation2FromDirectory(TrackerModel& model, const std::filesystem::path& directory,
+                                  std::string_view call) {
   const DirectoryResult found = ReadDirectory(directory, call, DirectoryMode::Record);
-  if (found.status != DirectoryStatus::Found) return false;
+  if (found.status != DirectoryStatus::Found) {
+    // The reader's own message: the file, the call or its record is missing.
+    return Fail(found.text, found.status == DirectoryStatus::NoCallEntered
+                                ? FailureKind::kRefused
+                                : FailureKind::kNotFound);
+  }
   const std::string locator = ToUpperAscii(DirectoryLocatorColumns(found.text));
-  if (!IsAcceptedDirectoryLocator(locator)) return false;
+  if (!IsAcceptedDirectoryLocator(locator)) {
+    return Fail("the directory record for " + std::string(call) + " has no usable locator");
+  }
   return PlaceStation2AtLocator(model, locator);
 }
 
@@ -231,9 +239,10 @@ Station2Refresh RefreshStation2(TrackerModel& model, std::int64_t clock) {
   Station2Refresh refresh;
   refresh.clearCall = station.locator.empty() || station.callReset;
   station.callReset = false;
-  station.localTimeText = LocalTimeText(station.longitude, clock, model.home.gmtOffsetHours,
-                                        model.tracking.timeOffset)
-                              .value_or(std::string());
+  // No local time to show (outside the supported years): the field is blank.
+  const Result<std::string> localTime =
+      LocalTimeText(station.longitude, clock, model.home.gmtOffsetHours, model.tracking.timeOffset);
+  station.localTimeText = localTime ? *localTime : std::string();
   refresh.path = BearingAndDistance(model.home.latitude, model.home.longitude, station.latitude,
                                     station.longitude, model.home.distanceUnit);
   return refresh;
@@ -251,9 +260,9 @@ void SetHomeLongitude(TrackerModel& model, double longitude) {
   model.home.locator = PositionToLocator(model.home.latitude, longitude);
 }
 
-bool SetHomeFromLocator(TrackerModel& model, std::string_view locator) {
-  const std::optional<GeoPosition> position = LocatorToPosition(locator);
-  if (!position) return false;
+Status SetHomeFromLocator(TrackerModel& model, std::string_view locator) {
+  const Result<GeoPosition> position = LocatorToPosition(locator);
+  if (!position) return position.failure();
   const double longitude = RoundToHundredths(position->longitude);
   model.settings.longitude = longitude;
   model.home.longitude = longitude;
@@ -261,7 +270,7 @@ bool SetHomeFromLocator(TrackerModel& model, std::string_view locator) {
   model.settings.latitude = latitude;
   model.home.latitude = latitude;
   model.home.locator = PositionToLocator(model.home.latitude, model.home.longitude);
-  return true;
+  return Done();
 }
 
 void SetHomeAtStartUp(TrackerModel& model, double latitude, double longitude) {
@@ -272,11 +281,11 @@ void SetHomeAtStartUp(TrackerModel& model, double latitude, double longitude) {
   model.home.locator = PositionToLocator(latitude, longitude);
 }
 
-std::optional<std::string> StartUp(TrackerModel& model, const std::filesystem::path& folder) {
+Status StartUp(TrackerModel& model, const std::filesystem::path& folder) {
   const std::filesystem::path file = folder / kSettingsFileName;
   const SettingsLoad load = LoadSettings(file, model.settings, model.home);
   model.home.locator = PositionToLocator(model.home.sunLatitude, model.home.sunLongitude);
-  return DamagedSettingsNotice(file, load);
+  return CheckSettingsLoad(file, load);
 }
 
 }  // namespace kelvora

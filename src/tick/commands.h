@@ -6,11 +6,11 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/result.h"
 #include "state/records.h"
 #include "stations/bearing.h"
 #include "tick/tick.h"
@@ -53,11 +53,11 @@ inline constexpr const char* kNoCrossingNote =
 // cut short there puts kTimeLimitNote on the status line.
 void StepTime(TrackerModel& model, std::int64_t seconds, std::int64_t clock);
 
-// The horizon search for a station: moon, or sun in Sun View. Returns false
-// when no crossing was found (the offset is then unchanged and the status
-// line says kNoCrossingNote).
-bool JumpToHorizonCrossing(TrackerModel& model, double latitude, double longitude,
-                           std::int64_t clock);
+// The horizon search for a station: moon, or sun in Sun View. Fails, with the
+// search's reason, when no crossing was found (the offset is then unchanged
+// and the status line says kNoCrossingNote).
+Status JumpToHorizonCrossing(TrackerModel& model, double latitude, double longitude,
+                             std::int64_t clock);
 
 // Esc, and a right click on Rise/Clear: back to live time. Returns whether
 // the time offset was not 0 before.
@@ -79,9 +79,9 @@ void PlaceStation2OnMap(TrackerModel& model, int x, int y);
 
 // The centre of a locator's subsquare, rounded to hundredths of a degree; the
 // locator is made anew from that position (for every six-character locator
-// it is the locator given, upper-cased). False, with nothing changed, when the
-// text names no subsquare. (kelvora-cli --station2-grid, and the two below.)
-bool PlaceStation2AtLocator(TrackerModel& model, std::string_view locator);
+// it is the locator given, upper-cased). Refused, with nothing changed, when
+// the text names no subsquare. (kelvora-cli --station2-grid, and the two below.)
+Status PlaceStation2AtLocator(TrackerModel& model, std::string_view locator);
 
 // What the Station2 dialog's GRID field does with an entry: four characters
 // get "MM"; an entry the field's rule refuses (IsAcceptedStation2Grid) places
@@ -91,10 +91,10 @@ inline constexpr const char* kFallbackStation2Locator = "EL29HK";
 
 // What the dialog's CALL field does: the call (or its beginning) looked up in
 // the EME directory file, and the station placed at the record's locator.
-// False, with nothing changed, when the directory is missing, the call is not
-// in it or its record has no usable locator.
-bool PlaceStation2FromDirectory(TrackerModel& model, const std::filesystem::path& directory,
-                                std::string_view call);
+// A failure, with nothing changed, when the directory is missing, the call is
+// not in it or its record has no usable locator; the reason says which.
+Status PlaceStation2FromDirectory(TrackerModel& model, const std::filesystem::path& directory,
+                                  std::string_view call);
 
 // The dialog's "&Delete Stn2" and a right click on the earth map: no second
 // station, no locator, nothing parked.
@@ -128,18 +128,19 @@ void SetHomeLatitude(TrackerModel& model, double latitude);
 void SetHomeLongitude(TrackerModel& model, double longitude);
 
 // The setup dialog's GRID: home and the settings record to the centre of the
-// locator's subsquare, rounded to hundredths, the locator made anew. False,
+// locator's subsquare, rounded to hundredths, the locator made anew. Refused,
 // with nothing changed, when the text names no subsquare (one, three or five
 // characters).
-bool SetHomeFromLocator(TrackerModel& model, std::string_view locator);
+Status SetHomeFromLocator(TrackerModel& model, std::string_view locator);
 
 // kelvora-cli --home: as though the settings file had held this position (the
 // home station, the sun's copy, the settings record and the locator).
 void SetHomeAtStartUp(TrackerModel& model, double latitude, double longitude);
 
 // Runs at start-up after the window exists: settings from `folder`, the home
-// locator from the loaded position. Returns the notice to show once when the
-// settings file had damaged fields.
-std::optional<std::string> StartUp(TrackerModel& model, const std::filesystem::path& folder);
+// locator from the loaded position. A failure, whose reason is the notice to
+// show once, when the settings file had damaged fields (the model holds their
+// defaults all the same).
+Status StartUp(TrackerModel& model, const std::filesystem::path& folder);
 
 }  // namespace kelvora

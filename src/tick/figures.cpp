@@ -31,10 +31,14 @@ TickFigures ComputeFigures(const TrackerModel& model, std::int64_t clock) {
   figures.utcSeconds = base.Adjust(clock);
   figures.sun = SunPosition(home.sunLatitude, home.sunLongitude, clock, base);
   figures.station2Set = station2.IsSet();
+  // Outside the supported years the moon is refused; the window then shows
+  // no moon figures.
   if (figures.station2Set) {
-    figures.station2Moon = MoonPosition(station2.latitude, station2.longitude, clock, base);
+    if (auto fix = MoonPosition(station2.latitude, station2.longitude, clock, base)) {
+      figures.station2Moon = *fix;
+    }
   }
-  figures.homeMoon = MoonPosition(home.latitude, home.longitude, clock, base);
+  if (auto fix = MoonPosition(home.latitude, home.longitude, clock, base)) figures.homeMoon = *fix;
   if (!figures.homeMoon) return figures;
   const MoonFix& moon = *figures.homeMoon;
 
@@ -69,7 +73,9 @@ TickFigures ComputeFigures(const TrackerModel& model, std::int64_t clock) {
   }
 
   if (model.view.skyMap) {
-    figures.moonTrack = MoonTrack(home.latitude, home.longitude, clock, base);
+    if (auto track = MoonTrack(home.latitude, home.longitude, clock, base)) {
+      figures.moonTrack = *track;
+    }
   }
 
   // Perigee and apogee for the day of the last moon calculation. The counts

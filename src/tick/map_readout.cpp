@@ -13,7 +13,7 @@ MapReadout ComputeMapReadout(const TrackerModel& model, int x, int y, std::int64
   readout.longitude = MapLongitudeForX(x);
 
   const TimeBase base{model.home.gmtOffsetHours, model.tracking.timeOffset};
-  if (const std::optional<MoonFix> moon =
+  if (const Result<MoonFix> moon =
           MoonPosition(readout.latitude, readout.longitude, clock, base)) {
     readout.moonElevation = moon->elevation;
     readout.moonHourAngle = moon->hourAngle;

@@ -42,7 +42,8 @@ DisplayTexts FormatTexts(const TickFigures& figures, const TrackerModel& model) 
 }
 
 void FormatTexts(const TickFigures& figures, const TrackerModel& model, DisplayTexts& texts) {
-  texts[TextId::kClock] = AscTimeText(figures.utcSeconds).value_or(kNoFigureText);
+  const Result<std::string> clockText = AscTimeText(figures.utcSeconds);
+  texts[TextId::kClock] = clockText ? *clockText : std::string(kNoFigureText);
   texts[TextId::kHomeLocator] = "Home: " + model.home.locator;
   texts[TextId::kStation2Locator] =
       model.station2.LocatorShown() ? model.station2.locator : std::string(kNoLocatorText);

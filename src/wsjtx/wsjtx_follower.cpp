@@ -124,13 +124,13 @@ std::optional<DxMoon> DxMoonFigures(const RadioSite& home, const Status& status,
                                     std::int64_t utc) {
   const std::optional<std::string> locator = DxGridLocator(TextOf(status.dxGrid));
   if (!locator) return std::nullopt;
-  const std::optional<GeoPosition> position = LocatorToPosition(*locator);
+  const Result<GeoPosition> position = LocatorToPosition(*locator);
   if (!position) return std::nullopt;
   DxMoon out;
   out.locator = *locator;
   out.latitude = RoundToHundredths(position->latitude);
   out.longitude = RoundToHundredths(position->longitude);
-  const std::optional<MoonFix> moon = MoonPosition(out.latitude, out.longitude, utc, TimeBase{});
+  const Result<MoonFix> moon = MoonPosition(out.latitude, out.longitude, utc, TimeBase{});
   if (!moon) return std::nullopt;
   out.azimuth = moon->azimuth;
   out.elevation = moon->elevation;

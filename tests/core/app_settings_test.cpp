@@ -190,19 +190,19 @@ TEST_F(SettingsTest, DamagedFieldsAloneTakeTheirDefaults) {
 TEST_F(SettingsTest, DamageNoticeNamesTheFileAndItsFields) {
   SettingsLoad load;
   load.found = true;
-  EXPECT_EQ(DamagedSettingsNotice(file_, load), std::nullopt);
+  EXPECT_TRUE(CheckSettingsLoad(file_, load).ok());
 
   load.replaced = {"GMT offset"};
-  EXPECT_EQ(DamagedSettingsNotice(file_, load),
+  EXPECT_EQ(CheckSettingsLoad(file_, load).reason(),
             "\"Dorvakin.dat\" is damaged: its GMT offset was replaced by the default. "
             "The file stays as it is until you save.");
   load.replaced = {"latitude", "longitude", "distance unit"};
-  EXPECT_EQ(DamagedSettingsNotice(file_, load),
+  EXPECT_EQ(CheckSettingsLoad(file_, load).reason(),
             "\"Dorvakin.dat\" is damaged: its latitude, longitude and distance unit were "
             "replaced by the defaults. The file stays as it is until you save.");
   load.bytes = 7;
   load.replaced = {"latitude", "longitude", "GMT offset", "distance unit"};
-  EXPECT_EQ(DamagedSettingsNotice(file_, load),
+  EXPECT_EQ(CheckSettingsLoad(file_, load).reason(),
             "\"Dorvakin.dat\" is damaged (7 of its 32 bytes): its latitude, longitude, GMT "
             "offset and distance unit were replaced by the defaults. The file stays as it is "
             "until you save.");
@@ -212,7 +212,7 @@ TEST_F(SettingsTest, DamageNoticeNamesTheFileAndItsFields) {
   HomeStation home;
   const SettingsLoad missing = LoadSettings(file_, record, home);
   EXPECT_FALSE(missing.found);
-  EXPECT_EQ(DamagedSettingsNotice(file_, missing), std::nullopt);
+  EXPECT_TRUE(CheckSettingsLoad(file_, missing).ok());
 }
 
 TEST_F(SettingsTest, WritesThirtyTwoLittleEndianBytesUnchanged) {

@@ -74,7 +74,7 @@ TEST_F(PrepareUserFolderTest, FirstStartMakesTheFolderOwnerOnlyWithTheSample) {
   const fs::path folder = scratch_ / "data" / "deeper" / "kelvora";
   const Result<UserFolderSetup> setup = PrepareUserFolder(folder, sample_);
   ASSERT_TRUE(setup.ok()) << setup.reason();
-  EXPECT_FALSE(setup->note);
+  EXPECT_TRUE(setup->sample.ok()) << setup->sample.reason();
   EXPECT_TRUE(setup->created);
   EXPECT_TRUE(setup->sampleCopied);
   EXPECT_EQ(Read(folder / "EME.DTA"), "QK4AB sample line\n");
@@ -117,8 +117,9 @@ TEST_F(PrepareUserFolderTest, MissingSampleLeavesANoteAndAnUsableFolder) {
   ASSERT_TRUE(setup.ok()) << setup.reason();
   EXPECT_TRUE(setup->created);
   EXPECT_FALSE(setup->sampleCopied);
-  ASSERT_TRUE(setup->note);
-  EXPECT_NE(setup->note->find("no sample directory"), std::string::npos) << *setup->note;
+  ASSERT_FALSE(setup->sample.ok());
+  EXPECT_NE(setup->sample.reason().find("no sample directory"), std::string::npos)
+      << setup->sample.reason();
   EXPECT_TRUE(fs::is_directory(folder));
   EXPECT_TRUE(fs::is_empty(folder));
 }
@@ -190,16 +191,16 @@ TEST(StartArguments, OwnSwitchesAndTheRest) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    const StartArguments parsed = ParseStartArguments(row.arguments);
-    EXPECT_EQ(parsed.userFolder, row.userFolder);
-    EXPECT_EQ(parsed.showHelp, row.showHelp);
-    EXPECT_EQ(parsed.showVersion, row.showVersion);
+    const Result<StartArguments> parsed = ParseStartArguments(row.arguments);
     if (row.error) {
-      ASSERT_TRUE(parsed.error);
-      EXPECT_NE(parsed.error->find(row.error), std::string::npos) << *parsed.error;
-      EXPECT_EQ(parsed.error->find('\n'), std::string::npos);  // one line
+      ASSERT_FALSE(parsed);
+      EXPECT_NE(parsed.reason().find(row.error), std::string::npos) << parsed.reason();
+      EXPECT_EQ(parsed.reason().find('\n'), std::string::npos);  // one line
     } else {
-      EXPECT_FALSE(parsed.error) << *parsed.error;
+      ASSERT_TRUE(parsed) << parsed.reason();
+      EXPECT_EQ(parsed->userFolder, row.userFolder);
+      EXPECT_EQ(parsed->showHelp, row.showHelp);
+      EXPECT_EQ(parsed->showVersion, row.showVersion);
     }
   }
 }

@@ -27,7 +27,7 @@ double Printed(double value, int decimals) {
 
 TEST(MoonPosition, ReferenceMoment2000) {
   const auto fix = MoonPosition(kHoustonLatitude, kHoustonLongitude, k2000Noon, TimeBase{});
-  ASSERT_TRUE(fix.has_value());
+  ASSERT_TRUE(fix.ok());
   // Printed to the last digit of the reference values.
   EXPECT_DOUBLE_EQ(Printed(Degrees(fix->eclipticLatitude), 3), 5.171);
   EXPECT_DOUBLE_EQ(Printed(fix->distance, 1), 402413.2);
@@ -50,7 +50,7 @@ TEST(MoonPosition, ReferenceMoment2000) {
 
 TEST(MoonPosition, ReferenceMoment1999) {
   const auto fix = MoonPosition(kHoustonLatitude, kHoustonLongitude, k1999Sep15, TimeBase{});
-  ASSERT_TRUE(fix.has_value());
+  ASSERT_TRUE(fix.ok());
   EXPECT_DOUBLE_EQ(Printed(fix->distance, 1), 402466.8);
   EXPECT_DOUBLE_EQ(Printed(fix->elevation, 2), 38.75);
   EXPECT_NEAR(fix->rightAscension * kRadToHours, 15.3114, kTolerance / 15);
@@ -74,9 +74,9 @@ TEST(MoonPosition, OffsetsMoveTheMomentTogether) {
 }
 
 TEST(MoonPosition, RefusesUnsupportedYears) {
-  EXPECT_FALSE(MoonPosition(0, 0, LastSupportedSecond() + 1, TimeBase{}).has_value());
-  EXPECT_FALSE(MoonPosition(0, 0, FirstSupportedSecond(), TimeBase{0, -1}).has_value());
-  EXPECT_TRUE(MoonPosition(0, 0, FirstSupportedSecond(), TimeBase{}).has_value());
+  EXPECT_FALSE(MoonPosition(0, 0, LastSupportedSecond() + 1, TimeBase{}).ok());
+  EXPECT_FALSE(MoonPosition(0, 0, FirstSupportedSecond(), TimeBase{0, -1}).ok());
+  EXPECT_TRUE(MoonPosition(0, 0, FirstSupportedSecond(), TimeBase{}).ok());
 }
 
 TEST(MoonPosition, RangesHoldEverywhereAndAlways) {
@@ -89,7 +89,7 @@ TEST(MoonPosition, RangesHoldEverywhereAndAlways) {
     for (double lat : latitudes) {
       for (double lon : longitudes) {
         const auto fix = MoonPosition(lat, lon, t, TimeBase{});
-        ASSERT_TRUE(fix.has_value());
+        ASSERT_TRUE(fix.ok());
         ASSERT_GT(fix->azimuth, 0.0) << t << " " << lat;
         ASSERT_LE(fix->azimuth, 360.0) << t << " " << lat;
         ASSERT_GE(fix->hourAngle, 0.0) << t;
@@ -111,11 +111,11 @@ TEST(MoonPosition, NoNanWithTheMoonInTheZenith) {
   // Put the observer under the moon: latitude = declination and west
   // longitude = Greenwich hour angle.
   const auto fix = MoonPosition(0, 0, k2000Noon, TimeBase{});
-  ASSERT_TRUE(fix.has_value());
+  ASSERT_TRUE(fix.ok());
   const double lat = fix->declination * kMoonRadToDeg;
   const double lon = fix->hourAngle * kMoonRadToDeg;
   const auto under = MoonPosition(lat, lon, k2000Noon, TimeBase{});
-  ASSERT_TRUE(under.has_value());
+  ASSERT_TRUE(under.ok());
   EXPECT_TRUE(std::isfinite(under->azimuth));
   EXPECT_GT(under->azimuth, 0.0);
   EXPECT_LE(under->azimuth, 360.0);
@@ -157,7 +157,7 @@ TEST(MoonPosition, EquatorObserverHasNoAzimuthCorrection) {
   // spherical formula for the geocentric azimuth.
   for (std::int64_t t = k2000Noon; t < k2000Noon + 30 * 86400; t += 86400 / 3 + 123) {
     const auto fix = MoonPosition(0, 95.36, t, TimeBase{});
-    ASSERT_TRUE(fix.has_value());
+    ASSERT_TRUE(fix.ok());
     const double lha = fix->hourAngle - 95.36 / kMoonRadToDeg;  // local hour angle
     const double az = std::atan2(-std::sin(lha) * std::cos(fix->declination),
                                  std::sin(fix->declination)) * kMoonRadToDeg;
@@ -195,7 +195,7 @@ TEST(MoonDistance, SeriesAgreesWithMoonPosition) {
   // two distances differ by rounding only (well below a metre).
   for (std::int64_t t = 0; t < 40 * 86400; t += 86400 + 3600) {
     const auto fix = MoonPosition(0, 0, t, TimeBase{});
-    ASSERT_TRUE(fix.has_value());
+    ASSERT_TRUE(fix.ok());
     EXPECT_NEAR(MoonDistanceKm(fix->dayCount), fix->distance, 1e-3) << t;
     EXPECT_NEAR(kEarthRadiusKm * MoonDistanceEarthRadii(fix->dayCount - 10957.5),
                 fix->distance, 1e-3);

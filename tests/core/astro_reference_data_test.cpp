@@ -74,7 +74,7 @@ TEST(ReferenceData, PositionsAgreeWithTheEphemeris) {
     Tolerance tolerance = kSunTolerance;
     if (moon) {
       const auto fix = MoonPosition(lat, lon, t, TimeBase{});
-      ASSERT_TRUE(fix.has_value());
+      ASSERT_TRUE(fix.ok());
       ourAzimuth = fix->azimuth;
       ourElevation = fix->elevation;
       ourRa = fix->rightAscension * kRadToRaHours;

@@ -187,8 +187,8 @@ TEST(RotatorRules, BelowMinimumElevationWaitsAtTheRiseOrHolds) {
 TEST(RotatorRules, NothingNotANumberIsCommanded) {
   RotatorSetup setup;
   const ControlInput inputs[] = {Still(kNaN, 10), Still(10, kNaN),
-                                 ControlInput{{{10, 10}, {kNaN, 0}}, {}, false, {}, {}},
-                                 ControlInput{{{10, -10}, {0, 0}}, {}, false, {}, AzEl{kNaN, 0}}};
+                                 ControlInput{{{10, 10}, {kNaN, 0}}, {}, false, {}, {}, false, {}},
+                                 ControlInput{{{10, -10}, {0, 0}}, {}, false, {}, AzEl{kNaN, 0}, false, {}}};
   for (const ControlInput& input : inputs) {
     const ControlDecision d = ControlStep(setup, input);
     EXPECT_NE(d.action, ControlAction::Send);

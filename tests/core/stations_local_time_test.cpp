@@ -71,7 +71,7 @@ TEST(LocalTimeText, WeekdayTwelveHourClockAndZone) {
   };
   for (const Row& r : rows) {
     const auto text = LocalTimeText(r.westLongitude, r.clock, r.gmtOffsetHours, r.timeOffset);
-    ASSERT_TRUE(text.has_value()) << r.name;
+    ASSERT_TRUE(text.ok()) << r.name;
     EXPECT_EQ(*text, r.text) << r.name;
     EXPECT_LE(text->size(), 19u) << r.name;
   }
@@ -79,11 +79,11 @@ TEST(LocalTimeText, WeekdayTwelveHourClockAndZone) {
 
 TEST(LocalTimeText, NothingOutsideTheSupportedYears) {
   // 2100-01-01 00:00 UTC = 4102444800 s; 1900-12-31 = -2177539200 s.
-  EXPECT_FALSE(LocalTimeText(0.0, 4102444800, 0, 0).has_value());
-  EXPECT_FALSE(LocalTimeText(0.0, -2177539200, 0, 0).has_value());
-  EXPECT_TRUE(LocalTimeText(0.0, 4102444800 - 1, 0, 0).has_value());
-  EXPECT_FALSE(LocalTimeText(std::nan(""), kSaturday2000, 0, 0).has_value());
-  EXPECT_TRUE(LocalTimeText(1e300, kSaturday2000, 0, 0).has_value());
+  EXPECT_FALSE(LocalTimeText(0.0, 4102444800, 0, 0).ok());
+  EXPECT_FALSE(LocalTimeText(0.0, -2177539200, 0, 0).ok());
+  EXPECT_TRUE(LocalTimeText(0.0, 4102444800 - 1, 0, 0).ok());
+  EXPECT_FALSE(LocalTimeText(std::nan(""), kSaturday2000, 0, 0).ok());
+  EXPECT_TRUE(LocalTimeText(1e300, kSaturday2000, 0, 0).ok());
 }
 
 }  // namespace

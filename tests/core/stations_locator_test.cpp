@@ -31,7 +31,7 @@ class LocatorToPositionTest : public ::testing::TestWithParam<LocatorCase> {};
 TEST_P(LocatorToPositionTest, GivesTheSubsquareCentre) {
   const LocatorCase& c = GetParam();
   const auto p = LocatorToPosition(c.text);
-  ASSERT_TRUE(p.has_value());
+  ASSERT_TRUE(p.ok());
   EXPECT_NEAR(p->latitude, c.latitude, kSixDecimals);
   EXPECT_NEAR(p->longitude, c.longitude, kSixDecimals);
 }
@@ -61,10 +61,11 @@ TEST(LocatorCompletion, CompletesAndClampsOnlyWhereDefined) {
     EXPECT_EQ(CompleteLocator(r.text), r.completed) << r.text;
   }
   // Positions are defined only for texts that complete to six characters.
-  EXPECT_FALSE(LocatorToPosition("").has_value());
-  EXPECT_FALSE(LocatorToPosition("F").has_value());
-  EXPECT_FALSE(LocatorToPosition("FN4").has_value());
-  EXPECT_FALSE(LocatorToPosition("FN42M").has_value());
+  EXPECT_FALSE(LocatorToPosition("").ok());
+  EXPECT_FALSE(LocatorToPosition("F").ok());
+  EXPECT_FALSE(LocatorToPosition("FN4").ok());
+  EXPECT_EQ(LocatorToPosition("fn42m").reason(),
+            "locator \"FN42M\" names no subsquare: it needs 2, 4 or 6 characters");
   EXPECT_EQ(LocatorToPosition("FN42ZZ")->latitude, LocatorToPosition("FN42XX")->latitude);
 }
 
@@ -115,8 +116,8 @@ TEST(PositionToLocator, GridLinesBelongToTheCellTheyBegin) {
   for (int latitude = -89; latitude <= 89; ++latitude) {
     for (int longitude = -178; longitude <= 180; longitude += 2) {
       const std::string locator = PositionToLocator(latitude, longitude);
-      const std::optional<GeoPosition> centre = LocatorToPosition(locator);
-      ASSERT_TRUE(centre.has_value()) << locator;
+      const Result<GeoPosition> centre = LocatorToPosition(locator);
+      ASSERT_TRUE(centre.ok()) << locator;
       EXPECT_NEAR(centre->latitude - latitude, 1.0 / 48.0, 1e-9)
           << latitude << ", " << longitude << " gives " << locator;
       EXPECT_NEAR(longitude - centre->longitude, 1.0 / 24.0, 1e-9)
@@ -145,7 +146,7 @@ TEST(LocatorRoundTrip, RoundedCentreRegeneratesTheLocator) {
               const std::string loc{f1, f2, s1, s2, static_cast<char>('A' + a),
                                     static_cast<char>('A' + b)};
               const auto p = LocatorToPosition(loc);
-              ASSERT_TRUE(p.has_value());
+              ASSERT_TRUE(p.ok());
               const std::string back = PositionToLocator(RoundToHundredths(p->latitude),
                                                          RoundToHundredths(p->longitude));
               ASSERT_EQ(back, loc);
@@ -173,7 +174,7 @@ TEST(LocatorCallers, CompletedEntriesShowTheRegeneratedLocator) {
   };
   for (const Row& r : rows) {
     const auto p = LocatorToPosition(r.typed);
-    ASSERT_TRUE(p.has_value()) << r.typed;
+    ASSERT_TRUE(p.ok()) << r.typed;
     const double lat = RoundToHundredths(p->latitude);
     const double lon = RoundToHundredths(p->longitude);
     EXPECT_EQ(lat, r.latitude) << r.typed;
@@ -185,7 +186,7 @@ TEST(LocatorCallers, CompletedEntriesShowTheRegeneratedLocator) {
 TEST(RoundToHundredths, ExactHalvesGoAwayFromZero) {
   // IO91WM's longitude is exactly 20*(J-I) - 2*9 - 22.5/12 = 0.125.
   const auto io91wm = LocatorToPosition("IO91WM");
-  ASSERT_TRUE(io91wm.has_value());
+  ASSERT_TRUE(io91wm.ok());
   EXPECT_EQ(io91wm->longitude, 0.125);
 
   struct Row {

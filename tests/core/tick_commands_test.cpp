@@ -226,7 +226,7 @@ class StartUpTest : public testing::Test {
 
 TEST_F(StartUpTest, NoSettingsFileGivesTheDefaultStation) {
   TrackerModel model;
-  EXPECT_EQ(StartUp(model, folder_), std::nullopt);  // a first start is no damage
+  EXPECT_TRUE(StartUp(model, folder_).ok());  // a first start is no damage
   EXPECT_EQ(model.home.latitude, 29.42);
   EXPECT_EQ(model.home.longitude, 95.36);
   EXPECT_EQ(model.home.sunLatitude, 29.42);
@@ -239,7 +239,7 @@ TEST_F(StartUpTest, LocatorComesFromTheLoadedPosition) {
   // 51.5 N, 0.1 W is IO91WM; GMT offset -5.5 truncates to -5; 0.0 is km.
   WriteSettings({51.5, 0.1, -5.5, 0.0});
   TrackerModel model;
-  EXPECT_EQ(StartUp(model, folder_), std::nullopt);
+  EXPECT_TRUE(StartUp(model, folder_).ok());
   EXPECT_EQ(model.home.locator, "IO91WM");
   EXPECT_EQ(model.home.gmtOffsetHours, -5);
   EXPECT_EQ(model.home.distanceUnit, 0);
@@ -253,10 +253,11 @@ TEST_F(StartUpTest, DamagedFieldGivesOneNoticeAndAValidLocator) {
   // falls back alone and the locator is built from a real position.
   WriteSettings({-2e87, 0.1, 999.0, 0.0});
   TrackerModel model;
-  const std::optional<std::string> notice = StartUp(model, folder_);
-  ASSERT_TRUE(notice.has_value());
-  EXPECT_NE(notice->find("Dorvakin.dat"), std::string::npos) << *notice;
-  EXPECT_NE(notice->find("latitude and GMT offset"), std::string::npos) << *notice;
+  const Status loaded = StartUp(model, folder_);
+  ASSERT_FALSE(loaded.ok());
+  EXPECT_NE(loaded.reason().find("Dorvakin.dat"), std::string::npos) << loaded.reason();
+  EXPECT_NE(loaded.reason().find("latitude and GMT offset"), std::string::npos)
+      << loaded.reason();
   EXPECT_EQ(model.home.locator, PositionToLocator(29.42, 0.1));
   EXPECT_EQ(model.home.locator.find('\0'), std::string::npos);
   EXPECT_EQ(model.home.gmtOffsetHours, 0);

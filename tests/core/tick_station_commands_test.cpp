@@ -12,6 +12,7 @@
 #include <string>
 
 #include "astro/moon.h"
+#include "stations/directory.h"
 #include "stations/locator.h"
 #include "tick/commands.h"
 #include "tick/map_readout.h"
@@ -150,11 +151,20 @@ TEST_F(DirectoryCommandTest, FoundCallPlacesTheStationAtItsRecordsLocator) {
 }
 
 TEST_F(DirectoryCommandTest, NoUsableRecordChangesNothing) {
-  for (const auto& [file, call] : {std::pair{"EME.DTA", "W5BAD"}, {"EME.DTA", "K1XYZ"},
-                                   {"missing.DTA", "W5ABC"}}) {
+  struct Row {
+    const char* file;
+    const char* call;
+    const char* reason;
+  };
+  for (const auto& [file, call, reason] :
+       {Row{"EME.DTA", "W5BAD", "the directory record for W5BAD has no usable locator"},
+        Row{"EME.DTA", "K1XYZ", kDirectoryNotFound},
+        Row{"missing.DTA", "W5ABC", kDirectoryFileNotFound}}) {
     TrackerModel model = Houston();
     PlaceStation2(model, 42.52, 70.96);
-    EXPECT_FALSE(PlaceStation2FromDirectory(model, folder_ / file, call)) << call;
+    const Status placed = PlaceStation2FromDirectory(model, folder_ / file, call);
+    ASSERT_FALSE(placed.ok()) << call;
+    EXPECT_EQ(placed.reason(), reason) << call;
     EXPECT_EQ(model.station2.locator, "FN42MM") << call;
     EXPECT_EQ(model.station2.latitude, 42.52) << call;
   }

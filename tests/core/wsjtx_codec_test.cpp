@@ -165,7 +165,9 @@ TEST(WsjtxCodec, RefusesWithAReason) {
   int accepted = 0;
   for (std::size_t size = 0; size < status.size(); ++size) {
     const auto r = Decode(std::span(status.data(), size));
-    if (!r) EXPECT_NE(r.reason(), "");
+    if (!r) {
+      EXPECT_NE(r.reason(), "");
+    }
     accepted += r.ok();
   }
   EXPECT_EQ(accepted, 4);  // after special operation, tolerance, period, name

@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string columns = kelvora::DirectoryLocatorColumns(record.text);
     Check(columns.size() == 6);
     if (kelvora::IsAcceptedDirectoryLocator(columns)) {
-      Check(kelvora::LocatorToPosition(columns).has_value());
+      Check(kelvora::LocatorToPosition(columns).ok());
     }
   } else {
     Check(record.text == display.text);
