@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
+#include <limits>
 
 #include "astro/time_helpers.h"
 #include "ical/ical_writer.h"
@@ -483,8 +484,11 @@ void PlanWindow::RunJob(const std::shared_ptr<Job>& job) {
     curves.dxLabel = QString::fromStdString(job->context.dxLabel);
     for (std::int64_t t = r.startUtc; t <= r.startUtc + r.spanSeconds; t += curves.stepSeconds) {
       if (job->cancel->load(std::memory_order_relaxed)) return;
-      curves.home.push_back(PlanMoonElevation(r.home, t));
-      curves.dx.push_back(PlanMoonElevation(r.dx, t));
+      // A moment without a figure is a gap in the curve.
+      const Result<double> home = PlanMoonElevation(r.home, t);
+      const Result<double> dx = PlanMoonElevation(r.dx, t);
+      curves.home.push_back(home ? *home : std::numeric_limits<double>::quiet_NaN());
+      curves.dx.push_back(dx ? *dx : std::numeric_limits<double>::quiet_NaN());
     }
     job->plan = PlanSkeds(r, job->cancel.get());
   });

@@ -94,10 +94,16 @@ std::vector<SecondsInterval> ScanIntervals(const Margin& margin, const IntervalS
 // needed, and only the home margin while that is below zero. The sign is the
 // same either way, and the home margin is then no further from zero, so the
 // steps it gives are no longer than safe; it spares half the moon positions.
+// A moment the moon theory refuses (a checked request keeps its span an
+// hour inside its years) counts as the moon being nowhere near up.
 inline double MutualScanMargin(const PlanSite& home, const PlanSite& dx, std::int64_t utc) {
-  const double homeMargin = PlanMoonElevation(home, utc) - home.minElevation;
-  if (!(homeMargin >= 0.0)) return homeMargin;
-  return std::min(homeMargin, PlanMoonElevation(dx, utc) - dx.minElevation);
+  constexpr double kNotUp = -std::numeric_limits<double>::infinity();
+  const Result<double> atHome = PlanMoonElevation(home, utc);
+  if (!atHome) return kNotUp;
+  const double homeMargin = *atHome - home.minElevation;
+  if (homeMargin < 0.0) return homeMargin;
+  const Result<double> atDx = PlanMoonElevation(dx, utc);
+  return atDx ? std::min(homeMargin, *atDx - dx.minElevation) : kNotUp;
 }
 
 }  // namespace kelvora

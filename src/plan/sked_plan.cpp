@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "astro/moon.h"
 #include "astro/sky.h"
@@ -75,7 +76,8 @@ WindowMoment Moment(const PlanRequest& request, std::int64_t utc) {
 }
 
 double CommonElevation(const PlanRequest& request, std::int64_t utc) {
-  return std::min(PlanMoonElevation(request.home, utc), PlanMoonElevation(request.dx, utc));
+  return std::min(Fix(request.home.latitude, request.home.longitude, utc).elevation,
+                  Fix(request.dx.latitude, request.dx.longitude, utc).elevation);
 }
 
 // The moon's geocentric direction does not depend on the station the fix
@@ -180,7 +182,7 @@ SkedWindow DescribeWindow(const PlanRequest& request, const SecondsInterval& int
       }
     }
     const MoonFix home = Fix(request.home.latitude, request.home.longitude, s);
-    const double dxElevation = PlanMoonElevation(request.dx, s);
+    const double dxElevation = Fix(request.dx.latitude, request.dx.longitude, s).elevation;
     w.degradationWorst = std::max(w.degradationWorst, DegradationAt(home));
     w.sunSeparation = std::min(w.sunSeparation, SeparationFromSun(home, s));
     const double common = std::min(home.elevation, dxElevation);
@@ -269,19 +271,24 @@ Status CheckPlanRequest(const PlanRequest& request) {
   return Done();
 }
 
-double PlanMoonElevation(const PlanSite& site, std::int64_t utc) {
+Result<double> PlanMoonElevation(const PlanSite& site, std::int64_t utc) {
   const Result<MoonFix> fix = MoonPosition(site.latitude, site.longitude, utc, TimeBase{});
-  return fix ? fix->elevation : std::nan("");
+  if (!fix) return fix.failure();
+  return fix->elevation;
 }
 
-double MutualMargin(const PlanSite& home, const PlanSite& dx, std::int64_t utc) {
-  return std::min(PlanMoonElevation(home, utc) - home.minElevation,
-                  PlanMoonElevation(dx, utc) - dx.minElevation);
+Result<double> MutualMargin(const PlanSite& home, const PlanSite& dx, std::int64_t utc) {
+  const Result<double> atHome = PlanMoonElevation(home, utc);
+  if (!atHome) return atHome.failure();
+  const Result<double> atDx = PlanMoonElevation(dx, utc);
+  if (!atDx) return atDx.failure();
+  return std::min(*atHome - home.minElevation, *atDx - dx.minElevation);
 }
 
-double MoonSunSeparation(std::int64_t utc) {
+Result<double> MoonSunSeparation(std::int64_t utc) {
   const Result<MoonFix> fix = MoonPosition(0.0, 0.0, utc, TimeBase{});
-  return fix ? SeparationFromSun(*fix, utc) : std::nan("");
+  if (!fix) return fix.failure();
+  return SeparationFromSun(*fix, utc);
 }
 
 Result<double> TwoStationDoppler(double lat1, double lon1, double lat2, double lon2,
@@ -328,7 +335,12 @@ std::vector<SecondsInterval> MoonUpIntervals(const PlanSite& site, std::int64_t 
                                              std::int64_t end) {
   bool cancelled = false;
   return ScanIntervals(
-      [&](std::int64_t t) { return PlanMoonElevation(site, t) - site.minElevation; },
+      [&](std::int64_t t) {
+        // A moment the moon theory refuses counts as the moon being down.
+        const Result<double> elevation = PlanMoonElevation(site, t);
+        return elevation ? *elevation - site.minElevation
+                         : -std::numeric_limits<double>::infinity();
+      },
       IntervalScan{begin, end}, nullptr, cancelled);
 }
 

@@ -121,12 +121,12 @@ SkedWindow DescribeSkedWindow(const PlanRequest& request, const SecondsInterval&
 
 // The moon's elevation at one station (degrees), and the lower margin of the
 // two stations over their minimum elevations (degrees; >= 0 inside a window).
-// NaN outside the years the moon theory covers.
-double PlanMoonElevation(const PlanSite& site, std::int64_t utc);
-double MutualMargin(const PlanSite& home, const PlanSite& dx, std::int64_t utc);
+// Refused outside the years the moon theory covers.
+Result<double> PlanMoonElevation(const PlanSite& site, std::int64_t utc);
+Result<double> MutualMargin(const PlanSite& home, const PlanSite& dx, std::int64_t utc);
 
 // Geocentric angle between the moon and the sun, degrees.
-double MoonSunSeparation(std::int64_t utc);
+Result<double> MoonSunSeparation(std::int64_t utc);
 
 // Two-station Doppler in Hz of a signal at frequencyHz sent by one station and
 // received by the other off the moon: -f (rate1 + rate2) / c, from the

@@ -129,7 +129,7 @@ TEST_F(PlanWindowTest, PlanFillsTheTableTheChartAndTheDetails) {
   // The home curve passes where the home elevation says, give or take a pixel or two.
   const int x = middleX(expected.windows[0]);
   const std::int64_t t = expected.windows[0].startUtc + expected.windows[0].DurationSeconds() / 2;
-  const int y = static_cast<int>(chart->YForElevation(PlanMoonElevation({29.42, 95.36, 10}, t)));
+  const int y = static_cast<int>(chart->YForElevation(*PlanMoonElevation({29.42, 95.36, 10}, t)));
   int homePixels = 0;
   for (int dy = -3; dy <= 3; ++dy) {
     for (int dx = -1; dx <= 1; ++dx) {
