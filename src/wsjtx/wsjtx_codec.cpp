@@ -311,19 +311,19 @@ Result<StreamDateTime> StreamReader::DateTime(const char* field) {
   StreamDateTime value;
   const auto day = Int64(field);
   const auto time = Time(field);
-  const auto specByte = UInt8(field);
-  if (!specByte) return refused(specByte.failure());  // and so did any read before it
+  const auto kindByte = UInt8(field);
+  if (!kindByte) return refused(kindByte.failure());  // and so did any read before it
   value.julianDay = *day;
   value.time = *time;
-  if (*specByte > kTimeZoneSpec) {
+  if (*kindByte > kTimeZoneSpec) {
     return refused(Refuse(std::string("the '") + field + "' field has an unknown TimeSpec " +
-                          std::to_string(*specByte)));
+                          std::to_string(*kindByte)));
   }
-  if (*specByte == kTimeZoneSpec) {
+  if (*kindByte == kTimeZoneSpec) {
     return refused(Refuse(std::string("the '") + field +
                           "' field is in a named time zone, which is not read"));
   }
-  value.timeSpec = static_cast<TimeSpec>(*specByte);
+  value.timeSpec = static_cast<TimeSpec>(*kindByte);
   if (value.timeSpec == TimeSpec::OffsetFromUtc) {
     const auto offset = Int32(field);
     if (!offset) return refused(offset.failure());
