@@ -150,6 +150,12 @@ void RotatorPanel::BuildFields() {
   target->addWidget(fixedAz_);
   target->addWidget(fixedEl_);
   form->addRow(QStringLiteral("Target"), target);
+  // The equinox of the user's star as typed in the main window's Enter Star
+  // Data; it counts only when the rotator follows the tracked source.
+  starEpoch_ = new QComboBox(this);
+  starEpoch_->setObjectName(QStringLiteral("rotatorStarEpoch"));
+  starEpoch_->addItems({QStringLiteral("J2000"), QStringLiteral("B1950")});
+  form->addRow(QStringLiteral("Star epoch"), starEpoch_);
 
   park_ = new QComboBox(this);
   park_->setObjectName(QStringLiteral("rotatorPark"));
@@ -172,6 +178,7 @@ void RotatorPanel::BuildFields() {
   const auto enableFixed = [this](int index) {
     fixedAz_->setEnabled(index == static_cast<int>(TargetChoice::Fixed));
     fixedEl_->setEnabled(index == static_cast<int>(TargetChoice::Fixed));
+    starEpoch_->setEnabled(index == static_cast<int>(TargetChoice::Source));
   };
   connect(target_, &QComboBox::currentIndexChanged, this, enableFixed);
   const auto enablePark = [this](int index) {
@@ -235,12 +242,14 @@ void RotatorPanel::ShowConfig() {
   target_->setCurrentIndex(static_cast<int>(config.target));
   fixedAz_->setValue(config.fixedTarget.azimuth);
   fixedEl_->setValue(config.fixedTarget.elevation);
+  starEpoch_->setCurrentIndex(config.setup.userStarB1950 ? 1 : 0);
   park_->setCurrentIndex(config.parkWithController ? 1 : 0);
   parkAz_->setValue(config.parkPosition.azimuth);
   parkEl_->setValue(config.parkPosition.elevation);
   stopOnExit_->setChecked(config.stopOnExit);
   fixedAz_->setEnabled(config.target == TargetChoice::Fixed);
   fixedEl_->setEnabled(config.target == TargetChoice::Fixed);
+  starEpoch_->setEnabled(config.target == TargetChoice::Source);
   parkAz_->setEnabled(!config.parkWithController);
   parkEl_->setEnabled(!config.parkWithController);
 }
@@ -258,6 +267,7 @@ RotatorConfig RotatorPanel::ReadFields() const {
   c.setup.minimumElevation = minElevation_->value();
   c.setup.stallSeconds = stallSeconds_->value();
   c.setup.refraction = refraction_->isChecked();
+  c.setup.userStarB1950 = starEpoch_->currentIndex() == 1;
   c.target = static_cast<TargetChoice>(target_->currentIndex());
   c.fixedTarget = {fixedAz_->value(), fixedEl_->value()};
   c.parkWithController = park_->currentIndex() == 1;

@@ -73,6 +73,7 @@ class RotatorPanel : public QGroupBox {
   QComboBox* target_ = nullptr;
   QDoubleSpinBox* fixedAz_ = nullptr;
   QDoubleSpinBox* fixedEl_ = nullptr;
+  QComboBox* starEpoch_ = nullptr;
   QComboBox* park_ = nullptr;
   QDoubleSpinBox* parkAz_ = nullptr;
   QDoubleSpinBox* parkEl_ = nullptr;

@@ -3,6 +3,7 @@
 // their own store, the stop on exit, and a picture of it.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
@@ -20,6 +21,7 @@
 #include <memory>
 
 #include "../core/hamlib_test_support.h"
+#include "control/station_config.h"
 #include "gui_test_support.h"
 #include "station/rotator_panel.h"
 #include "station/station_control_window.h"
@@ -210,13 +212,27 @@ TEST_F(StationControl, SettingsComeFromTheirStoreAndBadValuesAreNamed) {
   EXPECT_TRUE(Text(*window, "rotatorProblem").startsWith("settings: threshold \"25\" unusable, using 1"))
       << Text(*window, "rotatorProblem").toStdString();
 
-  // Apply stores what the fields hold.
+  // Apply stores what the fields hold; the star's epoch counts only with the
+  // tracked source, and the command line reads the same file alike.
   window->findChild<QLineEdit*>(QStringLiteral("rotatorHost"))->setText(QStringLiteral("127.0.0.1"));
   window->findChild<QDoubleSpinBox*>(QStringLiteral("rotatorThreshold"))->setValue(2.5);
+  auto* epoch = window->findChild<QComboBox*>(QStringLiteral("rotatorStarEpoch"));
+  EXPECT_FALSE(epoch->isEnabled());
+  window->findChild<QComboBox*>(QStringLiteral("rotatorTarget"))
+      ->setCurrentIndex(static_cast<int>(TargetChoice::Source));
+  EXPECT_TRUE(epoch->isEnabled());
+  epoch->setCurrentText(QStringLiteral("B1950"));
   panel->Apply();
+  EXPECT_TRUE(panel->Config().setup.userStarB1950);
   QSettings stored(folder.filePath(QStringLiteral("station.ini")), QSettings::IniFormat);
   EXPECT_EQ(stored.value(QStringLiteral("rotator/threshold")).toDouble(), 2.5);
   EXPECT_EQ(stored.value(QStringLiteral("rotator/host")).toString(), "127.0.0.1");
+  EXPECT_EQ(stored.value(QStringLiteral("rotator/userStarB1950")).toString(), "1");
+  const auto file = ReadIniFile(folder.filePath(QStringLiteral("station.ini")).toStdString());
+  ASSERT_TRUE(file);
+  std::vector<std::string> problems;
+  EXPECT_TRUE(StationConfigFromValues(*file, &problems).rotator.setup.userStarB1950);
+  EXPECT_TRUE(problems.empty());
   EXPECT_EQ(Text(*window, "rotatorProblem"), "-");
 }
 
