@@ -3,6 +3,7 @@
 #include <string>
 
 #include "arguments.h"
+#include "control/radio_microwave.h"
 
 namespace kelvora::cli {
 
@@ -36,6 +37,18 @@ CLI::Validator WholeNumberIn(std::int64_t minimum, std::int64_t maximum) {
         return std::string();
       },
       "INT");
+}
+
+CLI::Option* AddUt1MinusUtcOption(CLI::App* command, std::string& text) {
+  return command->add_option("--ut1-utc", text,
+                             "UT1 - UTC in seconds, -1..1, from IERS Bulletin A (default 0)");
+}
+
+double Ut1MinusUtcOption(const std::string& text) {
+  if (text.empty()) return 0.0;
+  const Result<double> value = ParseUt1MinusUtc(text);
+  if (!value) throw UsageError("--ut1-utc: '" + text + "' is not a number of seconds within -1..1");
+  return *value;
 }
 
 }  // namespace kelvora::cli

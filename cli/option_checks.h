@@ -7,6 +7,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
+#include <string>
 
 namespace kelvora::cli {
 
@@ -18,5 +19,12 @@ void RefuseEmptyValues(CLI::App& app);
 
 // A whole number in [minimum, maximum].
 CLI::Validator WholeNumberIn(std::int64_t minimum, std::int64_t maximum);
+
+// --ut1-utc SECONDS, for the subcommands that use the accurate figures; the
+// text is read by Ut1MinusUtcOption once the command runs.
+CLI::Option* AddUt1MinusUtcOption(CLI::App* command, std::string& text);
+// The option's seconds, 0 when it was not given; a UsageError for anything
+// but a plain number within -1..1.
+double Ut1MinusUtcOption(const std::string& text);
 
 }  // namespace kelvora::cli

@@ -12,7 +12,6 @@
 
 #include "app/clock.h"
 #include "app/settings.h"
-#include "control/radio_microwave.h"
 #include "arguments.h"
 #include "option_checks.h"
 #include "moment.h"
@@ -82,14 +81,6 @@ std::int64_t TrackedUtc(const PreciseCommandOptions& o) {
                      ") is outside 1960-2099, where the accurate figures work");
   }
   return utc;
-}
-
-// --ut1-utc: seconds, default 0.
-double Ut1MinusUtcOption(const std::string& text) {
-  if (text.empty()) return 0.0;
-  const Result<double> value = ParseUt1MinusUtc(text);
-  if (!value) throw UsageError("--ut1-utc: '" + text + "' is not a number of seconds within -1..1");
-  return *value;
 }
 
 json MoonJson(const MoonFix& m) {
@@ -312,8 +303,7 @@ std::shared_ptr<PreciseCommandOptions> RegisterPreciseCommands(CLI::App& app,
   AddGmtOffsetOption(moon, o->gmtOffset);
   moon->add_option("--time-offset", o->timeOffset, "seconds added to the moment")
       ->check(WholeNumberIn(-kClockOptionLimit, kClockOptionLimit));
-  moon->add_option("--ut1-utc", o->ut1MinusUtc,
-                   "UT1 - UTC in seconds, -1..1, from IERS Bulletin A (default 0)");
+  AddUt1MinusUtcOption(moon, o->ut1MinusUtc);
   moon->add_flag("--json", o->moonJson, "one JSON object");
   moon->callback([&action, o] { action = [o] { return RunMoon(*o); }; });
 

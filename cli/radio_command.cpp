@@ -18,6 +18,7 @@
 #include "app/settings.h"
 #include "arguments.h"
 #include "moment.h"
+#include "option_checks.h"
 #include "precise/precise.h"
 #include "exit_status.h"
 #include "astro/time_helpers.h"
@@ -43,6 +44,7 @@ struct StationOptions {
   std::string dxCall;
   std::string directory;
   MomentOptions moment;
+  std::string ut1MinusUtc;
 };
 
 void AddStationOptions(CLI::App* command, StationOptions& options) {
@@ -55,6 +57,7 @@ void AddStationOptions(CLI::App* command, StationOptions& options) {
   command->add_option("--directory", options.directory,
                       "EME directory for --dx-call (default: ./EME.DTA)");
   AddMomentOptions(command, options.moment);
+  AddUt1MinusUtcOption(command, options.ut1MinusUtc);
 }
 
 struct Stations {
@@ -64,6 +67,7 @@ struct Stations {
   std::int64_t utc;
   std::int32_t gmtOffsetHours;  // the home's local standard time to UTC
   bool fixedClock;              // --clock given: periods count on from it
+  double ut1MinusUtcS;          // for the accurate figures
 };
 
 RadioSite SiteOfLocator(const std::string& locator, const std::string& what) {
@@ -113,6 +117,7 @@ std::optional<Stations> ResolveStations(const StationOptions& options) {
                      std::to_string(kFirstSupportedYear) + "-" +
                      std::to_string(kLastSupportedYear));
   }
+  out.ut1MinusUtcS = Ut1MinusUtcOption(options.ut1MinusUtc);
   return out;
 }
 
@@ -143,8 +148,9 @@ std::optional<DopplerFigures> FiguresAt(const Stations& stations, std::int64_t u
   const bool accurate = utc >= precise::kFirstPreciseSecond && utc <= precise::kLastPreciseSecond;
   const std::int64_t other = utc + kMinute <= LastSupportedSecond() ? utc + kMinute : utc - kMinute;
   const auto rates = [&](std::int64_t at) {
-    return accurate ? AccurateMoonRangeRates(stations.home, stations.dx, at)
-                    : StandardMoonRangeRates(stations.home, stations.dx, at);
+    return accurate
+               ? AccurateMoonRangeRates(stations.home, stations.dx, at, stations.ut1MinusUtcS)
+               : StandardMoonRangeRates(stations.home, stations.dx, at);
   };
   Result<MoonRangeRates> now = rates(utc);
   Result<MoonRangeRates> then = rates(other);
@@ -191,7 +197,8 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
                                      DopplerMethod::OnTheMoon, DopplerMethod::FullToDx}) {
     const auto f = MethodFrequencies(method, dialHz, figures->homeHz, figures->dxHz);
     const char* name = DopplerMethodName(method);
-    microwave = RadioMicrowaveAt(stations->home, stations->dx, stations->utc, dialHz, method);
+    microwave = RadioMicrowaveAt(stations->home, stations->dx, stations->utc, dialHz, method,
+                                 stations->ut1MinusUtcS);
     // The method's rates, when the accurate figures give them.
     json receiveRate = nullptr;
     json transmitRate = nullptr;
@@ -223,6 +230,7 @@ int RunDoppler(const StationOptions& options, const std::string& frequency, bool
                 {"homeLocalText", localText},
                 {"figures", source},
                 {"dialHz", dialHz},
+                {"ut1MinusUtcS", stations->ut1MinusUtcS},
                 {"home", SiteJson(stations->home)},
                 {"dx", stations->dx ? SiteJson(*stations->dx) : json(nullptr)},
                 {"homeRangeRateMps", rates.homeMps},
@@ -307,11 +315,13 @@ std::string Optional(const std::optional<double>& hz) {
 }
 
 json RadioLineJson(std::int64_t utc, const std::string& localText, const DopplerController& control,
-                   const RadioReport& r, const std::optional<DopplerFigures>& figures) {
+                   const RadioReport& r, const std::optional<DopplerFigures>& figures,
+                   double ut1MinusUtcS) {
   json out = {{"utcSeconds", utc},
               {"homeLocalText", localText},
               {"method", DopplerMethodName(control.settings().method)},
               {"dialHz", control.dialHz()},
+              {"ut1MinusUtcS", ut1MinusUtcS},
               {"state", RadioStateText(r.state)},
               {"link", r.link.text},
               {"connected", r.link.state == LinkState::Connected},
@@ -404,7 +414,8 @@ int RunRadioTrack(const TrackOptions& options) {
       utc = stations->fixedClock ? stations->utc + period : UtcNow();
     }
     const Result<PeriodRates> rates =
-        RatesForPeriod(session.control().settings(), stations->home, stations->dx, utc);
+        RatesForPeriod(session.control().settings(), stations->home, stations->dx, utc,
+                       stations->ut1MinusUtcS);
     if (!rates) {
       std::cerr << "kelvora-cli: error: no moon figures for the moment " << utc << '\n';
       return 2;
@@ -418,7 +429,8 @@ int RunRadioTrack(const TrackOptions& options) {
         FiguresAt(*stations, utc, session.control().dialHz());
     if (options.json) {
       std::cout << RadioLineJson(utc, HomeLocalText(utc, stations->gmtOffsetHours),
-                                 session.control(), session.report(), figures)
+                                 session.control(), session.report(), figures,
+                                 stations->ut1MinusUtcS)
                        .dump()
                 << std::endl;
     } else {

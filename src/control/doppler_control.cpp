@@ -95,8 +95,8 @@ Result<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
 
 Result<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
                                               const std::optional<RadioSite>& dx,
-                                              std::int64_t utc) {
-  const Result<precise::Moment> moment = precise::PrepareMoment(utc);
+                                              std::int64_t utc, double ut1MinusUtcS) {
+  const Result<precise::Moment> moment = precise::PrepareMoment(utc, nullptr, ut1MinusUtcS);
   if (!moment) return moment.failure();
   const auto fix = [&moment](const RadioSite& site) {
     return precise::PreciseMoon(*moment, precise::Site{site.latitude, site.longitude, site.height});
@@ -117,8 +117,11 @@ Result<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
 }
 
 Result<MoonRangeRates> MoonRangeRatesAt(const RadioSite& home,
-                                        const std::optional<RadioSite>& dx, std::int64_t utc) {
-  if (FigureSourceAt(utc) == FigureSource::Accurate) return AccurateMoonRangeRates(home, dx, utc);
+                                        const std::optional<RadioSite>& dx, std::int64_t utc,
+                                        double ut1MinusUtcS) {
+  if (FigureSourceAt(utc) == FigureSource::Accurate) {
+    return AccurateMoonRangeRates(home, dx, utc, ut1MinusUtcS);
+  }
   return StandardMoonRangeRates(home, dx, utc);
 }
 
@@ -127,14 +130,15 @@ double OneWayDopplerHz(double rangeRateMps, double frequencyHz) {
 }
 
 Result<DopplerFigures> DopplerFiguresAt(const RadioSite& home, const std::optional<RadioSite>& dx,
-                                        std::int64_t utc, double dialHz) {
+                                        std::int64_t utc, double dialHz, double ut1MinusUtcS) {
   if (!IsRadioFrequency(dialHz)) return NotRadioFrequency(dialHz);
   // One source for the moment and its spread, so that the figures never mix
   // the two near 1960; at the very end of the years covered the spread is
   // the change over the minute before.
   const bool accurate = FigureSourceAt(utc) == FigureSource::Accurate;
   const auto ratesAt = [&](std::int64_t t) {
-    return accurate ? AccurateMoonRangeRates(home, dx, t) : StandardMoonRangeRates(home, dx, t);
+    return accurate ? AccurateMoonRangeRates(home, dx, t, ut1MinusUtcS)
+                    : StandardMoonRangeRates(home, dx, t);
   };
   const Result<MoonRangeRates> now = ratesAt(utc);
   if (!now) return now.failure();

@@ -70,16 +70,19 @@ Result<MoonRangeRates> StandardMoonRangeRates(const RadioSite& home,
                                                      const std::optional<RadioSite>& dx,
                                                      std::int64_t utc);
 
-// The accurate figures' rates (heights used). Refused, with their reason,
-// outside the moments and sites they accept.
+// The accurate figures' rates (heights used), with the earth turned by the
+// operator's UT1 - UTC in seconds. Refused, with their reason, outside the
+// moments, sites and UT1 - UTC (precise::kMaxUt1MinusUtcS) they accept.
 Result<MoonRangeRates> AccurateMoonRangeRates(const RadioSite& home,
-                                                     const std::optional<RadioSite>& dx,
-                                                     std::int64_t utc);
+                                              const std::optional<RadioSite>& dx,
+                                              std::int64_t utc, double ut1MinusUtcS = 0.0);
 
 // The rates the radio works from: the accurate figures from 1960 on, the
-// standard ones before (FigureSourceAt in link/range_rate.h decides).
+// standard ones before (FigureSourceAt in link/range_rate.h decides). The
+// standard theory has no use for UT1 - UTC.
 Result<MoonRangeRates> MoonRangeRatesAt(const RadioSite& home,
-                                        const std::optional<RadioSite>& dx, std::int64_t utc);
+                                        const std::optional<RadioSite>& dx, std::int64_t utc,
+                                        double ut1MinusUtcS = 0.0);
 
 // -f * v / c, Hz: half the echo shift.
 double OneWayDopplerHz(double rangeRateMps, double frequencyHz);
@@ -98,7 +101,8 @@ struct DopplerFigures {
 
 // Refused for a dial outside IsRadioFrequency or when the rates are.
 Result<DopplerFigures> DopplerFiguresAt(const RadioSite& home, const std::optional<RadioSite>& dx,
-                                        std::int64_t utc, double dialHz);
+                                        std::int64_t utc, double dialHz,
+                                        double ut1MinusUtcS = 0.0);
 
 struct RadioFrequencies {
   double receiveHz;

@@ -6,19 +6,20 @@
 namespace kelvora {
 
 Result<PeriodRates> RatesForPeriod(const RadioControlSettings& settings, const RadioSite& home,
-                                   const std::optional<RadioSite>& dx, std::int64_t utc) {
-  const Result<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc);
+                                   const std::optional<RadioSite>& dx, std::int64_t utc,
+                                   double ut1MinusUtcS) {
+  const Result<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc, ut1MinusUtcS);
   if (!now) return now.failure();
   const int lead = TransmitLeadSeconds(settings);
   if (lead == 0) return PeriodRates{*now, *now};
-  const Result<MoonRangeRates> later = MoonRangeRatesAt(home, dx, utc + lead);
+  const Result<MoonRangeRates> later = MoonRangeRatesAt(home, dx, utc + lead, ut1MinusUtcS);
   if (!later) return later.failure();
   return PeriodRates{*now, *later};
 }
 
 Result<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
                                             const std::optional<RadioSite>& dx, std::int64_t utc,
-                                            int periodSeconds) {
+                                            int periodSeconds, double ut1MinusUtcS) {
   if (periodSeconds <= 0) {
     return Fail("the transmit period of " + std::to_string(periodSeconds) +
                 " s is not a positive number of seconds");
@@ -27,9 +28,9 @@ Result<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
   // Periods start on whole multiples of their length, counted in UTC.
   const std::int64_t start = utc - ((utc % period) + period) % period;
   const std::int64_t nextMiddle = start + period + period / 2;
-  const Result<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc);
+  const Result<MoonRangeRates> now = MoonRangeRatesAt(home, dx, utc, ut1MinusUtcS);
   if (!now) return now.failure();
-  const Result<MoonRangeRates> later = MoonRangeRatesAt(home, dx, nextMiddle);
+  const Result<MoonRangeRates> later = MoonRangeRatesAt(home, dx, nextMiddle, ut1MinusUtcS);
   if (!later) return later.failure();
   return PeriodRates{*now, *later};
 }

@@ -37,12 +37,14 @@ struct RadioReport {
 // The rates for one period: now for receiving, and for the transmit side the
 // middle of a transmission starting now when the rig cannot change while it
 // transmits. Refused, with the reason, outside the years and sites with figures.
+// Both take the operator's UT1 - UTC for the accurate figures (MoonRangeRatesAt).
 struct PeriodRates {
   MoonRangeRates now;
   MoonRangeRates forTransmit;
 };
 Result<PeriodRates> RatesForPeriod(const RadioControlSettings& settings, const RadioSite& home,
-                                   const std::optional<RadioSite>& dx, std::int64_t utc);
+                                   const std::optional<RadioSite>& dx, std::int64_t utc,
+                                   double ut1MinusUtcS = 0.0);
 
 // The radio's rates when the transmit periods are known (from the digital-mode
 // program): receive now, and the
@@ -52,7 +54,7 @@ Result<PeriodRates> RatesForPeriod(const RadioControlSettings& settings, const R
 // a positive number of seconds.
 Result<PeriodRates> RatesForTransmitPeriods(const RadioSite& home,
                                             const std::optional<RadioSite>& dx, std::int64_t utc,
-                                            int periodSeconds);
+                                            int periodSeconds, double ut1MinusUtcS = 0.0);
 
 // "F 1296001234", "I 1296000000": whole hertz.
 std::string FrequencyCommandText(char letter, std::int64_t hz);

@@ -210,7 +210,7 @@ void StationService::RadioPeriod(std::int64_t utc) {
   std::optional<RadioSite> dx;
   if (model_.station2.IsSet()) dx = RadioSite{model_.station2.latitude, model_.station2.longitude};
   const double dial = radio_ ? radio_->control().dialHz() : config_.radio.control.dialHz;
-  figures_ = DopplerFiguresAt(home, dx, utc, dial);
+  figures_ = DopplerFiguresAt(home, dx, utc, dial, config_.ut1MinusUtcS);
   const DopplerMethod method =
       radio_ ? radio_->control().settings().method : config_.radio.control.method;
   precise::CelestialFrame frame{};
@@ -220,8 +220,9 @@ void StationService::RadioPeriod(std::int64_t utc) {
   if (radio_) {
     const RadioControlSettings& now = radio_->control().settings();
     const Result<PeriodRates> rates = transmitPeriodSeconds_ && !now.changesWhileTransmitting
-                           ? RatesForTransmitPeriods(home, dx, utc, *transmitPeriodSeconds_)
-                           : RatesForPeriod(now, home, dx, utc);
+                           ? RatesForTransmitPeriods(home, dx, utc, *transmitPeriodSeconds_,
+                                                     config_.ut1MinusUtcS)
+                           : RatesForPeriod(now, home, dx, utc, config_.ut1MinusUtcS);
     if (rates) {
       radio_->StartPeriod(*rates);
     }

@@ -81,6 +81,29 @@ TEST_F(RadioCliTest, DxFromTheDirectory) {
   EXPECT_EQ(missing.err, "kelvora-cli: ZZ9ZZ: Not Found\n");
 }
 
+// UT1 - UTC turns the earth under the moon: 0.9 s later in the earth's turn
+// moves the echo by about 0.9 s of its own rate, since the station's rotation
+// makes nearly all of that rate (the moon's orbit adds a few per cent here).
+TEST_F(RadioCliTest, Ut1MinusUtcMovesTheEcho) {
+  const auto figures = [this](const char* ut1) {
+    const CliOutcome run = RunCli(folder_, {"doppler", "--freq", "10368e6", "--clock", kNoonJ2000,
+                                            "--home", "29.42,95.36", "--ut1-utc", ut1, "--json"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    return json::parse(run.out);
+  };
+  const json utc = figures("0");
+  const json ut1 = figures("0.9");
+  EXPECT_EQ(ut1["ut1MinusUtcS"], 0.9);
+  const double moved = ut1["echoHz"].get<double>() - utc["echoHz"].get<double>();
+  const double expected = 0.9 * utc["echoRateHzPerS"].get<double>();
+  EXPECT_GT(std::fabs(moved), 0.5);
+  EXPECT_NEAR(moved, expected, 0.1 * std::fabs(expected));
+  // The refusal is the moon command's, word for word.
+  const CliOutcome bad = RunCli(folder_, {"doppler", "--freq", "1296e6", "--ut1-utc", "2"});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_EQ(bad.err, RunCli(folder_, {"moon", "--ut1-utc", "2"}).err);
+}
+
 TEST_F(RadioCliTest, BadInputGivesOneLineAndStatusTwo) {
   const std::vector<std::vector<std::string>> cases = {
       {"doppler"},
@@ -92,6 +115,8 @@ TEST_F(RadioCliTest, BadInputGivesOneLineAndStatusTwo) {
       {"doppler", "--freq", "1296e6", "--dx", "JO01", "--dx-call", "QA1AA"},
       {"doppler", "--freq", "1296e6", "--home", "95,29"},
       {"doppler", "--freq", "1296e6", "--clock", "-3000000000"},
+      {"doppler", "--freq", "1296e6", "--ut1-utc", "1.5"},
+      {"doppler", "--freq", "1296e6", "--ut1-utc", "nan"},
   };
   for (const auto& args : cases) {
     SCOPED_TRACE(args.back());
@@ -170,6 +195,7 @@ TEST_F(RadioCliTest, RadioTrackRefusesBadArguments) {
       {"--method", "echo", "--rigctld", "127.0.0.1:99999"},
       {"--method", "echo", "--rigctld", ":4532"},
       {"--method", "echo", "--fixed-during-tx", "0"},
+      {"--method", "echo", "--ut1-utc", "-1.01"},
   };
   for (const auto& extra : extras) {
     SCOPED_TRACE(extra.back());
