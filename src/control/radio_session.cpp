@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "control/hamlib_protocol.h"
+
 namespace kelvora {
 
 Result<PeriodRates> RatesForPeriod(const RadioControlSettings& settings, const RadioSite& home,
@@ -68,14 +70,18 @@ bool RadioSession::StartPeriod(const PeriodRates& rates) {
     return true;
   }
   periodFault_.clear();
-  phase_ = Phase::ReadingFrequency;
-  if (!Send(Command::ReadFrequency)) Abandon("");
+  const Command first = splitRead_ ? Command::ReadFrequency : Command::ReadSplit;
+  phase_ = splitRead_ ? Phase::ReadingFrequency : Phase::ReadingSplit;
+  if (!Send(first)) Abandon("");
   return true;
 }
 
 bool RadioSession::Send(Command command, std::int64_t hz) {
   HamlibRequest request;
   switch (command) {
+    case Command::ReadSplit:
+      request = {"s", 2, false};  // "1" or "0", then the transmit VFO
+      break;
     case Command::ReadFrequency:
       request = {"f", 1, true};
       break;
@@ -106,12 +112,16 @@ void RadioSession::Poll() {
   report_.link = client_.Status();
   // Whatever the rig holds after a reconnection (a restarted daemon starts
   // afresh) was not the operator's doing.
-  if (report_.link.state != LinkState::Connected) control_.Forget();
+  if (report_.link.state != LinkState::Connected) {
+    control_.Forget();
+    splitRead_ = false;
+  }
 }
 
 void RadioSession::Abandon(const std::string& why) {
   // A command whose fate is unknown may or may not have reached the rig.
   control_.Forget();
+  splitRead_ = false;
   queue_.clear();
   awaiting_.reset();
   phase_ = Phase::Idle;
@@ -127,6 +137,24 @@ void RadioSession::OnReply(const HamlibReply& reply) {
   }
   const bool ok = reply.outcome == ReplyOutcome::Ok;
   switch (current_.command) {
+    case Command::ReadSplit: {
+      // A rig that cannot report split (RPRT -11) is taken as having it off.
+      bool on = false;
+      if (ok) {
+        const Result<double> value = ParseStrictNumber(reply.lines.at(0));
+        if (value) {
+          on = *value != 0.0;
+        } else {
+          periodFault_ = "s: not a number: \"" + reply.lines.at(0) + "\"";
+        }
+      }
+      splitRead_ = true;
+      if (!splitFound_) splitFound_ = on;
+      if (on) control_.SplitAccepted();
+      phase_ = Phase::ReadingFrequency;
+      if (!Send(Command::ReadFrequency)) Abandon("");
+      return;
+    }
     case Command::ReadFrequency:
       if (ok) {
         readback_.receiveHz = reply.values.at(0);
@@ -158,7 +186,10 @@ void RadioSession::OnReply(const HamlibReply& reply) {
       SendNext();
       return;
     case Command::EnableSplit:
-      if (ok) control_.SplitAccepted();
+      if (ok) {
+        control_.SplitAccepted();
+        turnedSplitOn_ = true;
+      }
       break;
     case Command::SetReceive:
       if (ok) {
@@ -190,7 +221,7 @@ void RadioSession::Decide() {
 }
 
 bool RadioSession::RestoreSplit() {
-  if (!control_.SplitOn()) return false;
+  if (!turnedSplitOn_ || splitFound_.value_or(false)) return false;
   return client_.Submit({"S 0 VFOA", 0, true}, RequestPriority::Urgent) == SubmitResult::Accepted;
 }
 
