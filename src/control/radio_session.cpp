@@ -70,8 +70,9 @@ bool RadioSession::StartPeriod(const PeriodRates& rates) {
     return true;
   }
   periodFault_.clear();
-  const Command first = splitRead_ ? Command::ReadFrequency : Command::ReadSplit;
-  phase_ = splitRead_ ? Phase::ReadingFrequency : Phase::ReadingSplit;
+  const bool readSplit = !splitRead_ && !splitUnanswerable_;
+  phase_ = readSplit ? Phase::ReadingSplit : Phase::ReadingFrequency;
+  const Command first = readSplit ? Command::ReadSplit : Command::ReadFrequency;
   if (!Send(first)) Abandon("");
   return true;
 }
@@ -132,6 +133,11 @@ void RadioSession::OnReply(const HamlibReply& reply) {
   if (!awaiting_ || reply.id != *awaiting_) return;  // left over from an abandoned period
   awaiting_.reset();
   if (reply.outcome != ReplyOutcome::Ok && reply.outcome != ReplyOutcome::Refused) {
+    // A rig whose `s` times out or is garbled would otherwise cost the
+    // connection every period; its split is taken as off, like a refusal.
+    if (current_.command == Command::ReadSplit && reply.outcome != ReplyOutcome::ConnectionLost) {
+      splitUnanswerable_ = true;
+    }
     Abandon(reply.command + ": " + reply.text);
     return;
   }

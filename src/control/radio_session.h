@@ -2,8 +2,9 @@
 // PTT (`t`), lets the DopplerController decide, and sends what it asks for
 // (`S 1 VFOB`, `F Hz`, `I Hz`), one command at a time on the shared Hamlib
 // client. The first period on a connection reads the rig's split (`s`)
-// before anything else, so a split the operator already has is left alone. Nothing here waits: the caller starts a period once a second and
-// polls often (a timer in the window, a loop in the command line).
+// before anything else, so a split the operator already has is left alone.
+// Nothing here waits: the caller starts a period once a second and polls
+// often (a timer in the window, a loop in the command line).
 #pragma once
 
 #include <cstdint>
@@ -110,9 +111,10 @@ class RadioSession {
   RigReadback readback_;
   std::string periodFault_;  // the refusal met in this period, shown when it ends
   std::optional<bool> transmitting_;
-  bool splitRead_ = false;            // `s` answered on this connection
-  std::optional<bool> splitFound_;    // the rig's split when tracking started
-  bool turnedSplitOn_ = false;        // this session's `S 1 VFOB` was accepted
+  bool splitRead_ = false;          // `s` answered on this connection
+  bool splitUnanswerable_ = false;  // `s` timed out or came back garbled: not asked again
+  std::optional<bool> splitFound_;  // the rig's split when tracking started
+  bool turnedSplitOn_ = false;      // this session's `S 1 VFOB` was accepted
 };
 
 inline constexpr const char* kRigDidNotFollow = "the rig did not follow";

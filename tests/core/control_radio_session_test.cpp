@@ -3,6 +3,7 @@
 // faults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -234,6 +235,21 @@ TEST(RadioFaults, ConnectionLostBetweenPeriodsIsNotTuning) {
   EXPECT_EQ(received[6], "s");
   EXPECT_EQ(received[9], "S 1 VFOB");
   EXPECT_EQ(received[10], "F 1295997408");
+}
+
+TEST(RadioFaults, SplitQueryOutsideTheProtocolIsAskedOnceAndTakenAsOff) {
+  FakeRig rig;
+  rig.split = "RPRT 0\n";  // no values where two lines belong
+  ScriptedServer server([&rig](const std::string& line) { return Play(rig, line); });
+  RadioSession session("127.0.0.1", server.Port(), Settings(DopplerMethod::OnTheMoon), kBrief);
+  ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
+  EXPECT_EQ(session.report().fault.rfind("s: RPRT 0", 0), 0u) << session.report().fault;
+  ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
+  EXPECT_EQ(session.report().sentReceiveHz, std::optional<std::int64_t>(1'295'998'704));
+  const std::vector<std::string> received = server.Received();
+  EXPECT_EQ(std::count(received.begin(), received.end(), "s"), 1);
+  EXPECT_EQ(std::count(received.begin(), received.end(), "S 1 VFOB"), 1);
+  EXPECT_TRUE(session.RestoreSplit());  // turned on here, so off again at the end
 }
 
 TEST(RadioFaults, SlowRigSkipsPeriodsInsteadOfQueueing) {
