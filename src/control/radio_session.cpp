@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "control/hamlib_protocol.h"
+
 namespace kelvora {
 
 Result<PeriodRates> RatesForPeriod(const RadioControlSettings& settings, const RadioSite& home,
@@ -69,14 +71,19 @@ bool RadioSession::StartPeriod(const PeriodRates& rates) {
     return true;
   }
   periodFault_.clear();
-  phase_ = Phase::ReadingFrequency;
-  if (!Send(Command::ReadFrequency)) Abandon("");
+  const bool readSplit = !splitRead_ && !splitUnanswerable_;
+  phase_ = readSplit ? Phase::ReadingSplit : Phase::ReadingFrequency;
+  const Command first = readSplit ? Command::ReadSplit : Command::ReadFrequency;
+  if (!Send(first)) Abandon("");
   return true;
 }
 
 bool RadioSession::Send(Command command, std::int64_t hz) {
   HamlibRequest request;
   switch (command) {
+    case Command::ReadSplit:
+      request = {"s", 2, false};  // "1" or "0", then the transmit VFO
+      break;
     case Command::ReadFrequency:
       request = {"f", 1, true};
       break;
@@ -107,12 +114,16 @@ void RadioSession::Poll() {
   report_.link = client_.Status();
   // Whatever the rig holds after a reconnection (a restarted daemon starts
   // afresh) was not the operator's doing.
-  if (report_.link.state != LinkState::Connected) control_.Forget();
+  if (report_.link.state != LinkState::Connected) {
+    control_.Forget();
+    splitRead_ = false;
+  }
 }
 
 void RadioSession::Abandon(const std::string& why) {
   // A command whose fate is unknown may or may not have reached the rig.
   control_.Forget();
+  splitRead_ = false;
   queue_.clear();
   awaiting_.reset();
   phase_ = Phase::Idle;
@@ -123,11 +134,34 @@ void RadioSession::OnReply(const HamlibReply& reply) {
   if (!awaiting_ || reply.id != *awaiting_) return;  // left over from an abandoned period
   awaiting_.reset();
   if (reply.outcome != ReplyOutcome::Ok && reply.outcome != ReplyOutcome::Refused) {
+    // A rig whose `s` times out or is garbled would otherwise cost the
+    // connection every period; its split is taken as off, like a refusal.
+    if (current_.command == Command::ReadSplit && reply.outcome != ReplyOutcome::ConnectionLost) {
+      splitUnanswerable_ = true;
+    }
     Abandon(reply.command + ": " + reply.text);
     return;
   }
   const bool ok = reply.outcome == ReplyOutcome::Ok;
   switch (current_.command) {
+    case Command::ReadSplit: {
+      // A rig that cannot report split (RPRT -11) is taken as having it off.
+      bool on = false;
+      if (ok) {
+        const Result<double> value = ParseStrictNumber(reply.lines.at(0));
+        if (value) {
+          on = *value != 0.0;
+        } else {
+          periodFault_ = "s: not a number: \"" + reply.lines.at(0) + "\"";
+        }
+      }
+      splitRead_ = true;
+      if (!splitFound_) splitFound_ = on;
+      if (on) control_.SplitAccepted();
+      phase_ = Phase::ReadingFrequency;
+      if (!Send(Command::ReadFrequency)) Abandon("");
+      return;
+    }
     case Command::ReadFrequency:
       if (ok) {
         readback_.receiveHz = reply.values.at(0);
@@ -159,7 +193,10 @@ void RadioSession::OnReply(const HamlibReply& reply) {
       SendNext();
       return;
     case Command::EnableSplit:
-      if (ok) control_.SplitAccepted();
+      if (ok) {
+        control_.SplitAccepted();
+        turnedSplitOn_ = true;
+      }
       break;
     case Command::SetReceive:
       if (ok) {
@@ -191,7 +228,7 @@ void RadioSession::Decide() {
 }
 
 bool RadioSession::RestoreSplit() {
-  if (!control_.SplitOn()) return false;
+  if (!turnedSplitOn_ || splitFound_.value_or(false)) return false;
   return client_.Submit({"S 0 VFOA", 0, true}, RequestPriority::Urgent) == SubmitResult::Accepted;
 }
 

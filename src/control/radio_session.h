@@ -1,8 +1,10 @@
 // The radio over rigctld: each period reads the rig's frequency (`f`) and
 // PTT (`t`), lets the DopplerController decide, and sends what it asks for
 // (`S 1 VFOB`, `F Hz`, `I Hz`), one command at a time on the shared Hamlib
-// client. Nothing here waits: the caller starts a period once a second and
-// polls often (a timer in the window, a loop in the command line).
+// client. The first period on a connection reads the rig's split (`s`)
+// before anything else, so a split the operator already has is left alone.
+// Nothing here waits: the caller starts a period once a second and polls
+// often (a timer in the window, a loop in the command line).
 #pragma once
 
 #include <cstdint>
@@ -79,14 +81,16 @@ class RadioSession {
   // What another program (the digital-mode link) says about transmitting;
   // it takes the place of the rig's PTT read-back while set.
   void SetTransmitting(std::optional<bool> transmitting) { transmitting_ = transmitting; }
-  // When tracking ends: split goes back off if this session turned it on.
-  // True when the command went out; the session should live until Idle.
+  // When tracking ends: split goes back off only if it was off when
+  // tracking started (or the rig could not tell) and this session turned
+  // it on; a split the operator had on stays on. True when the command went
+  // out; the session should live until Idle.
   bool RestoreSplit();
   bool Idle() const { return client_.Idle(); }
 
  private:
-  enum class Phase { Idle, ReadingFrequency, ReadingPtt, Sending };
-  enum class Command { ReadFrequency, ReadPtt, EnableSplit, SetReceive, SetTransmit };
+  enum class Phase { Idle, ReadingSplit, ReadingFrequency, ReadingPtt, Sending };
+  enum class Command { ReadSplit, ReadFrequency, ReadPtt, EnableSplit, SetReceive, SetTransmit };
   struct Outgoing {
     Command command;
     std::int64_t hz;
@@ -109,6 +113,10 @@ class RadioSession {
   RigReadback readback_;
   std::string periodFault_;  // the refusal met in this period, shown when it ends
   std::optional<bool> transmitting_;
+  bool splitRead_ = false;          // `s` answered on this connection
+  bool splitUnanswerable_ = false;  // `s` timed out or came back garbled: not asked again
+  std::optional<bool> splitFound_;  // the rig's split when tracking started
+  bool turnedSplitOn_ = false;      // this session's `S 1 VFOB` was accepted
 };
 
 inline constexpr const char* kRigDidNotFollow = "the rig did not follow";

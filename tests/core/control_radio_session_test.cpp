@@ -3,6 +3,7 @@
 // faults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -164,8 +165,9 @@ TEST(RadioRigctld, ResendsEverythingAfterTheDaemonRestarts) {
   EXPECT_EQ(split->lines.at(0), "1");
 }
 
-// A rig played by the script: `f` and `t` answers, and how F is treated.
+// A rig played by the script: `s`, `f` and `t` answers, and how F is treated.
 struct FakeRig {
+  std::string split = "0\nVFOA\n";
   std::string frequency = "145000000\n";
   std::string ptt = "RPRT -11\n";
   std::string setFrequency = "RPRT 0\n";
@@ -174,6 +176,7 @@ struct FakeRig {
 };
 
 ScriptStep Play(const FakeRig& rig, const std::string& line) {
+  if (line == "s") return {rig.split, {}, false};
   if (line == "f") return {rig.frequency, rig.delay, rig.dropOnRead};
   if (line == "t") return {rig.ptt, {}, false};
   if (line.rfind("F ", 0) == 0) return {rig.setFrequency, {}, false};
@@ -206,9 +209,11 @@ TEST(RadioFaults, EachFaultIsReportedAndNothingIsLost) {
 }
 
 TEST(RadioFaults, ConnectionLostBetweenPeriodsIsNotTuning) {
-  // The rig answers everything, reads 145 MHz whatever it was told, and the
-  // link drops right after the split frequency is accepted.
+  // The rig answers everything but its split (taken as off), reads 145 MHz
+  // whatever it was told, and the link drops right after the split
+  // frequency is accepted.
   ScriptedServer server([](const std::string& line) {
+    if (line == "s") return ScriptStep{"RPRT -11\n", {}, false};
     if (line == "f") return ScriptStep{"145000000\n", {}, false};
     if (line == "t") return ScriptStep{"RPRT -11\n", {}, false};
     return ScriptStep{"RPRT 0\n", {}, line.rfind("I ", 0) == 0};
@@ -226,9 +231,25 @@ TEST(RadioFaults, ConnectionLostBetweenPeriodsIsNotTuning) {
   EXPECT_EQ(server.Connections(), 2);
   // Everything went out again on the new connection.
   const std::vector<std::string> received = server.Received();
-  ASSERT_EQ(received.size(), 10u);
-  EXPECT_EQ(received[7], "S 1 VFOB");
-  EXPECT_EQ(received[8], "F 1295997408");
+  ASSERT_EQ(received.size(), 12u);
+  EXPECT_EQ(received[6], "s");
+  EXPECT_EQ(received[9], "S 1 VFOB");
+  EXPECT_EQ(received[10], "F 1295997408");
+}
+
+TEST(RadioFaults, SplitQueryOutsideTheProtocolIsAskedOnceAndTakenAsOff) {
+  FakeRig rig;
+  rig.split = "RPRT 0\n";  // no values where two lines belong
+  ScriptedServer server([&rig](const std::string& line) { return Play(rig, line); });
+  RadioSession session("127.0.0.1", server.Port(), Settings(DopplerMethod::OnTheMoon), kBrief);
+  ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
+  EXPECT_EQ(session.report().fault.rfind("s: RPRT 0", 0), 0u) << session.report().fault;
+  ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
+  EXPECT_EQ(session.report().sentReceiveHz, std::optional<std::int64_t>(1'295'998'704));
+  const std::vector<std::string> received = server.Received();
+  EXPECT_EQ(std::count(received.begin(), received.end(), "s"), 1);
+  EXPECT_EQ(std::count(received.begin(), received.end(), "S 1 VFOB"), 1);
+  EXPECT_TRUE(session.RestoreSplit());  // turned on here, so off again at the end
 }
 
 TEST(RadioFaults, SlowRigSkipsPeriodsInsteadOfQueueing) {
@@ -246,7 +267,7 @@ TEST(RadioFaults, SlowRigSkipsPeriodsInsteadOfQueueing) {
     EXPECT_FALSE(session.StartPeriod(Rates(kOnePpm)));
   }
   EXPECT_EQ(session.report().skippedPeriods, 3u);
-  EXPECT_EQ(server.Received(), std::vector<std::string>{"f"});
+  EXPECT_EQ(server.Received(), (std::vector<std::string>{"s", "f"}));
   ASSERT_TRUE(Eventually([&] {
     session.Poll();
     return !session.Busy();
@@ -264,7 +285,7 @@ TEST(RadioFaults, TransmittingRigThatCannotChangeGetsNothing) {
   ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
   EXPECT_EQ(session.report().state, RadioState::Transmitting);
   EXPECT_TRUE(session.report().pttReported);
-  EXPECT_EQ(server.Received(), (std::vector<std::string>{"f", "t"}));
+  EXPECT_EQ(server.Received(), (std::vector<std::string>{"s", "f", "t"}));
 }
 
 TEST(RadioFaults, TransmitStateFromOutsideReplacesThePttQuery) {
@@ -278,7 +299,7 @@ TEST(RadioFaults, TransmitStateFromOutsideReplacesThePttQuery) {
   session.SetTransmitting(true);
   ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
   EXPECT_EQ(session.report().state, RadioState::Transmitting);
-  EXPECT_EQ(server.Received(), (std::vector<std::string>{"f"}));
+  EXPECT_EQ(server.Received(), (std::vector<std::string>{"s", "f"}));
   session.SetTransmitting(false);
   ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
   EXPECT_EQ(session.report().state, RadioState::Tracking);
@@ -331,6 +352,22 @@ TEST(RadioRigctld, SplitIsPutBackWhenTrackingEnds) {
     service.Poll();
     return split() == "0";
   }));
+}
+
+TEST(RadioRigctld, SplitTheOperatorHadOnStaysOn) {
+  HamlibDaemon daemon("rigctld", testing::FreeLoopbackPort());
+  HamlibClient knob("127.0.0.1", daemon.Port(), kBrief);
+  const auto on = Ask(knob, {"S 1 VFOB", 0, true});
+  ASSERT_TRUE(on && on->outcome == ReplyOutcome::Ok);
+  {
+    RadioSession session("127.0.0.1", daemon.Port(), Settings(DopplerMethod::OnTheMoon), kBrief);
+    ASSERT_TRUE(RunPeriod(session, Rates(kOnePpm)));
+    ASSERT_EQ(session.report().sentTransmitHz, std::optional<std::int64_t>(1'296'001'296));
+    EXPECT_FALSE(session.RestoreSplit());  // nothing of the operator's to put back
+  }
+  const auto split = Ask(knob, {"s", 2, false});
+  ASSERT_TRUE(split);
+  EXPECT_EQ(split->lines, (std::vector<std::string>{"1", "VFOB"}));
 }
 
 }  // namespace
