@@ -442,6 +442,14 @@ int RunRadioTrack(const TrackOptions& options) {
       session.Poll();
     }
   }
+  // Split goes back to what the rig had before tracking (Ctrl+C included).
+  if (session.RestoreSplit()) {
+    const auto by = std::chrono::steady_clock::now() + RadioSession::kSplitRestoreWait;
+    while (!session.Idle() && std::chrono::steady_clock::now() < by) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      session.Poll();
+    }
+  }
   return 0;
 }
 

@@ -7,6 +7,7 @@
 // often (a timer in the window, a loop in the command line).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -87,6 +88,8 @@ class RadioSession {
   // out; the session should live until Idle.
   bool RestoreSplit();
   bool Idle() const { return client_.Idle(); }
+  // How long a session whose tracking ended may take to put split back.
+  static constexpr std::chrono::seconds kSplitRestoreWait{3};
 
  private:
   enum class Phase { Idle, ReadingSplit, ReadingFrequency, ReadingPtt, Sending };

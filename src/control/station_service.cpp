@@ -9,9 +9,6 @@
 namespace kelvora {
 namespace {
 
-// How long a radio whose tracking ended may take to put split back.
-constexpr std::chrono::seconds kSplitRestoreWait{3};
-
 bool SameTarget(const RotatorTarget& a, const RotatorTarget& b) {
   return a.kind == b.kind && a.name == b.name && a.fixed.azimuth == b.fixed.azimuth &&
          a.fixed.elevation == b.fixed.elevation &&
@@ -175,7 +172,7 @@ void StationService::CloseRadio() {
   if (!radio_) return;
   if (radio_->RestoreSplit()) {
     closingRadio_ = std::move(radio_);
-    closingUntil_ = std::chrono::steady_clock::now() + kSplitRestoreWait;
+    closingUntil_ = std::chrono::steady_clock::now() + RadioSession::kSplitRestoreWait;
   }
   radio_.reset();
 }

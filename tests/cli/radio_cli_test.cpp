@@ -166,6 +166,8 @@ TEST_F(RadioCliTest, RadioTrackKeepsTheSimulatedRigOnTheMoon) {
   EXPECT_EQ(lines[1]["heardHz"].get<double>(), first["sentReceiveHz"].get<double>());
   EXPECT_EQ(lines[1]["utcSeconds"], 946728001);
   EXPECT_EQ(lines[1]["lastTunedHz"], 0.0);
+  // The split the moon method turned on is off again once the command ends.
+  EXPECT_EQ(kelvora::testing::LoopbackReply(daemon.Port(), "s").substr(0, 2), "0\n");
 }
 
 TEST_F(RadioCliTest, RadioTrackWithoutRigctldSaysSoEachSecond) {

@@ -43,29 +43,35 @@ inline int FreeLoopbackPort() {
   return ntohs(a.sin_port);
 }
 
-// True once the daemon on the port answers a read command ("p" for the
-// rotator, "f" for the rig) with a line: a listening socket alone can come
-// before the daemon serves its clients.
-inline bool LoopbackAnswers(int port, const char* command) {
+// What the daemon on the port first sends back for one command (at most 64
+// bytes, waiting a second at most); empty when it does not answer.
+inline std::string LoopbackReply(int port, const char* command) {
   const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-  if (s < 0) return false;
+  if (s < 0) return {};
   timeval limit{1, 0};
   ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
   sockaddr_in a{};
   a.sin_family = AF_INET;
   a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   a.sin_port = htons(static_cast<std::uint16_t>(port));
-  bool answered = false;
+  std::string reply;
   if (::connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
     const std::string line = std::string(command) + "\n";
     if (::send(s, line.data(), line.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(line.size())) {
-      char reply[64];
-      const ssize_t got = ::recv(s, reply, sizeof reply, 0);
-      answered = got > 0 && std::memchr(reply, '\n', static_cast<std::size_t>(got)) != nullptr;
+      char buffer[64];
+      const ssize_t got = ::recv(s, buffer, sizeof buffer, 0);
+      if (got > 0) reply.assign(buffer, static_cast<std::size_t>(got));
     }
   }
   ::close(s);
-  return answered;
+  return reply;
+}
+
+// True once the daemon on the port answers a read command ("p" for the
+// rotator, "f" for the rig) with a line: a listening socket alone can come
+// before the daemon serves its clients.
+inline bool LoopbackAnswers(int port, const char* command) {
+  return LoopbackReply(port, command).find('\n') != std::string::npos;
 }
 
 inline bool LoopbackAccepts(int port) {
